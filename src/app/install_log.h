@@ -1,0 +1,42 @@
+// SETUP.LOG: timestamped lines, held in memory until the file is opened, hidden names dropped.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "script/setup_script.h"
+
+namespace setup {
+
+class InstallLog {
+ public:
+  InstallLog(FileSystem& files, Clock& clock, const SetupScript& script)
+      : files_(files), clock_(clock), script_(script) {}
+  ~InstallLog();
+  InstallLog(const InstallLog&) = delete;
+  InstallLog& operator=(const InstallLog&) = delete;
+
+  // One line: timestamp, the printf-formatted message, CR LF.
+  void Write(const char* format, ...)
+#if defined(__GNUC__)
+      __attribute__((format(printf, 2, 3)))
+#endif
+      ;
+
+  // Creates the file and writes the pending lines; 0 when already open or not creatable.
+  int Open(const std::string& path);
+
+  bool IsOpen() const { return m_pFile != nullptr; }
+  const std::string& Pending() const { return m_strPending; }
+
+ private:
+  FileSystem& files_;
+  Clock& clock_;
+  const SetupScript& script_;
+  std::string m_strPending;
+  std::unique_ptr<File> m_pFile;
+};
+
+}  // namespace setup

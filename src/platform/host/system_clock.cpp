@@ -1,0 +1,13 @@
+// The host's clock: the C library's local time.
+#include "platform/host/system_clock.h"
+
+#include <time.h>
+
+namespace setup {
+
+bool SystemClock::LocalTime(std::tm* result) {
+  const time_t now = time(nullptr);
+  return now != static_cast<time_t>(-1) && localtime_r(&now, result) != nullptr;
+}
+
+}  // namespace setup

@@ -1,0 +1,13 @@
+// The Windows clock: the C runtime's local time.
+#include "platform/win32/system_clock.h"
+
+#include <time.h>
+
+namespace setup {
+
+bool SystemClock::LocalTime(std::tm* result) {
+  const time_t now = time(nullptr);
+  return now != static_cast<time_t>(-1) && localtime_s(result, &now) == 0;
+}
+
+}  // namespace setup

@@ -1,0 +1,13 @@
+// The Windows clock: the C runtime's local time.
+#pragma once
+
+#include "platform/clock.h"
+
+namespace setup {
+
+class SystemClock final : public Clock {
+ public:
+  bool LocalTime(std::tm* result) override;
+};
+
+}  // namespace setup

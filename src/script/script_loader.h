@@ -1,0 +1,20 @@
+// Reading a scrambled setup script into the tables, and scrambling a plain one.
+#pragma once
+
+#include "platform/platform.h"
+#include "script/setup_script.h"
+
+namespace setup {
+
+// The name of the plain-text script that start-up converts into "setup.drc".
+inline constexpr const char* kPlainScriptName = "setup.txt";
+
+// Loads `scriptPath` into `script`; 1 when every line was consumed, 0 otherwise. A null
+// `destinationDirectory` expands ?APPDIR? to the placeholder word.
+int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle ownerWindow,
+                 const char* scriptPath, const char* destinationDirectory);
+
+// Writes `plainPath` scrambled into `scrambledPath`; 1 when every byte was written.
+int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath);
+
+}  // namespace setup

@@ -1,0 +1,40 @@
+// The script's tables and the hidden-name test.
+#include "script/setup_script.h"
+
+#include <algorithm>
+
+namespace setup {
+
+namespace {
+
+std::string UpperCased(const std::string& text) {
+  std::string upper = text;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  });
+  return upper;
+}
+
+}  // namespace
+
+void FreeSetupScript(SetupScript& script) {
+  script.files.clear();
+  script.files.shrink_to_fit();
+  script.registryEntries.clear();
+  script.registryEntries.shrink_to_fit();
+  script.links.clear();
+  script.links.shrink_to_fit();
+  script.hiddenNames.clear();
+  script.hiddenNames.shrink_to_fit();
+}
+
+int ContainsHiddenName(const SetupScript& script, const std::string& text) {
+  if (script.hiddenNames.empty()) return 0;
+  const std::string upperText = UpperCased(text);
+  for (const HiddenName& name : script.hiddenNames) {
+    if (upperText.find(UpperCased(name)) != std::string::npos) return 1;
+  }
+  return 0;
+}
+
+}  // namespace setup

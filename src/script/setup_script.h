@@ -1,0 +1,50 @@
+// The loaded setup script: its four record tables and the proposed installation directory.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace setup {
+
+struct FileEntry {
+  std::string source;       // compressed source file, as written
+  std::string destination;  // full destination path, macros expanded
+};
+
+enum class RegistryType { kAbsent, kDword, kSz };
+
+struct RegistryEntry {
+  char separator = '\\';
+  std::string keyPath;  // root, subkeys and value name joined by `separator`
+  RegistryType type = RegistryType::kAbsent;
+  std::uint32_t dwordValue = 0;  // when type is kDword
+  std::string stringValue;       // when type is kSz
+};
+
+struct LinkEntry {
+  std::string linkFile;
+  std::string target;
+  std::string description;
+};
+
+using HiddenName = std::string;
+
+// The four tables and DefaultDirectory. Tables are rebuilt whole by every LoadFileList;
+// DefaultDirectory survives a load without an X line.
+struct SetupScript {
+  std::vector<FileEntry> files;
+  std::vector<RegistryEntry> registryEntries;
+  std::vector<LinkEntry> links;
+  std::vector<HiddenName> hiddenNames;
+  std::string defaultDirectory;
+};
+
+// Releases the four tables (not DefaultDirectory).
+void FreeSetupScript(SetupScript& script);
+
+// 1 when `text` contains any hidden name, letter case ignored; else 0.
+int ContainsHiddenName(const SetupScript& script, const std::string& text);
+
+}  // namespace setup

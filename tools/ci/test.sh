@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds the host, sanitizer and win32 targets,
+# and runs every test (the win32 ones under Wine on a virtual X display).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+bash tools/ci/install-deps.sh
+
+jobs=$(nproc)
+status=0
+run_preset() {
+  local preset=$1
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs" || status=1
+}
+
+run_preset host
+if [ "${SETUP_SKIP_ASAN:-0}" != 1 ]; then
+  run_preset asan
+fi
+
+# A fresh Wine prefix for every run, so no state leaks from one run into the next.
+export SETUP_WINEPREFIX="$PWD/build/win32/wineprefix"
+rm -rf "$SETUP_WINEPREFIX"
+export WINEPREFIX="$SETUP_WINEPREFIX"
+if [ -z "${DISPLAY:-}" ]; then
+  exec_display=(xvfb-run -a -s "-screen 0 1024x768x24")
+else
+  exec_display=()
+fi
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+"${exec_display[@]}" ctest --preset win32 -j 1 || status=1
+exit $status
