@@ -1,0 +1,22 @@
+// The program group and its shortcuts, created in the closing sequence of the run.
+#pragma once
+
+#include <string>
+
+#include "install/dlg_decompress.h"
+#include "platform/shell.h"
+
+namespace setup {
+
+// Saves a shell shortcut at `linkFile` pointing to `target` with `description`, inside its own
+// CoInitialize/CoUninitialize. Answers the result of the last shell call: 0 when the file was
+// saved. A `linkFile` that does not fit a system path buffer in UTF-16 is not saved and answers
+// the failure of that conversion.
+HResult CreateShortcut(Shell& shell, const std::string& target, const std::string& linkFile,
+                       const std::string& description);
+
+// Creates the folder and the shortcut of every LinkEntry in table order. Each failure is logged
+// and told in a box owned by the dialog; none ends the run.
+void CreateShortcuts(DlgDecompress& dialog);
+
+}  // namespace setup
