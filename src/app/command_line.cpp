@@ -1,0 +1,88 @@
+// Splitting the command line into the product name and the options.
+#include "app/command_line.h"
+
+#include <string_view>
+
+namespace setup {
+namespace {
+
+constexpr std::string_view kVersion = "1.0.0";
+
+// "--name=value": the value when `arg` is that option, else nothing.
+std::optional<std::string> ValueOf(std::string_view arg, std::string_view name) {
+  if (arg.size() <= name.size() || arg.substr(0, name.size()) != name || arg[name.size()] != '=') {
+    return std::nullopt;
+  }
+  return std::string(arg.substr(name.size() + 1));
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& argv, CommandLine* result,
+                      std::string* error) {
+  *result = CommandLine{};
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < argv.size(); ++i) {
+    const std::string& arg = argv[i];
+    if (i == 0 || optionsEnded || arg.size() < 2 || arg[0] != '-' || arg[1] != '-') {
+      result->arguments.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--unattended") {
+      result->unattended = true;
+    } else if (arg == "--help") {
+      result->help = true;
+    } else if (arg == "--version") {
+      result->version = true;
+    } else if (auto machine = ValueOf(arg, "--machine")) {
+      if (machine->empty()) {
+        *error = "option --machine needs a folder: --machine=DIR";
+        return false;
+      }
+      result->machine = std::move(machine);
+    } else if (auto directory = ValueOf(arg, "--dir")) {
+      result->directory = std::move(directory);
+    } else if (arg == "--machine" || arg == "--dir") {
+      *error = "option " + arg + " needs its value after '=': " + arg +
+               (arg == "--dir" ? "=PATH" : "=DIR");
+      return false;
+    } else {
+      *error = "unknown option '" + arg + "' (try --help)";
+      return false;
+    }
+  }
+  if (result->arguments.empty()) result->arguments.emplace_back();
+  return true;
+}
+
+std::string UsageText(const std::string& programName, bool withMachine) {
+  std::string text = "Usage: " + programName + " [ProductName] [options]\n";
+  text +=
+      "Installs the product described by setup.drc in the current directory.\n"
+      "ProductName is shown in the captions and messages; each '*' in it stands for a blank.\n"
+      "\n"
+      "Options (they may stand anywhere):\n";
+  if (withMachine) {
+    text +=
+        "  --machine=DIR   the folder that stands for the Windows machine (drive_c/, "
+        "registry.reg)\n"
+        "                  default: $SETUP_MACHINE, else "
+        "${XDG_DATA_HOME:-$HOME/.local/share}/setup/machine\n";
+  }
+  text +=
+      "  --unattended    ask no questions: accept every page, answer Yes/No boxes with Yes,\n"
+      "                  write each message box to standard error\n"
+      "  --dir=PATH      installation directory of an unattended run (default: the script's)\n"
+      "  --help          show this text\n"
+      "  --version       show the version\n"
+      "\n"
+      "Exit status: 0 installed (or setup.txt converted into setup.drc), 1 could not start,\n"
+      "2 cancelled before the installation began, 4 installation aborted.\n";
+  return text;
+}
+
+std::string VersionText() { return "Setup " + std::string(kVersion) + "\n"; }
+
+}  // namespace setup

@@ -1,0 +1,47 @@
+// The entry both programs share: informational options, then one SetupApp run.
+#include "app/run_setup.h"
+
+#include <algorithm>
+
+namespace setup {
+
+std::optional<int> HandleInformationalOptions(bool parsed, const std::string& parseError,
+                                              const CommandLine& commandLine,
+                                              const std::string& programName, bool allowMachine,
+                                              std::ostream& out, std::ostream& err) {
+  if (!parsed) {
+    err << programName << ": " << parseError << "\n";
+    return kExitCannotStart;
+  }
+  if (!allowMachine && commandLine.machine.has_value()) {
+    err << programName
+        << ": option --machine is only for the Linux program; on Windows the "
+           "installer works on this machine\n";
+    return kExitCannotStart;
+  }
+  if (commandLine.help) {
+    out << UsageText(programName, allowMachine);
+    return kExitCompleted;
+  }
+  if (commandLine.version) {
+    out << VersionText();
+    return kExitCompleted;
+  }
+  return std::nullopt;
+}
+
+SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
+                      bool slashIsSeparator) {
+  // Only argument 0 and the product name matter; further arguments are ignored.
+  std::vector<std::string> arguments(
+      commandLine.arguments.begin(),
+      commandLine.arguments.begin() +
+          static_cast<std::ptrdiff_t>(std::min<std::size_t>(commandLine.arguments.size(), 2)));
+  SetupApp app(platform, std::move(arguments), slashIsSeparator);
+  SetupOutcome outcome;
+  outcome.exitStatus = app.InitInstance();
+  outcome.logFilePath = app.LogFilePath();
+  return outcome;
+}
+
+}  // namespace setup

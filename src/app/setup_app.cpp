@@ -1,0 +1,185 @@
+// The run sequence: start-up modes, then the wizard as a step machine over four modal pages.
+#include "app/setup_app.h"
+
+#include <vector>
+
+#include "app/directory_dialog.h"
+#include "app/product_name.h"
+#include "app/terms_dialog.h"
+#include "app/welcome_dialog.h"
+#include "install/dlg_decompress.h"
+#include "install/install_context.h"
+#include "script/script_loader.h"
+
+namespace setup {
+namespace {
+
+constexpr const char* kScriptName = "setup.drc";
+constexpr const char* kWelcomeFileName = "Setup2.txt";
+
+std::string UpperCaseAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string WelcomeTextPath(const std::string& argument0, bool slashIsSeparator) {
+  std::string::size_type cut = std::string::npos;
+  for (std::string::size_type i = 0; i < argument0.size(); ++i) {
+    char c = argument0[i];
+    if (c == '\\' || c == ':' || (slashIsSeparator && c == '/')) cut = i;
+  }
+  if (cut == std::string::npos || cut == 0) return kWelcomeFileName;
+  return argument0.substr(0, cut + 1) + kWelcomeFileName;
+}
+
+SetupApp::SetupApp(const Platform& platform, std::vector<std::string> arguments,
+                   bool slashIsSeparator)
+    : platform_(platform),
+      arguments_(std::move(arguments)),
+      slashIsSeparator_(slashIsSeparator),
+      log_(platform.files, platform.clock, tables_.script),
+      decompressor_(platform.files, platform.windows) {
+  if (arguments_.empty()) arguments_.emplace_back();
+}
+
+std::string SetupApp::LogFilePath() const {
+  if (!log_.IsOpen()) return std::string();
+  return destinationDirectory_ + "\\SETUP.LOG";
+}
+
+int SetupApp::InitInstance() {
+  // Conversion mode: a plain script and no setup.drc. Nothing is shown or logged.
+  if (platform_.files.Open(kScriptName, OpenMode::kReadBinary, nullptr) == nullptr) {
+    if (platform_.files.Open(kPlainScriptName, OpenMode::kReadText, nullptr) != nullptr) {
+      int converted = ScrambleScript(platform_.files, kPlainScriptName, kScriptName);
+      return converted == 1 ? kExitCompleted : kExitCannotStart;
+    }
+  }
+
+  if (LoadFileList(platform_, tables_.script, nullptr, kScriptName, nullptr) == 0) {
+    platform_.windows.MessageBox(nullptr, "One or more files missing, cannot continue installation",
+                                 "Error", MB_ICONERROR);
+    return kExitCannotStart;
+  }
+
+  destinationDirectory_.clear();
+  int step = 1;
+  while (step > 0) {
+    switch (step) {
+      case 1:
+        step = RunWelcomeStep();
+        break;
+      case 2:
+        step = RunTermsStep();
+        break;
+      case 3:
+        step = RunDirectoryStep();
+        break;
+      case 4:
+        step = RunInstallationStep();
+        break;
+      default:
+        step = 0;
+        break;
+    }
+  }
+  return exitStatus_;
+}
+
+int SetupApp::RunWelcomeStep() {
+  std::string productName = GetProductName(arguments_);
+  WelcomeDialog dialog(platform_.windows);
+  dialog.m_strCaption = productName + " Setup";
+
+  std::string path = WelcomeTextPath(arguments_[0], slashIsSeparator_);
+  int crtError = 0;
+  std::unique_ptr<File> file = platform_.files.Open(path, OpenMode::kReadBinary, &crtError);
+  if (file != nullptr) {
+    std::int64_t length = file->Length();
+    if (length > 0) {
+      std::vector<char> bytes(static_cast<std::size_t>(length));
+      if (file->Read(bytes.data(), bytes.size()) == bytes.size()) {
+        std::size_t end = 0;
+        while (end < bytes.size() && bytes[end] != '\0') ++end;
+        dialog.m_strWelcomeText.assign(bytes.data(), end);
+      }
+    }
+    file->Close();
+  } else {
+    log_.Write("Failed to load %s. Reported reason: %s", path.c_str(),
+               platform_.files.StrError(crtError).c_str());
+  }
+
+  if (dialog.DoModal() != IDOK) {
+    log_.Write("Installation cancelled");
+    exitStatus_ = kExitCancelled;
+    return 0;
+  }
+  WriteLogHeader(productName);
+  return 2;
+}
+
+void SetupApp::WriteLogHeader(const std::string& productName) {
+  static constexpr char kTitle[] = " - INSTALLATION LOG FILE";
+  std::string stars(sizeof(kTitle) - 1 + productName.size(), '*');
+  log_.Write("%s", stars.c_str());
+  log_.Write("%s%s", UpperCaseAscii(productName).c_str(), kTitle);
+  log_.Write("%s", stars.c_str());
+  log_.Write("%s", "");
+  log_.Write("Begin Installation");
+}
+
+int SetupApp::RunTermsStep() {
+  TermsDialog dialog(platform_.windows, platform_.files);
+  if (dialog.DoModal() != IDOK) {
+    log_.Write("Terms and conditions not accepted, installation aborted");
+    exitStatus_ = kExitCancelled;
+    return 0;
+  }
+  log_.Write("Terms and conditions accepted");
+  return 3;
+}
+
+int SetupApp::RunDirectoryStep() {
+  std::string productName = GetProductName(arguments_);
+  DirectoryDialog dialog(platform_.windows, tables_.script);
+  dialog.m_strCaption = productName + " Setup";
+  if (dialog.DoModal() != IDOK) {
+    log_.Write("Destination directory not chosen, back to Terms and Conditions");
+    return 2;
+  }
+  destinationDirectory_ = dialog.m_strDirectory;
+  log_.Write("Destination directory: %s", destinationDirectory_.c_str());
+  return 4;
+}
+
+int SetupApp::RunInstallationStep() {
+  InstallContext context{platform_, tables_.script, log_, decompressor_};
+  int result;
+  {
+    DlgDecompress dialog(context);
+    dialog.m_strDestDir = destinationDirectory_;
+    result = dialog.DoModal();
+  }
+  if (result == IDOK) {
+    std::string productName = GetProductName(arguments_);
+    std::string text =
+        "Installation Successfully Completed.\nTo start the program, just click\nStart, Programs "
+        "and " +
+        productName + ".";
+    platform_.windows.MessageBox(nullptr, text, "", MB_OK);
+    log_.Write("Installation Successfully Completed");
+    exitStatus_ = kExitCompleted;
+    return 0;
+  }
+  log_.Write("Installation Aborted (DlgDecompress did not return IDOK)");
+  platform_.windows.MessageBox(nullptr, "Installation Aborted", "", MB_OK);
+  exitStatus_ = kExitAborted;
+  return 0;
+}
+
+}  // namespace setup

@@ -1,0 +1,71 @@
+// SetupApp: the application object. It owns the process-wide objects and its start-up operation
+// runs the whole installer: script check or conversion, validation, the wizard, the final box.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/install_log.h"
+#include "decompress/decompress_file.h"
+#include "platform/platform.h"
+#include "script/setup_script.h"
+
+namespace setup {
+
+// What the program ends with; the Windows program uses the same numbers.
+enum ExitStatus : int {
+  kExitCompleted = 0,    // installed, or the plain script converted into setup.drc
+  kExitCannotStart = 1,  // no usable script, conversion failed, bad command line
+  kExitCancelled = 2,    // cancelled at the welcome page or terms refused
+  kExitAborted = 4,      // the installation page did not complete
+};
+
+// Where the welcome text is looked for: the directory of `argument0` (up to its last '\' or ':',
+// and '/' too when `slashIsSeparator`) followed by "Setup2.txt"; the bare name when argument 0
+// has no directory part or its only separator is its first character.
+std::string WelcomeTextPath(const std::string& argument0, bool slashIsSeparator);
+
+class SetupApp {
+ public:
+  // `arguments`: argument 0, then the product name when there is one (options already taken
+  // out). `slashIsSeparator`: argument 0 is a POSIX path.
+  SetupApp(const Platform& platform, std::vector<std::string> arguments,
+           bool slashIsSeparator = false);
+  SetupApp(const SetupApp&) = delete;
+  SetupApp& operator=(const SetupApp&) = delete;
+
+  // The start-up operation: runs everything and answers the exit status.
+  int InitInstance();
+
+  const SetupScript& script() const { return tables_.script; }
+  const InstallLog& log() const { return log_; }
+  // SETUP.LOG's path when the installation page created it; empty otherwise.
+  std::string LogFilePath() const;
+
+ private:
+  // The script tables and DefaultDirectory, freed after everything else is gone.
+  struct ScriptTables {
+    SetupScript script;
+    ~ScriptTables() { FreeSetupScript(script); }
+  };
+
+  int RunWelcomeStep();
+  int RunTermsStep();
+  int RunDirectoryStep();
+  int RunInstallationStep();
+  void WriteLogHeader(const std::string& productName);
+
+  // Declared in the order of construction the process needs: script tables (with
+  // DefaultDirectory) first, then the application's own state, then the log, which is
+  // therefore closed first at exit.
+  ScriptTables tables_;
+  const Platform& platform_;
+  std::vector<std::string> arguments_;
+  bool slashIsSeparator_;
+  std::string destinationDirectory_;
+  int exitStatus_ = kExitCompleted;
+  InstallLog log_;
+  Decompressor decompressor_;
+};
+
+}  // namespace setup
