@@ -1,0 +1,143 @@
+// A window system for tests: runs modal dialogs without windows, delivers timer ticks and queued
+// user actions one at a time, answers message boxes from a queue, and records what a user would
+// have seen (item texts, captions, progress bar, message boxes, timers).
+//
+// How a modal run goes: RunModalDialog gives the dialog a fresh window handle, calls
+// OnInitDialog, then loops until EndDialog was called for that window. Each turn of the loop
+// first runs the next queued action (QueueAction: press OK, type a text, ...), then, when the
+// dialog has a live timer, delivers one tick (OnTimer with the timer's id). A dialog that has
+// neither a queued action nor a live timer would wait forever: the run stalls, which is recorded
+// (stalled()) and answered with -1. So is a run that exceeds the tick limit. When the loop ends,
+// OnDestroyWindow runs and the handle is cleared.
+//
+// Message boxes are recorded and answered from QueueAnswer's queue; with an empty queue a
+// Yes/No box answers IDYES and every other box IDOK. While a box is "open" the test can act as a
+// user or a timer would: SetMessageBoxHook runs code inside the box, and DeliverTick() (or
+// SetTickInsideMessageBoxes) delivers a nested tick to the innermost running dialog, as a real
+// message box's loop dispatches the dialog's WM_TIMER.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/window_system.h"
+
+namespace setup::testing {
+
+class ScriptedWindowSystem final : public WindowSystem {
+ public:
+  struct MessageBoxRecord {
+    WindowHandle owner = nullptr;
+    std::string text;
+    std::optional<std::string> caption;  // nothing when the caller passed null
+    unsigned style = 0;
+    int answer = 0;
+  };
+  struct ItemText {
+    WindowHandle window = nullptr;
+    int itemId = 0;
+    std::string text;
+  };
+  struct TimerRecord {
+    WindowHandle window = nullptr;
+    unsigned id = 0;
+    unsigned periodMs = 0;
+  };
+
+  explicit ScriptedWindowSystem(std::string applicationTitle = "Setup");
+
+  // --- What the test scripts -------------------------------------------------------------------
+  // The answers of the next message boxes, in order.
+  void QueueAnswer(int answer) { answers_.push_back(answer); }
+  // Actions run one per turn of the innermost modal loop, before its tick.
+  void QueueAction(std::function<void(Dialog&)> action) { actions_.push_back(std::move(action)); }
+  // Runs inside every message box, after it is recorded and before it is answered.
+  void SetMessageBoxHook(std::function<void(const MessageBoxRecord&)> hook) {
+    messageBoxHook_ = std::move(hook);
+  }
+  // Every message box delivers one nested tick to the running dialog before it is answered.
+  void SetTickInsideMessageBoxes(bool on) { tickInsideBoxes_ = on; }
+  // The answer SetTimer gives; 0 makes every SetTimer fail.
+  void SetTimerResultOverride(std::optional<unsigned> result) { timerResult_ = result; }
+  // Most ticks one modal run may take before it counts as stalled.
+  void SetTickLimit(int limit) { tickLimit_ = limit; }
+
+  // Delivers one tick to the innermost running dialog, when it has a live timer. Answers whether
+  // a tick was delivered.
+  bool DeliverTick();
+
+  // --- What the test reads ---------------------------------------------------------------------
+  const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
+  const std::vector<ItemText>& itemTexts() const { return itemTexts_; }
+  // The texts one item was given, in order.
+  std::vector<std::string> TextsOf(int itemId) const;
+  const std::vector<std::string>& windowTexts() const { return windowTexts_; }
+  const std::vector<std::uint32_t>& progressRanges() const { return progressRanges_; }
+  const std::vector<int>& progressPositions() const { return progressPositions_; }
+  const std::vector<TimerRecord>& timersSet() const { return timersSet_; }
+  const std::vector<TimerRecord>& timersKilled() const { return timersKilled_; }
+  const std::vector<int>& dialogsRun() const { return dialogsRun_; }  // template ids
+  // Ticks delivered by modal loops (not counting nested ones) and nested ticks delivered.
+  int ticks() const { return ticks_; }
+  int nestedTicks() const { return nestedTicks_; }
+  int endDialogCalls() const { return endDialogCalls_; }
+  bool stalled() const { return stalled_; }
+
+  // --- WindowSystem ----------------------------------------------------------------------------
+  int RunModalDialog(Dialog& dialog, WindowHandle parent) override;
+  void EndDialog(WindowHandle window, int result) override;
+  int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
+                 unsigned style) override;
+  std::string ApplicationTitle() override { return applicationTitle_; }
+  void SetWindowText(WindowHandle window, const std::string& text) override;
+  void SetDlgItemText(WindowHandle window, int itemId, const std::string& text) override;
+  std::string GetDlgItemText(WindowHandle window, int itemId) override;
+  unsigned SetTimer(WindowHandle window, unsigned id, unsigned periodMs) override;
+  void KillTimer(WindowHandle window, unsigned id) override;
+  void SetProgressRange(WindowHandle window, int itemId, std::uint32_t lParam) override;
+  void SetProgressPos(WindowHandle window, int itemId, int position) override;
+
+ private:
+  struct Running {
+    Dialog* dialog;
+    WindowHandle window;
+    bool ended = false;
+    int result = 0;
+  };
+  Running* Find(WindowHandle window);
+  std::optional<unsigned> LiveTimer(WindowHandle window) const;
+
+  std::string applicationTitle_;
+  std::deque<int> answers_;
+  std::deque<std::function<void(Dialog&)>> actions_;
+  std::function<void(const MessageBoxRecord&)> messageBoxHook_;
+  bool tickInsideBoxes_ = false;
+  std::optional<unsigned> timerResult_;
+  int tickLimit_ = 100000;
+
+  std::vector<Running> running_;  // innermost last
+  std::uintptr_t nextWindow_ = 0x1000;
+  std::map<std::pair<WindowHandle, int>, std::string> currentTexts_;
+  std::vector<std::pair<WindowHandle, unsigned>> liveTimers_;
+
+  std::vector<MessageBoxRecord> messageBoxes_;
+  std::vector<ItemText> itemTexts_;
+  std::vector<std::string> windowTexts_;
+  std::vector<std::uint32_t> progressRanges_;
+  std::vector<int> progressPositions_;
+  std::vector<TimerRecord> timersSet_;
+  std::vector<TimerRecord> timersKilled_;
+  std::vector<int> dialogsRun_;
+  int ticks_ = 0;
+  int nestedTicks_ = 0;
+  int endDialogCalls_ = 0;
+  bool stalled_ = false;
+};
+
+}  // namespace setup::testing
