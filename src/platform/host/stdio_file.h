@@ -1,0 +1,45 @@
+// The host's byte streams: C runtime streams over native paths, with large buffers.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace setup {
+
+class StdioFile final : public File {
+ public:
+  // The decoder reads and writes in big blocks; a large buffer keeps system calls few.
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+
+  // fopen on a native path, with Windows' answers where Linux differs: a directory cannot be
+  // opened (EACCES), and a file without its owner's write permission (the host's read-only
+  // attribute) cannot be opened for writing (EACCES) even by the superuser.
+  static std::unique_ptr<File> Open(const std::string& nativePath, OpenMode mode, int* crtError);
+
+  ~StdioFile() override;
+  StdioFile(const StdioFile&) = delete;
+  StdioFile& operator=(const StdioFile&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t size) override;
+  std::size_t Write(const void* buffer, std::size_t size) override;
+  std::int64_t Tell() override;
+  bool Seek(std::int64_t offset) override;
+  std::int64_t Length() override;
+  bool Error() const override;
+  bool Close() override;
+
+ private:
+  StdioFile(std::FILE* stream, std::unique_ptr<char[]> buffer, bool writing);
+
+  std::FILE* stream_;
+  std::unique_ptr<char[]> buffer_;  // outlives stream_: Close() runs before it is freed
+  bool writing_;
+  bool error_ = false;
+  bool closed_ = false;
+  bool closeResult_ = false;
+};
+
+}  // namespace setup

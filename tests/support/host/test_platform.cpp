@@ -1,0 +1,26 @@
+// The host's machine for contract tests: a machine folder in a scratch directory.
+#include "support/test_platform.h"
+
+#include <filesystem>
+
+#include "platform/host/machine_file_system.h"
+#include "support/temp_dir.h"
+
+namespace setup::testing {
+
+TestMachine MakeTestMachine() {
+  auto temp = std::make_shared<TempDir>();
+  const std::filesystem::path machine = temp->path() / "machine";
+  const std::filesystem::path current = temp->path() / "current";
+  std::filesystem::create_directories(machine / "drive_c" / "scratch");
+  std::filesystem::create_directories(current);
+
+  TestMachine result;
+  result.cleanup = temp;
+  result.files = std::make_unique<MachineFileSystem>(machine.string(), current.string());
+  result.scratch = "C:\\scratch";
+  result.registryKey = "Software\\SetupTests\\Contract";
+  return result;
+}
+
+}  // namespace setup::testing

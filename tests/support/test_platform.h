@@ -1,0 +1,34 @@
+// The platform implementation under test, built afresh per test, so that one contract suite runs
+// against every implementation (the host's machine folder, the real Windows calls).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+namespace setup::testing {
+
+struct TestMachine {
+  // Declared first so it is released last: whatever the factory must tidy up afterwards
+  // (scratch folders, test registry keys). May be null.
+  std::shared_ptr<void> cleanup;
+
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<Registry> registry;
+
+  // An existing, empty folder in the platform's own path syntax, without a trailing separator
+  // ("C:\scratch" on the host, a folder below the temporary directory on Windows). Tests name
+  // their paths as scratch + "\\name".
+  std::string scratch;
+
+  // A key below HKEY_CURRENT_USER, not yet existing, that the test may create and fill
+  // ("Software\SetupTests\..."); removed afterwards.
+  std::string registryKey;
+};
+
+// A fresh machine for one test.
+TestMachine MakeTestMachine();
+
+}  // namespace setup::testing
