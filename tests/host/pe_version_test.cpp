@@ -1,0 +1,195 @@
+// The host's PE version-resource reader on sound images and on damaged or hostile ones.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/host/pe_resources.h"
+#include "platform/version_info.h"
+#include "support/pe_writer.h"
+
+namespace setup {
+namespace {
+
+using testing::MakePeDll;
+using testing::MakeVersionInfoBlock;
+using testing::PeLayout;
+using testing::PeOptions;
+using testing::PeResources;
+
+std::string ReadVersion(const std::string& image) {
+  MemoryByteSource source(image);
+  return ReadVersionResource(source);
+}
+
+// The file version in the block's fixed record, as "major.minor.build.revision"; "" if none.
+std::string FixedVersion(const std::string& block) {
+  std::size_t offset = 0;
+  std::uint32_t length = 0;
+  FixedFileInfo info;
+  if (!FindRootValue(block.data(), block.size(), &offset, &length) || length < sizeof(info)) {
+    return "";
+  }
+  std::memcpy(&info, block.data() + offset, sizeof(info));
+  if (info.dwSignature != 0xFEEF04BD) return "bad signature";
+  return std::to_string(info.dwFileVersionMS >> 16) + "." +
+         std::to_string(info.dwFileVersionMS & 0xFFFF) + "." +
+         std::to_string(info.dwFileVersionLS >> 16) + "." +
+         std::to_string(info.dwFileVersionLS & 0xFFFF);
+}
+
+void Poke32(std::string* image, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) (*image)[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+TEST(PeVersionTest, ReadsTheVersionOfEveryKindOfImage) {
+  struct Case {
+    bool pe32Plus;
+    bool dll;
+    std::uint16_t major, minor, build, revision;
+    std::string version;
+  };
+  const Case cases[] = {
+      {false, true, 1, 2, 3, 4, "1.2.3.4"},
+      {true, true, 65535, 65535, 65535, 65535, "65535.65535.65535.65535"},
+      {false, false, 0, 0, 0, 0, "0.0.0.0"},
+      {true, false, 10, 9, 0, 1, "10.9.0.1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version + (c.pe32Plus ? " PE32+" : " PE32") + (c.dll ? " DLL" : " EXE"));
+    PeOptions options;
+    options.pe32Plus = c.pe32Plus;
+    options.dll = c.dll;
+    options.major = c.major;
+    options.minor = c.minor;
+    options.build = c.build;
+    options.revision = c.revision;
+    const std::string block = ReadVersion(MakePeDll(options));
+    EXPECT_EQ(block, MakeVersionInfoBlock(options));
+    EXPECT_EQ(FixedVersion(block), c.version);
+  }
+}
+
+TEST(PeVersionTest, ImagesWithoutAVersionResourceHaveNone) {
+  for (const PeResources resources : {PeResources::kNone, PeResources::kNoVersion}) {
+    PeOptions options;
+    options.resources = resources;
+    EXPECT_EQ(ReadVersion(MakePeDll(options)), "");
+  }
+  EXPECT_EQ(ReadVersion(""), "");
+  EXPECT_EQ(ReadVersion("MZ plain text, not an image"), "");
+}
+
+TEST(PeVersionTest, AnImageCutShortAnywhereBeforeItsVersionBlockEndsHasNone) {
+  for (const bool pe32Plus : {false, true}) {
+    PeOptions options;
+    options.pe32Plus = pe32Plus;
+    PeLayout layout;
+    const std::string image = MakePeDll(options, &layout);
+    const std::size_t needed = layout.versionBlock + layout.versionBlockSize;
+    for (std::size_t length = 0; length <= image.size(); ++length) {
+      // A copy of exactly `length` bytes, so that a sanitizer sees any read past its end.
+      const std::string cut(image, 0, length);
+      EXPECT_EQ(ReadVersion(cut).empty(), length < needed) << "length " << length;
+    }
+  }
+}
+
+TEST(PeVersionTest, DamagedHeadersAndDirectoriesGiveNoVersion) {
+  PeLayout at;
+  const std::string image = MakePeDll(PeOptions{}, &at);
+  const std::uint32_t coff = at.peHeader + 4;
+  const std::uint32_t rsrcHeader = at.sectionTable + 40;  // .rsrc follows .rdata
+  const std::uint32_t resourceEntry = at.optionalHeader + 96 + 16;
+  const std::uint32_t root = at.resourceSection;
+  const std::uint32_t dataEntry = root + 0x48;
+  struct Case {
+    const char* what;
+    std::uint32_t offset;
+    std::uint32_t value;
+    bool readable;
+  };
+  const Case cases[] = {
+      {"no MZ", 0, 0x00905A4E, false},
+      {"e_lfanew past the end", 0x3C, 0xFFFFFFF0, false},
+      {"e_lfanew inside the DOS header", 0x3C, 0x2, false},
+      {"no PE signature", at.peHeader, 0x00004550 + 1, false},
+      {"ROM optional header", at.optionalHeader, 0x00000107, false},
+      {"optional header too small for the resource entry", coff + 16, 0x01020060, false},
+      {"only two data directories", at.optionalHeader + 92, 2, false},
+      {"section table past the end", coff, 0xFFFF014C, false},
+      {"no resource directory", resourceEntry, 0, false},
+      {"resource directory of size 0", resourceEntry + 4, 0, false},
+      {"resource directory outside every section", resourceEntry, 0xFFFFFF00, false},
+      {"resource section's data past the end", rsrcHeader + 20, 0xFFFFFE00, false},
+      {"resource section at the top of the address space", rsrcHeader + 12, 0xFFFFF000, false},
+      {"resource section of virtual size 8", rsrcHeader + 8, 8, false},
+      {"huge raw size, data still in the file", rsrcHeader + 16, 0xFFFFFFFF, true},
+      {"65535 + 65535 root entries", root + 12, 0xFFFFFFFF, false},
+      {"version entry is data, not a directory", root + 20, 0x18, false},
+      {"version entry loops to the root", root + 20, 0x80000000, false},
+      {"name entry loops to itself", root + 0x18 + 20, 0x80000018, false},
+      {"language entry loops to the root", root + 0x30 + 20, 0x80000000, false},
+      {"directory offset past the section", root + 20, 0xFFFFFFF0, false},
+      {"name 2 instead of VS_VERSION_INFO", root + 0x18 + 16, 2, false},
+      {"data outside every section", dataEntry, 0x7FFFFFF0, false},
+      {"data size beyond the section", dataEntry + 4, 0x1000, false},
+      {"data size of 4 GiB", dataEntry + 4, 0xFFFFFFFF, false},
+      {"data size below the block's length", dataEntry + 4, 8, false},
+      {"block length 0", at.versionBlock, 0x00340000, false},
+      {"block length 4", at.versionBlock, 0x00340004, false},
+  };
+  for (const Case& c : cases) {
+    std::string damaged = image;
+    Poke32(&damaged, c.offset, c.value);
+    EXPECT_EQ(!ReadVersion(damaged).empty(), c.readable) << c.what;
+  }
+}
+
+TEST(PeVersionTest, RootValueStaysInsideTheBlock) {
+  const std::string sound = MakeVersionInfoBlock(PeOptions{});
+  auto withWord = [&](std::size_t at, std::uint16_t value) {
+    std::string block = sound;
+    block[at] = static_cast<char>(value & 0xFF);
+    block[at + 1] = static_cast<char>(value >> 8);
+    return block;
+  };
+  std::string unterminated = sound;
+  for (std::size_t at = 6; at < unterminated.size(); at += 2) unterminated[at] = 'A';
+  struct Case {
+    const char* what;
+    std::string block;
+    std::size_t size;
+    bool found;
+    std::uint32_t length;
+  };
+  const Case cases[] = {
+      {"sound block", sound, sound.size(), true, 52},
+      {"fewer bytes than a header", sound, 5, false, 0},
+      {"cut inside the key", sound, 20, false, 0},
+      {"cut inside the value", sound, 60, false, 0},
+      {"length field below the value's end", withWord(0, 91), sound.size(), false, 0},
+      {"length field of 2", withWord(0, 2), sound.size(), false, 0},
+      {"length field beyond the bytes given", withWord(0, 0xFFFF), 92, true, 52},
+      {"no value", withWord(2, 0), sound.size(), true, 0},
+      {"value longer than the block", withWord(2, 0xFFFF), sound.size(), false, 0},
+      {"text value counted in characters", withWord(4, 1), sound.size(), true, 52},
+      {"key without its zero", unterminated, sound.size(), false, 0},
+  };
+  for (const Case& c : cases) {
+    std::size_t offset = 0;
+    std::uint32_t length = 0;
+    // Only `size` bytes exist, so that a sanitizer sees any read past them.
+    const std::string bytes = c.block.substr(0, c.size);
+    EXPECT_EQ(FindRootValue(bytes.data(), bytes.size(), &offset, &length), c.found) << c.what;
+    if (c.found) {
+      EXPECT_EQ(offset, 40u) << c.what;
+      EXPECT_EQ(length, c.length) << c.what;
+    }
+  }
+  std::size_t offset = 0;
+  std::uint32_t length = 0;
+  EXPECT_FALSE(FindRootValue(nullptr, 100, &offset, &length));
+}
+
+}  // namespace
+}  // namespace setup
