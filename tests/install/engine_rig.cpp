@@ -1,0 +1,182 @@
+// The engine's test machine: real files and version resources, scripted windows, fake registry.
+#include "install/engine_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "install/dlg_decompress.h"
+#include "script/scrambling.h"
+
+#if defined(_WIN32)
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_version_info.h"
+#else
+#include "platform/host/ansi_code_page.h"
+#include "platform/host/lnk_shell_link.h"
+#include "platform/host/pe_version_info.h"
+#endif
+
+namespace setup::testing {
+
+std::vector<std::string> LogMessagesOf(const std::string& logText) {
+  // "06 Dec 2026 08:11:32 " is what the fixed clock stamps on every line.
+  constexpr std::size_t kTimestampLength = 21;
+  std::vector<std::string> messages;
+  std::size_t start = 0;
+  while (start < logText.size()) {
+    std::size_t end = logText.find("\r\n", start);
+    if (end == std::string::npos) end = logText.size();
+    const std::string line = logText.substr(start, end - start);
+    messages.push_back(line.size() >= kTimestampLength ? line.substr(kTimestampLength) : line);
+    start = end + 2;
+  }
+  return messages;
+}
+
+RigShell::RigShell(FileSystem& files) : files_(files) {
+#if defined(_WIN32)
+  system_ = std::make_unique<Win32Shell>();
+#endif
+}
+
+RigShell::~RigShell() = default;
+
+bool RigShell::GetProgramsFolder(WindowHandle owner, std::string* path) {
+  if (system_) return system_->GetProgramsFolder(owner, path);
+  *path = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+  return true;
+}
+
+void RigShell::CoInitialize() {
+  ++coInitializeCalls;
+  if (system_) system_->CoInitialize();
+}
+
+void RigShell::CoUninitialize() {
+  ++coUninitializeCalls;
+  if (system_) system_->CoUninitialize();
+}
+
+HResult RigShell::CreateShellLink(std::unique_ptr<ShellLink>* link) {
+  if (system_) return system_->CreateShellLink(link);
+#if defined(_WIN32)
+  return kEFail;
+#else
+  return CreateHostShellLink(files_, link);
+#endif
+}
+
+bool RigShell::MultiByteToWideChar(const std::string& text, int maxUnits, std::u16string* wide) {
+  if (system_) return system_->MultiByteToWideChar(text, maxUnits, wide);
+#if defined(_WIN32)
+  return false;
+#else
+  std::u16string converted = AnsiToUtf16(text);
+  if (static_cast<long long>(converted.size()) + 1 > maxUnits) return false;
+  *wide = std::move(converted);
+  return true;
+#endif
+}
+
+namespace {
+
+std::unique_ptr<VersionInfo> MakeVersionInfo([[maybe_unused]] FileSystem& files) {
+#if defined(_WIN32)
+  return std::make_unique<Win32VersionInfo>();
+#else
+  return std::make_unique<PeVersionInfo>(files);
+#endif
+}
+
+}  // namespace
+
+EngineRig::EngineRig()
+    : machine(MakeTestMachine()),
+      files(*machine.files),
+      shell(files),
+      versions(MakeVersionInfo(files)),
+      platform{files, registry, shell, *versions, windows, clock},
+      log(std::make_unique<InstallLog>(files, clock, script)),
+      decompressor(files, windows),
+      context{platform, script, *log, decompressor} {
+#if defined(_WIN32)
+  // Relative names (the script, the payloads) are found in the current directory.
+  previousCurrentDir_ = std::filesystem::current_path().string();
+  std::filesystem::current_path(machine.scratch);
+#endif
+}
+
+EngineRig::~EngineRig() {
+  log.reset();
+#if defined(_WIN32)
+  std::error_code ignored;
+  std::filesystem::current_path(previousCurrentDir_, ignored);
+#endif
+}
+
+std::string EngineRig::Path(const std::string& relative) const {
+  return machine.scratch + "\\" + relative;
+}
+
+void EngineRig::PutFile(const std::string& path, const std::string& bytes) {
+  // Parents below the scratch folder are made as needed, without the engine's logging.
+  for (std::size_t at = path.find('\\', machine.scratch.size() + 1); at != std::string::npos;
+       at = path.find('\\', at + 1)) {
+    files.CreateDirectory(path.substr(0, at));
+  }
+  std::unique_ptr<File> file = files.Open(path, OpenMode::kWriteBinary, nullptr);
+  ASSERT_TRUE(file) << path;
+  ASSERT_EQ(bytes.size(), file->Write(bytes.data(), bytes.size()));
+  ASSERT_TRUE(file->Close());
+}
+
+std::optional<std::string> EngineRig::ReadFile(const std::string& path) {
+  std::unique_ptr<File> file = files.Open(path, OpenMode::kReadBinary, nullptr);
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = file->Read(buffer, sizeof buffer)) > 0) bytes.append(buffer, got);
+  return bytes;
+}
+
+bool EngineRig::Exists(const std::string& path) { return files.FindFirstFile(path).has_value(); }
+
+bool EngineRig::IsDirectory(const std::string& path) {
+  const std::optional<FindData> found = files.FindFirstFile(path);
+  return found && (found->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void EngineRig::WriteScript(const std::vector<std::string>& lines) {
+  std::string plain;
+  for (const std::string& line : lines) plain += line + "\r\n";
+  std::string scrambled = plain;
+  for (std::size_t i = 0; i < scrambled.size(); ++i) {
+    scrambled[i] = static_cast<char>(
+        ScrambleByte(static_cast<std::uint8_t>(plain[i]), static_cast<std::int64_t>(i) + 1));
+  }
+  PutFile("setup.drc", scrambled);
+}
+
+int EngineRig::Run(const std::string& destDir) {
+  DlgDecompress dialog(context);
+  dialog.m_strDestDir = destDir;
+  logPath_ = destDir + "\\SETUP.LOG";
+  const int result = dialog.DoModal();
+  lastStep = dialog.m_nStep;
+  lastDllsUpgraded = dialog.m_bDllsUpgraded;
+  lastBusy = dialog.m_bBusy;
+  lastTempDir = dialog.m_strTempDir;
+  return result;
+}
+
+std::vector<std::string> EngineRig::CloseLog() {
+  const bool opened = log->IsOpen();
+  const std::string pending = log->Pending();
+  log.reset();
+  if (!opened) return LogMessagesOf(pending);
+  return LogMessagesOf(ReadFile(logPath_).value_or(""));
+}
+
+}  // namespace setup::testing

@@ -1,0 +1,95 @@
+// A machine with everything the installation engine works with, for one test: the platform's
+// real files and version resources in a scratch folder, an in-memory registry, a scripted window
+// system, a fixed clock, the script tables, the log and the decoder.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/install_log.h"
+#include "decompress/decompress_file.h"
+#include "install/install_context.h"
+#include "platform/platform.h"
+#include "script/setup_script.h"
+#include "support/fake_platform.h"
+#include "support/scripted_window_system.h"
+#include "support/test_platform.h"
+
+namespace setup::testing {
+
+// The messages of log text ("timestamp message" CR LF per line), timestamps taken off.
+std::vector<std::string> LogMessagesOf(const std::string& logText);
+
+// The machine's own shell links (written as files) behind call counters.
+class RigShell final : public Shell {
+ public:
+  explicit RigShell(FileSystem& files);
+  ~RigShell() override;
+  bool GetProgramsFolder(WindowHandle owner, std::string* path) override;
+  void CoInitialize() override;
+  void CoUninitialize() override;
+  HResult CreateShellLink(std::unique_ptr<ShellLink>* link) override;
+  bool MultiByteToWideChar(const std::string& text, int maxUnits, std::u16string* wide) override;
+
+  int coInitializeCalls = 0;
+  int coUninitializeCalls = 0;
+
+ private:
+  FileSystem& files_;
+  std::unique_ptr<Shell> system_;  // the platform's shell where it has one
+};
+
+class EngineRig {
+ public:
+  EngineRig();
+  ~EngineRig();
+  EngineRig(const EngineRig&) = delete;
+  EngineRig& operator=(const EngineRig&) = delete;
+
+  // A path in the scratch folder, e.g. Path("App\\a.txt").
+  std::string Path(const std::string& relative) const;
+  // Whole files through the platform's file operations.
+  void PutFile(const std::string& path, const std::string& bytes);
+  std::optional<std::string> ReadFile(const std::string& path);
+  bool Exists(const std::string& path);
+  bool IsDirectory(const std::string& path);
+
+  // Writes "setup.drc" into the current directory: the lines, each ending in CR LF, scrambled.
+  void WriteScript(const std::vector<std::string>& lines);
+  // Compresses `plain` into the payload file `name` in the current directory.
+  void PutPayload(const std::string& name, const std::string& plain);
+
+  // Runs the installation page for `destDir` and answers its result.
+  int Run(const std::string& destDir);
+
+  // The log's messages so far: SETUP.LOG's after closing it (the log cannot be written after
+  // this), or the pending ones when no file was opened.
+  std::vector<std::string> CloseLog();
+
+  TestMachine machine;
+  FileSystem& files;
+  FakeRegistry registry;
+  RigShell shell;
+  std::unique_ptr<VersionInfo> versions;
+  ScriptedWindowSystem windows;
+  FakeClock clock;
+  Platform platform;
+  SetupScript script;
+  std::unique_ptr<InstallLog> log;
+  Decompressor decompressor;
+  InstallContext context;
+
+  // What the last Run() left in the dialog's fields.
+  int lastStep = 0;
+  int lastDllsUpgraded = 0;
+  int lastBusy = 0;
+  std::string lastTempDir;
+
+ private:
+  std::string previousCurrentDir_;
+  std::string logPath_;
+};
+
+}  // namespace setup::testing
