@@ -1,0 +1,85 @@
+// The wizard's test machine.
+#include "wizard_rig.h"
+
+#include "script/script_loader.h"
+
+namespace setup::testing {
+namespace {
+
+constexpr std::size_t kTimestampLength = 21;
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> MessagesOf(const std::string& logText) {
+  std::vector<std::string> messages;
+  for (const std::string& line : LinesOf(logText)) {
+    messages.push_back(line.size() >= kTimestampLength ? line.substr(kTimestampLength) : line);
+  }
+  return messages;
+}
+
+std::vector<std::string> TimestampsOf(const std::string& logText) {
+  std::vector<std::string> stamps;
+  for (const std::string& line : LinesOf(logText)) {
+    stamps.push_back(line.substr(0, kTimestampLength - 1));
+  }
+  return stamps;
+}
+
+WizardRig::WizardRig() = default;
+
+void WizardRig::WriteScript(const std::vector<std::string>& lines) {
+  files.PutFile("plain.tmp", Joined(lines));
+  ScrambleScript(files, "plain.tmp", "setup.drc");
+  files.DeleteFile("plain.tmp");
+}
+
+void WizardRig::WritePlainScript(const std::vector<std::string>& lines) {
+  files.PutFile("setup.txt", Joined(lines));
+}
+
+int WizardRig::Run(std::vector<std::string> arguments) {
+  int status;
+  {
+    SetupApp app(platform, std::move(arguments));
+    status = app.InitInstance();
+    logFilePath = app.LogFilePath();
+    pendingLog = app.log().Pending();
+    defaultDirectory = app.script().defaultDirectory;
+  }
+  return status;
+}
+
+void WizardRig::PressOk() {
+  windows.QueueAction([](Dialog& dialog) { dialog.OnOK(); });
+}
+
+void WizardRig::PressCancel() {
+  windows.QueueAction([](Dialog& dialog) { dialog.OnCancel(); });
+}
+
+void WizardRig::TypeInto(int itemId, const std::string& text) {
+  windows.QueueAction([this, itemId, text](Dialog& dialog) {
+    windows.SetDlgItemText(dialog.m_hWnd, itemId, text);
+  });
+}
+
+}  // namespace setup::testing
