@@ -4,7 +4,7 @@
 // Layout of a machine folder DIR:
 //   DIR/drive_c/        drive C: (DIR/drive_d/ is D:, and so on; no folder, no drive)
 //   DIR/registry.reg    the machine's registry, REGEDIT4 text
-//   DIR/registry.lock   taken while the registry is read for a change or saved
+//   DIR/registry.reg.lock  locked while a change to the registry is made and saved
 //
 // The machine's directories live in the registry where Windows keeps them, so a user can move
 // them by editing registry.reg:

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "platform/host/host_registry.h"
 #include "platform/host/machine_file_system.h"
 #include "support/temp_dir.h"
 
@@ -17,7 +18,10 @@ TestMachine MakeTestMachine() {
 
   TestMachine result;
   result.cleanup = temp;
-  result.files = std::make_unique<MachineFileSystem>(machine.string(), current.string());
+  auto registry = std::make_unique<HostRegistry>((machine / "registry.reg").string());
+  result.files =
+      std::make_unique<MachineFileSystem>(machine.string(), current.string(), registry.get());
+  result.registry = std::move(registry);
   result.scratch = "C:\\scratch";
   result.registryKey = "Software\\SetupTests\\Contract";
   return result;
