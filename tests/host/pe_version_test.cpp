@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/host/pe_resources.h"
+#include "platform/host/pe_version_info.h"
 #include "platform/version_info.h"
+#include "support/fake_file_system.h"
 #include "support/pe_writer.h"
 
 namespace setup {
@@ -189,6 +192,52 @@ TEST(PeVersionTest, RootValueStaysInsideTheBlock) {
   std::size_t offset = 0;
   std::uint32_t length = 0;
   EXPECT_FALSE(FindRootValue(nullptr, 100, &offset, &length));
+}
+
+TEST(PeVersionTest, AShortBufferGetsACutBlockThatQueriesStayInside) {
+  testing::FakeFileSystem files;
+  PeOptions options;
+  options.major = 3;
+  files.PutFile("C:\\lib.dll", MakePeDll(options));
+  PeVersionInfo versions(files);
+  const std::uint32_t size = versions.GetFileVersionInfoSize("C:\\lib.dll");
+  ASSERT_EQ(size, MakeVersionInfoBlock(options).size());
+  struct Case {
+    std::uint32_t size;
+    bool copied;
+    bool queried;
+  };
+  for (const Case& c : {Case{size, true, true}, Case{92, true, true}, Case{91, true, false},
+                        Case{2, true, false}, Case{1, false, false}}) {
+    // Exactly `c.size` bytes, so that a sanitizer sees any read past them.
+    std::vector<unsigned char> block(c.size, 0xEE);
+    ASSERT_EQ(versions.GetFileVersionInfo("C:\\lib.dll", c.size, block.data()), c.copied) << c.size;
+    if (!c.copied) continue;
+    const void* record = nullptr;
+    std::uint32_t length = 0;
+    ASSERT_EQ(versions.QueryRootValue(block.data(), &record, &length), c.queried) << c.size;
+    if (c.queried) {
+      FixedFileInfo info;
+      std::memcpy(&info, record, sizeof(info));
+      EXPECT_EQ(info.dwFileVersionMS, 0x30000u);
+    }
+  }
+}
+
+TEST(PeVersionTest, UnreadableFilesHaveNoVersionInformation) {
+  testing::FakeFileSystem files;
+  PeLayout layout;
+  files.PutFile("C:\\lib.dll", MakePeDll(PeOptions{}, &layout));
+  ASSERT_EQ(files.CreateDirectory("C:\\dir.dll"), kErrorSuccess);
+  PeVersionInfo versions(files);
+  files.readErrorPath = "C:\\lib.dll";
+  files.readErrorOffset = layout.versionBlock + 10;
+  std::vector<unsigned char> block(4096);
+  for (const char* path : {"C:\\lib.dll", "C:\\dir.dll", "C:\\missing.dll"}) {
+    EXPECT_EQ(versions.GetFileVersionInfoSize(path), 0u) << path;
+    EXPECT_FALSE(versions.GetFileVersionInfo(path, 4096, block.data())) << path;
+  }
+  EXPECT_EQ(files.openFiles, 0);
 }
 
 }  // namespace

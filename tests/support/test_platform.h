@@ -7,6 +7,8 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/version_info.h"
 
 namespace setup::testing {
 
@@ -17,6 +19,10 @@ struct TestMachine {
 
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<Registry> registry;
+  // Shell-link objects and version resources; they may use `files`, so they come after it. The
+  // shell may be null where the platform has none yet (its tests then skip).
+  std::unique_ptr<Shell> shell;
+  std::unique_ptr<VersionInfo> versions;
 
   // An existing, empty folder in the platform's own path syntax, without a trailing separator
   // ("C:\scratch" on the host, a folder below the temporary directory on Windows). Tests name

@@ -1,0 +1,108 @@
+// Version resources as GetFileVersionInfoA and VerQueryValueA answer them, on every platform.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/pe_writer.h"
+#include "support/test_platform.h"
+
+namespace setup {
+namespace {
+
+using testing::PeOptions;
+using testing::PeResources;
+
+class VersionInfoContract : public ::testing::Test {
+ protected:
+  void SetUp() override { machine_ = testing::MakeTestMachine(); }
+
+  std::string Path(const std::string& relative) { return machine_.scratch + "\\" + relative; }
+
+  void WriteFile(const std::string& path, const std::string& bytes) {
+    auto file = machine_.files->Open(path, OpenMode::kWriteBinary, nullptr);
+    ASSERT_NE(file, nullptr) << path;
+    ASSERT_EQ(file->Write(bytes.data(), bytes.size()), bytes.size());
+    ASSERT_TRUE(file->Close());
+  }
+
+  // The fixed record read the engine's way; false when any step fails.
+  bool ReadFixedRecord(const std::string& path, FixedFileInfo* info) {
+    VersionInfo& versions = *machine_.versions;
+    const std::uint32_t size = versions.GetFileVersionInfoSize(path);
+    if (size == 0) return false;
+    std::vector<unsigned char> block(size);
+    if (!versions.GetFileVersionInfo(path, size, block.data())) return false;
+    const void* record = nullptr;
+    std::uint32_t length = 0;
+    if (!versions.QueryRootValue(block.data(), &record, &length) || record == nullptr) {
+      return false;
+    }
+    EXPECT_EQ(length, sizeof(FixedFileInfo)) << path;
+    if (length < sizeof(FixedFileInfo)) return false;
+    std::memcpy(info, record, sizeof(*info));
+    return true;
+  }
+
+  testing::TestMachine machine_;
+};
+
+TEST_F(VersionInfoContract, ReadsTheFixedRecordOfWrittenImages) {
+  struct Case {
+    const char* name;
+    bool pe32Plus;
+    bool dll;
+    std::uint16_t major, minor, build, revision;
+  };
+  const Case cases[] = {
+      {"lib32.dll", false, true, 1, 2, 3, 4},
+      {"lib64.dll", true, true, 7, 10, 0, 65535},
+      {"app32.exe", false, false, 65535, 65535, 1, 0},
+      {"app64.exe", true, false, 0, 1, 2, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PeOptions options;
+    options.pe32Plus = c.pe32Plus;
+    options.dll = c.dll;
+    options.major = c.major;
+    options.minor = c.minor;
+    options.build = c.build;
+    options.revision = c.revision;
+    WriteFile(Path(c.name), testing::MakePeDll(options));
+    FixedFileInfo info{};
+    ASSERT_TRUE(ReadFixedRecord(Path(c.name), &info));
+    EXPECT_EQ(info.dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(info.dwFileVersionMS, std::uint32_t{c.major} << 16 | c.minor);
+    EXPECT_EQ(info.dwFileVersionLS, std::uint32_t{c.build} << 16 | c.revision);
+  }
+}
+
+TEST_F(VersionInfoContract, AWrongSignatureIsHandedOverForTheCallerToReject) {
+  PeOptions options;
+  options.signature = 0x12345678;
+  WriteFile(Path("odd.dll"), testing::MakePeDll(options));
+  FixedFileInfo info{};
+  ASSERT_TRUE(ReadFixedRecord(Path("odd.dll"), &info));
+  EXPECT_EQ(info.dwSignature, 0x12345678u);
+}
+
+TEST_F(VersionInfoContract, FilesWithoutAVersionResourceHaveNoVersionInformation) {
+  PeOptions noResources;
+  noResources.resources = PeResources::kNone;
+  PeOptions noVersion;
+  noVersion.resources = PeResources::kNoVersion;
+  WriteFile(Path("bare.dll"), testing::MakePeDll(noResources));
+  WriteFile(Path("data.dll"), testing::MakePeDll(noVersion));
+  WriteFile(Path("text.dll"), "not a program at all");
+  WriteFile(Path("empty.dll"), "");
+  ASSERT_EQ(machine_.files->CreateDirectory(Path("folder.dll")), kErrorSuccess);
+  for (const char* name :
+       {"bare.dll", "data.dll", "text.dll", "empty.dll", "folder.dll", "missing.dll"}) {
+    EXPECT_EQ(machine_.versions->GetFileVersionInfoSize(Path(name)), 0u) << name;
+  }
+}
+
+}  // namespace
+}  // namespace setup
