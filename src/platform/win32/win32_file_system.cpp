@@ -93,6 +93,15 @@ std::string SystemPath(Call call) {
 }  // namespace
 
 std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, OpenMode mode, int* crtError) {
+  // Windows refuses to open a read-only file for writing; Wine running as root would let it
+  // through, so the attribute is checked here too and the runtime's answer given.
+  if (mode == OpenMode::kWriteBinary) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      if (crtError != nullptr) *crtError = EACCES;
+      return nullptr;
+    }
+  }
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), ModeText(mode));
   if (file == nullptr) {

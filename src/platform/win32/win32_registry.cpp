@@ -1,6 +1,8 @@
 // The real Windows registry through the advapi32 key and value calls.
 #include "platform/win32/win32_registry.h"
 
+#include <vector>
+
 #include "platform/win32/windows_headers.h"
 
 namespace setup {
@@ -62,6 +64,15 @@ Win32Error Win32Registry::QueryValue(RegKey key, const std::string& name, std::u
 
 Win32Error Win32Registry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                                    const std::uint8_t* data, std::uint32_t size) {
+  if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+    // For a string without its terminating zero, RegSetValueExA looks at the byte after the data
+    // and stores one byte more when that is zero: a read past the caller's buffer that changes
+    // what is stored. A copy followed by a byte of our own stores exactly the bytes given.
+    std::vector<std::uint8_t> copy(data, data + size);
+    copy.push_back(0xFF);
+    return static_cast<Win32Error>(
+        RegSetValueExA(ToHkey(key), name.c_str(), 0, type, copy.data(), size));
+  }
   return static_cast<Win32Error>(RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data, size));
 }
 
