@@ -1,0 +1,170 @@
+// The decoder's hot loop: 64-bit bit reservoir, table-free tree walk, block-buffered I/O.
+#include "decompress/lzhuf_decoder.h"
+
+#include <bit>
+#include <cstring>
+
+#include "decompress/position_tables.h"
+
+namespace setup {
+
+using namespace lzhuf;
+
+namespace {
+
+inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v;
+}
+
+}  // namespace
+
+void LzhufDecoder::StartWindow() {
+  // The window in the order it was written: positions 4036..4095 (left by the previous file),
+  // then 0..4035 filled with spaces; the first byte goes to position 4036.
+  std::memcpy(output_, ring_ + kInitialFill, kMaxMatch);
+  std::memset(output_ + kMaxMatch, ' ', kInitialFill);
+}
+
+void LzhufDecoder::SaveWindow(const std::uint8_t* end, std::int64_t produced) {
+  const int ringPos = static_cast<int>((kInitialFill + produced) & (kRingSize - 1));
+  const std::uint8_t* history = end - kRingSize;
+  std::memcpy(ring_ + ringPos, history, kRingSize - ringPos);
+  std::memcpy(ring_, history + (kRingSize - ringPos), ringPos);
+}
+
+LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSource& in,
+                                          ByteSink& out) {
+  if (expandedLength <= 0) return Result::kDone;
+  tree_.Init();
+  StartWindow();
+
+  // Input: bytes [pos, end) are unread; zeros follow `end`. Eight bytes can be loaded at `pos`
+  // whenever pos <= limit.
+  const std::uint8_t* pos = input_;
+  std::uint8_t* end = input_;
+  const std::uint8_t* limit = input_ - 1;
+  bool exhausted = false;
+  auto fillInput = [&] {
+    if (exhausted) {
+      pos = end;  // only zero bits remain
+      return;
+    }
+    const std::size_t kept = static_cast<std::size_t>(end - pos);
+    std::memmove(input_, pos, kept);
+    const std::size_t got = in.Read(input_ + kept, kInputSize - kept);
+    pos = input_;
+    end = input_ + kept + got;
+    std::memset(end, 0, kInputPadding);
+    exhausted = got == 0;
+    limit = exhausted ? end : end - 8;
+  };
+
+  // The bit reservoir: `count` valid bits at the top of `bits`, next bit first.
+  std::uint64_t bits = 0;
+  int count = 0;
+
+  std::uint8_t* const base = output_ + kRingSize;
+  std::uint8_t* const flushAt = base + kOutputSize;
+  std::uint8_t* w = base;
+  std::int64_t produced = 0;  // bytes written before `base`
+  std::int64_t remaining = expandedLength;
+
+  AdaptiveTree& tree = tree_;
+  std::uint16_t* const path = path_;
+
+  while (remaining > 0) {
+    // At least 56 bits: enough for the deepest leaf (21) plus a coded distance (14).
+    while (pos > limit) fillInput();
+    bits |= LoadBigEndian64(pos) >> count;
+    pos += (63 - count) >> 3;
+    count |= 56;
+
+    // Walk from the root to a leaf, remembering the nodes passed.
+    unsigned n = tree.child[kRoot];
+    int depth = 0;
+    do {
+      const unsigned node = n + static_cast<unsigned>(bits >> 63);
+      bits <<= 1;
+      path[depth++] = static_cast<std::uint16_t>(node);
+      n = tree.child[node];
+    } while (n < static_cast<unsigned>(kNodeCount));
+    count -= depth;
+    const int symbol = static_cast<int>(n) - kNodeCount;
+
+    // Update the tree. While no node changes place, the nodes to increment are the ones just
+    // passed, which the CPU can do without chasing parent links.
+    if (tree.frequency[kRoot] == kMaxFrequency) {
+      tree.Rebuild();
+      tree.UpdateFromNode(tree.parent[kNodeCount + symbol]);
+    } else {
+      int i = depth - 1;
+      for (; i >= 0; --i) {
+        const unsigned node = path[i];
+        const unsigned k = ++tree.frequency[node];
+        if (k > tree.frequency[node + 1]) {
+          const int moved = tree.MoveUp(static_cast<int>(node), static_cast<int>(k));
+          tree.UpdateFromNode(tree.parent[moved]);
+          break;
+        }
+      }
+      if (i < 0) ++tree.frequency[kRoot];
+    }
+
+    if (symbol < 256) {
+      *w++ = static_cast<std::uint8_t>(symbol);
+      --remaining;
+    } else {
+      const unsigned b = static_cast<unsigned>(bits >> 56);
+      bits <<= 8;
+      const int extra = positionLengthTable[b] - 2;
+      const unsigned lower = ((b << extra) | static_cast<unsigned>(bits >> (64 - extra))) & 0x3F;
+      bits <<= extra;
+      count -= 8 + extra;
+      const unsigned distance = static_cast<unsigned>(positionUpperTable[b]) << 6 | lower;
+
+      const int length = MatchLength(symbol);
+      const std::uint8_t* src = w - distance - 1;
+      if (distance >= 7) {
+        // Eight bytes at a time; the source stays at least eight bytes behind.
+        for (int k = 0; k < length; k += 8) std::memcpy(w + k, src + k, 8);
+      } else if (distance == 0) {
+        std::memset(w, *src, static_cast<std::size_t>(length));
+      } else {
+        for (int k = 0; k < length; ++k) w[k] = src[k];
+      }
+      w += length;
+      remaining -= length;
+    }
+
+    if (w >= flushAt) {
+      if (!out.Write(base, static_cast<std::size_t>(w - base))) {
+        SaveWindow(w, produced + (w - base));
+        return Result::kWriteFailed;
+      }
+      produced += w - base;
+      std::memmove(output_, w - kRingSize, kRingSize);
+      w = base;
+    }
+  }
+
+  const bool written = w == base || out.Write(base, static_cast<std::size_t>(w - base));
+  SaveWindow(w, produced + (w - base));
+  return written ? Result::kDone : Result::kWriteFailed;
+}
+
+bool ExpandPayload(LzhufDecoder& decoder, std::string_view payload, std::string* expanded) {
+  expanded->clear();
+  if (payload.size() < 4) return false;
+  const std::int32_t length =
+      ReadLengthHeader(reinterpret_cast<const std::uint8_t*>(payload.data()));
+  MemorySource source(payload.substr(4));
+  StringSink sink;
+  decoder.Expand(length, source, sink);
+  *expanded = std::move(sink.bytes);
+  return true;
+}
+
+}  // namespace setup

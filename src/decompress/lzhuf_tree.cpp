@@ -1,0 +1,72 @@
+// Initialising and rebuilding the adaptive tree, and moving a node past its equals.
+#include "decompress/lzhuf_tree.h"
+
+#include <cstring>
+
+namespace setup::lzhuf {
+
+void AdaptiveTree::Init() {
+  for (int s = 0; s < kSymbolCount; ++s) {
+    frequency[s] = 1;
+    child[s] = static_cast<std::uint16_t>(s + kNodeCount);
+    parent[s + kNodeCount] = static_cast<std::uint16_t>(s);
+  }
+  for (int i = 0, j = kSymbolCount; j < kNodeCount; i += 2, ++j) {
+    frequency[j] = static_cast<std::uint16_t>(frequency[i] + frequency[i + 1]);
+    child[j] = static_cast<std::uint16_t>(i);
+    parent[i] = parent[i + 1] = static_cast<std::uint16_t>(j);
+  }
+  frequency[kNodeCount] = 0xFFFF;
+  parent[kRoot] = 0;
+}
+
+void AdaptiveTree::Rebuild() {
+  // Gather the leaves at the bottom, in their old order, at half weight.
+  int j = 0;
+  for (int i = 0; i < kNodeCount; ++i) {
+    if (child[i] >= kNodeCount) {
+      frequency[j] = static_cast<std::uint16_t>((frequency[i] + 1u) / 2u);
+      child[j] = child[i];
+      ++j;
+    }
+  }
+  // Pair them up again, inserting each new node after every node of equal or lower weight.
+  for (int i = 0, n = kSymbolCount; n < kNodeCount; i += 2, ++n) {
+    const unsigned f = static_cast<unsigned>(frequency[i]) + frequency[i + 1];
+    int k = n - 1;
+    while (f < frequency[k]) --k;
+    ++k;
+    const std::size_t moved = static_cast<std::size_t>(n - k) * sizeof(std::uint16_t);
+    std::memmove(&frequency[k + 1], &frequency[k], moved);
+    std::memmove(&child[k + 1], &child[k], moved);
+    frequency[k] = static_cast<std::uint16_t>(f);
+    child[k] = static_cast<std::uint16_t>(i);
+  }
+  // Parents follow from the children; the root's entry stays 0.
+  for (int i = 0; i < kNodeCount; ++i) {
+    const int c = child[i];
+    parent[c] = static_cast<std::uint16_t>(i);
+    if (c < kNodeCount) parent[c + 1] = static_cast<std::uint16_t>(i);
+  }
+}
+
+int AdaptiveTree::MoveUp(int n, int k) {
+  // The last node still weighing k - 1; the sentinel stops the scan.
+  int l = n + 2;
+  while (k > frequency[l]) ++l;
+  --l;
+  frequency[n] = frequency[l];
+  frequency[l] = static_cast<std::uint16_t>(k);
+
+  const int a = child[n];
+  parent[a] = static_cast<std::uint16_t>(l);
+  if (a < kNodeCount) parent[a + 1] = static_cast<std::uint16_t>(l);
+  const int b = child[l];
+  child[l] = static_cast<std::uint16_t>(a);
+  parent[b] = static_cast<std::uint16_t>(n);
+  if (b < kNodeCount) parent[b + 1] = static_cast<std::uint16_t>(n);
+  child[n] = static_cast<std::uint16_t>(b);
+  return l;
+}
+
+}  // namespace setup::lzhuf

@@ -1,0 +1,68 @@
+// The adaptive Huffman tree that codes literals and match lengths, shared by decoder and encoder.
+#pragma once
+
+#include <cstdint>
+
+namespace setup::lzhuf {
+
+inline constexpr int kRingSize = 4096;    // the sliding window
+inline constexpr int kMaxMatch = 60;      // longest back-reference
+inline constexpr int kMinMatch = 3;       // shortest back-reference
+inline constexpr int kSymbolCount = 314;  // 256 literals and 58 match lengths
+inline constexpr int kNodeCount = 627;    // 2 * kSymbolCount - 1
+inline constexpr int kRoot = kNodeCount - 1;
+inline constexpr int kMaxFrequency = 0x8000;  // the root's frequency that triggers a rebuild
+inline constexpr int kInitialFill = kRingSize - kMaxMatch;  // spaces before the first byte
+
+// The symbol of a match of `length` bytes, and back.
+inline constexpr int MatchSymbol(int length) { return length + 256 - kMinMatch; }
+inline constexpr int MatchLength(int symbol) { return symbol - 256 + kMinMatch; }
+
+// Node i's weight is frequency[i]; the nodes stay sorted by weight, with siblings side by side.
+// child[i] >= kNodeCount marks the leaf of symbol child[i] - kNodeCount; otherwise node i's
+// children are child[i] and child[i] + 1 (always an even pair). parent[kNodeCount + s] is the
+// node holding symbol s's leaf.
+//
+// Weights never exceed kMaxFrequency, which also bounds the depth of any leaf: along a path from
+// the root each weight is at least the sum of the next two, so a leaf deeper than 21 would need a
+// root weight of at least fib(24) = 46368. The decoder relies on that bound.
+struct AdaptiveTree {
+  static constexpr int kMaxDepth = 21;
+
+  std::uint16_t frequency[kNodeCount + 1];  // the last entry is a 0xFFFF sentinel
+  std::uint16_t child[kNodeCount];
+  std::uint16_t parent[kNodeCount + kSymbolCount];
+
+  // Every symbol weighs 1; internal nodes are built pairwise from the bottom.
+  void Init();
+
+  // Halves the leaf weights (rounding up) and rebuilds the internal nodes.
+  void Rebuild();
+
+  // Counts one more occurrence of `symbol`, rebuilding first when the root is full.
+  void Update(int symbol) {
+    if (frequency[kRoot] == kMaxFrequency) Rebuild();
+    UpdateFromNode(parent[kNodeCount + symbol]);
+  }
+
+  // The increment walk from node `n` up to the root, keeping the weights sorted: a node whose
+  // weight passes its right neighbour's changes place with the last node of its old weight.
+  void UpdateFromNode(int n) {
+    do {
+      n = IncrementNode(n);
+    } while ((n = parent[n]) != 0);
+  }
+
+  // One step of the walk: answers the node now holding the incremented subtree.
+  int IncrementNode(int n) {
+    const int k = ++frequency[n];
+    if (k <= frequency[n + 1]) return n;
+    return MoveUp(n, k);
+  }
+
+  // Node `n` has just reached weight `k`, above its right neighbour: exchanges its subtree with
+  // that of the last node of weight k - 1 and answers that node's index.
+  int MoveUp(int n, int k);
+};
+
+}  // namespace setup::lzhuf
