@@ -53,6 +53,13 @@ inline constexpr MachineSetting kProgramsSetting{
 // The setting's value from the registry, else its default.
 [[nodiscard]] std::string ReadMachineSetting(Registry* registry, const MachineSetting& setting);
 
+// Makes `dir` a machine folder: on first use (neither drive_c nor registry.reg present) creates
+// drive C: with Windows, Windows\System32, Windows\Temp, Program Files and the Start menu's
+// Programs folder, and stores the settings above with their defaults in `registry`, which must
+// be the folder's registry. An existing machine folder is left as it is. Answers an empty text,
+// or what went wrong.
+[[nodiscard]] std::string PrepareMachineFolder(const std::string& dir, Registry& registry);
+
 // Where the machine folder lies: `option` (the value of --machine=DIR) when given, else the
 // environment's SETUP_MACHINE, else ${XDG_DATA_HOME:-$HOME/.local/share}/setup/machine. Empty or
 // relative XDG_DATA_HOME is ignored, as the XDG rules say. Empty values count as absent. Answers

@@ -1,0 +1,48 @@
+// The host's platform objects for one machine folder, owned together in their order of use.
+#pragma once
+
+#include <string>
+
+#include "platform/host/host_registry.h"
+#include "platform/host/host_shell.h"
+#include "platform/host/machine_file_system.h"
+#include "platform/host/pe_version_info.h"
+#include "platform/host/system_clock.h"
+#include "platform/platform.h"
+
+namespace setup {
+
+class HostPlatform {
+ public:
+  // `machineDir`: the machine folder (see ChooseMachineFolder); `currentDir`: the native
+  // directory that relative Windows paths start from. `windows` is the front end's and must
+  // outlive this object.
+  HostPlatform(const std::string& machineDir, const std::string& currentDir, WindowSystem& windows);
+  HostPlatform(const HostPlatform&) = delete;
+  HostPlatform& operator=(const HostPlatform&) = delete;
+
+  // Reads the machine's registry and, on first use, creates the folder with its defaults.
+  // Answers an empty text, or the error to show (a corrupt registry.reg names file and line).
+  std::string Open();
+
+  Platform platform();
+
+  MachineFileSystem& files() { return files_; }
+  HostRegistry& registry() { return registry_; }
+  HostShell& shell() { return shell_; }
+
+  // The process's current directory, for `currentDir`; empty when it cannot be told.
+  static std::string CurrentDirectory();
+
+ private:
+  std::string machineDir_;
+  // The registry comes first: the file system and the shell read it, so it must outlive them.
+  HostRegistry registry_;
+  MachineFileSystem files_;
+  HostShell shell_;
+  PeVersionInfo versions_;
+  SystemClock clock_;
+  WindowSystem& windows_;
+};
+
+}  // namespace setup
