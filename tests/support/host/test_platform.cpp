@@ -4,7 +4,9 @@
 #include <filesystem>
 
 #include "platform/host/host_registry.h"
+#include "platform/host/host_shell.h"
 #include "platform/host/machine_file_system.h"
+#include "platform/host/pe_version_info.h"
 #include "support/temp_dir.h"
 
 namespace setup::testing {
@@ -21,6 +23,8 @@ TestMachine MakeTestMachine() {
   auto registry = std::make_unique<HostRegistry>((machine / "registry.reg").string());
   result.files =
       std::make_unique<MachineFileSystem>(machine.string(), current.string(), registry.get());
+  result.shell = std::make_unique<HostShell>(*result.files, registry.get());
+  result.versions = std::make_unique<PeVersionInfo>(*result.files);
   result.registry = std::move(registry);
   result.scratch = "C:\\scratch";
   result.registryKey = "Software\\SetupTests\\Contract";
