@@ -96,7 +96,7 @@ TEST_F(ShellLinkContract, SavedLinksNameTheirTargetAndDescription) {
 TEST_F(ShellLinkContract, SavingIntoAMissingFolderFailsAndCreatesNothing) {
   WriteFile(Path("app.exe"), "program");
   const HResult result = SaveLink(Path("app.exe"), "App", Path("Missing\\App.lnk"));
-  EXPECT_LT(result, 0) << std::hex << result;
+  EXPECT_EQ(result, HResultFromWin32(kErrorPathNotFound)) << std::hex << result;
   EXPECT_FALSE(machine_.files->FindFirstFile(Path("Missing")).has_value());
 }
 

@@ -115,7 +115,8 @@ std::optional<ParsedShellLink> ParseShellLink(const std::string& bytes) {
       in.U16(at + 2 * i, &unit);
       text += unit < 0x80 ? static_cast<char>(unit) : '?';
     }
-    if (flag == kStringFlags[0]) link.description = text;
+    // Some writers count a terminating zero; the text ends there.
+    if (flag == kStringFlags[0]) link.description = text.substr(0, text.find('\0'));
     at += length;
   }
   return link;
