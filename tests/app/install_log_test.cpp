@@ -28,7 +28,7 @@ class InstallLogTest : public ::testing::Test {
 TEST_F(InstallLogTest, TimestampIsEnglishWhateverTheLocale) {
   // A user locale must not change the month names; try one if the system has it.
   const std::string previous = std::setlocale(LC_ALL, nullptr);
-  std::setlocale(LC_ALL, "de_DE.UTF-8");
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) std::setlocale(LC_ALL, "German");
   const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   InstallLog log(fake.files, fake.clock, script);
