@@ -124,11 +124,15 @@ TEST_F(MachineFileSystemTest, BadNamesAreRefused) {
       {"\\\\server\\share", kErrorBadPathname},
       {"", kErrorPathNotFound},
       {std::string("C:\\a\0b", 6), kErrorInvalidName},
+      {"C:\\" + std::string(246, 'd'), kErrorFilenameExcedRange},
   };
   for (const Case& c : cases) EXPECT_EQ(files_.CreateDirectory(c.path), c.expected) << c.path;
   int error = 0;
   EXPECT_EQ(files_.Open("C:\\a?.txt", OpenMode::kWriteBinary, &error), nullptr);
   EXPECT_EQ(error, EINVAL);
+  EXPECT_EQ(files_.Open("C:\\" + std::string(257, 'f'), OpenMode::kWriteBinary, &error), nullptr);
+  EXPECT_EQ(error, ENAMETOOLONG);
+  EXPECT_EQ(files_.CreateDirectory("C:\\" + std::string(244, 'd')), kErrorSuccess);
 }
 
 TEST_F(MachineFileSystemTest, FindListsDotEntriesBelowTheRootOnly) {

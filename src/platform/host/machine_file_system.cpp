@@ -85,6 +85,10 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
     result.error = kErrorInvalidName;
     return result;
   }
+  if (path.size() >= static_cast<std::size_t>(kMaxPath)) {
+    result.error = kErrorFilenameExcedRange;
+    return result;
+  }
   const WindowsPath split = SplitWindowsPath(path);
   if (split.unc) {
     result.error = kErrorBadPathname;
@@ -186,6 +190,8 @@ std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode 
 std::string MachineFileSystem::StrError(int crtError) { return CrtErrorText(crtError); }
 
 Win32Error MachineFileSystem::CreateDirectory(const std::string& path) {
+  // Windows leaves room for an 8.3 file name in a new directory's path.
+  if (path.size() > static_cast<std::size_t>(kMaxPath) - 12) return kErrorFilenameExcedRange;
   const Resolved resolved = Resolve(path, false);
   if (resolved.error != kErrorSuccess) return resolved.error;
   if (resolved.isTop) return kErrorAccessDenied;

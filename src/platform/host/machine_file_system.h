@@ -21,6 +21,8 @@ namespace setup {
 //   never followed: such paths answer kErrorAccessDenied. Network paths ("\\server\share") are
 //   not reachable (kErrorBadPathname).
 // - The read-only attribute is the missing owner write permission.
+// - As on Windows, a path of kMaxPath bytes or more (a new directory's: more than
+//   kMaxPath - 12) gives kErrorFilenameExcedRange, fopen's ENAMETOOLONG.
 class MachineFileSystem final : public FileSystem {
  public:
   // `machineDir` and `currentDir` are native directories. `registry` (may be null, then the
