@@ -178,7 +178,9 @@ int FrontEndWindowSystem::DeliverDueTimers(TimePoint now) {
   for (const std::unique_ptr<Window>& open : windows_) snapshot.push_back(open.get());
   int delivered = 0;
   for (Window* window : snapshot) {
-    if (!IsOpen(window)) continue;
+    // Ticks wait for the modal loop: a box shown during initialisation does not run a step of
+    // a dialog that is still preparing.
+    if (!IsOpen(window) || !window->shown) continue;
     std::vector<unsigned> due;
     for (Timer& timer : window->timers) {
       if (timer.due <= now) {
@@ -210,7 +212,7 @@ int FrontEndWindowSystem::DeliverTimersNow(Window& window) {
 std::optional<FrontEndWindowSystem::TimePoint> FrontEndWindowSystem::NextTimerDue() const {
   std::optional<TimePoint> next;
   for (const std::unique_ptr<Window>& window : windows_) {
-    if (window->ended) continue;
+    if (window->ended || !window->shown) continue;
     for (const Timer& timer : window->timers) {
       if (!next || timer.due < *next) next = timer.due;
     }

@@ -100,8 +100,8 @@ class FrontEndWindowSystem : public WindowSystem {
   // OnCancel; other buttons have no handler in these dialogs.
   void PressButton(Window& window, int buttonId);
 
-  // Delivers the ticks that are due at `now` to every open window that has not ended,
-  // outermost first; answers how many were delivered. A tick's next one is due a period after
+  // Delivers the ticks that are due at `now` to every open window whose modal loop has begun
+  // and that has not ended, outermost first; answers how many were delivered. A tick's next one is due a period after
   // `now`: late ticks are not made up, as with WM_TIMER.
   int DeliverDueTimers(TimePoint now);
   // Delivers one tick of each of `window`'s timers at once, ignoring their due times.

@@ -38,8 +38,13 @@ void DialogView::Layout(int screenWidth, int screenHeight) {
   int naturalHeight = (template_.cy + 7) / 8;
   int clientWidth = std::max(1, std::min(naturalWidth, screenWidth - 2));
   int clientHeight = std::max(1, std::min(naturalHeight, screenHeight - 3));
-  double sx = static_cast<double>(clientWidth) / std::max(1, template_.cx);
-  double sy = static_cast<double>(clientHeight) / std::max(1, template_.cy);
+  // Dialog units to cells: four across and eight down to a cell, less where the screen is small.
+  double sx = clientWidth < naturalWidth
+                  ? static_cast<double>(clientWidth) / std::max(1, template_.cx)
+                  : 0.25;
+  double sy = clientHeight < naturalHeight
+                  ? static_cast<double>(clientHeight) / std::max(1, template_.cy)
+                  : 0.125;
 
   frame_.width = clientWidth + 2;
   frame_.height = clientHeight + 2;
