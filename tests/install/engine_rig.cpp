@@ -5,8 +5,10 @@
 
 #include <filesystem>
 
+#include "decompress/lzhuf_encoder.h"
 #include "install/dlg_decompress.h"
 #include "script/scrambling.h"
+#include "support/pe_writer.h"
 
 #if defined(_WIN32)
 #include "platform/win32/win32_shell.h"
@@ -34,9 +36,36 @@ std::vector<std::string> LogMessagesOf(const std::string& logText) {
   return messages;
 }
 
-RigShell::RigShell(FileSystem& files) : files_(files) {
+::testing::AssertionResult ContainsInOrder(const std::vector<std::string>& lines,
+                                           const std::vector<std::string>& wanted) {
+  std::size_t at = 0;
+  for (const std::string& line : wanted) {
+    while (at < lines.size() && lines[at] != line) ++at;
+    if (at == lines.size()) {
+      ::testing::AssertionResult failure = ::testing::AssertionFailure();
+      failure << "missing or out of order: \"" << line << "\"\nin:\n";
+      for (const std::string& l : lines) failure << "  " << l << "\n";
+      return failure;
+    }
+    ++at;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::string DllImage(std::uint16_t major, std::uint16_t minor, std::uint16_t build) {
+  PeOptions options;
+  options.major = major;
+  options.minor = minor;
+  options.build = build;
+  return MakePeDll(options);
+}
+
+RigShell::RigShell(FileSystem& files, Shell* machineShell) : files_(files), system_(machineShell) {
 #if defined(_WIN32)
-  system_ = std::make_unique<Win32Shell>();
+  if (system_ == nullptr) {
+    own_ = std::make_unique<Win32Shell>();
+    system_ = own_.get();
+  }
 #endif
 }
 
@@ -82,6 +111,7 @@ bool RigShell::MultiByteToWideChar(const std::string& text, int maxUnits, std::u
 namespace {
 
 std::unique_ptr<VersionInfo> MakeVersionInfo([[maybe_unused]] FileSystem& files) {
+  // The machine's own reader, when its factory gives one, is used instead (see the constructor).
 #if defined(_WIN32)
   return std::make_unique<Win32VersionInfo>();
 #else
@@ -94,9 +124,10 @@ std::unique_ptr<VersionInfo> MakeVersionInfo([[maybe_unused]] FileSystem& files)
 EngineRig::EngineRig()
     : machine(MakeTestMachine()),
       files(*machine.files),
-      shell(files),
-      versions(MakeVersionInfo(files)),
-      platform{files, registry, shell, *versions, windows, clock},
+      shell(files, machine.shell.get()),
+      ownVersions(machine.versions ? nullptr : MakeVersionInfo(files)),
+      versions(machine.versions ? *machine.versions : *ownVersions),
+      platform{files, registry, shell, versions, windows, clock},
       log(std::make_unique<InstallLog>(files, clock, script)),
       decompressor(files, windows),
       context{platform, script, *log, decompressor} {
@@ -159,6 +190,10 @@ void EngineRig::WriteScript(const std::vector<std::string>& lines) {
   PutFile("setup.drc", scrambled);
 }
 
+void EngineRig::PutPayload(const std::string& name, const std::string& plain) {
+  PutFile(name, lzhuf::CompressBuffer(plain));
+}
+
 int EngineRig::Run(const std::string& destDir) {
   DlgDecompress dialog(context);
   dialog.m_strDestDir = destDir;
@@ -169,6 +204,10 @@ int EngineRig::Run(const std::string& destDir) {
   lastBusy = dialog.m_bBusy;
   lastTempDir = dialog.m_strTempDir;
   return result;
+}
+
+WindowHandle EngineRig::DialogWindow() const {
+  return windows.timersSet().empty() ? nullptr : windows.timersSet().front().window;
 }
 
 std::vector<std::string> EngineRig::CloseLog() {

@@ -3,6 +3,9 @@
 // system, a fixed clock, the script tables, the log and the decoder.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,10 +25,18 @@ namespace setup::testing {
 // The messages of log text ("timestamp message" CR LF per line), timestamps taken off.
 std::vector<std::string> LogMessagesOf(const std::string& logText);
 
+// Success when `wanted` occur in `lines` in this order (others may lie between them).
+::testing::AssertionResult ContainsInOrder(const std::vector<std::string>& lines,
+                                           const std::vector<std::string>& wanted);
+
+// A DLL image with the file version major.minor.build.0.
+std::string DllImage(std::uint16_t major, std::uint16_t minor, std::uint16_t build = 0);
+
 // The machine's own shell links (written as files) behind call counters.
 class RigShell final : public Shell {
  public:
-  explicit RigShell(FileSystem& files);
+  // Uses `machineShell` (may be null) where the machine has one.
+  RigShell(FileSystem& files, Shell* machineShell);
   ~RigShell() override;
   bool GetProgramsFolder(WindowHandle owner, std::string* path) override;
   void CoInitialize() override;
@@ -38,7 +49,8 @@ class RigShell final : public Shell {
 
  private:
   FileSystem& files_;
-  std::unique_ptr<Shell> system_;  // the platform's shell where it has one
+  Shell* system_;  // the platform's shell where it has one
+  std::unique_ptr<Shell> own_;
 };
 
 class EngineRig {
@@ -63,6 +75,8 @@ class EngineRig {
 
   // Runs the installation page for `destDir` and answers its result.
   int Run(const std::string& destDir);
+  // The window the last run's dialog had (the owner of its boxes).
+  WindowHandle DialogWindow() const;
 
   // The log's messages so far: SETUP.LOG's after closing it (the log cannot be written after
   // this), or the pending ones when no file was opened.
@@ -72,7 +86,8 @@ class EngineRig {
   FileSystem& files;
   FakeRegistry registry;
   RigShell shell;
-  std::unique_ptr<VersionInfo> versions;
+  std::unique_ptr<VersionInfo> ownVersions;
+  VersionInfo& versions;
   ScriptedWindowSystem windows;
   FakeClock clock;
   Platform platform;

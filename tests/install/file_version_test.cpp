@@ -53,7 +53,7 @@ TEST(GetFileVersion, ReadsTheFixedRecordOfPeImages) {
     rig.PutFile(path, MakePeDll(c.options));
     std::uint16_t major = kUntouched;
     std::uint16_t minor = kUntouched;
-    EXPECT_EQ(c.result, GetFileVersion(rig.files, *rig.versions, path, &major, &minor));
+    EXPECT_EQ(c.result, GetFileVersion(rig.files, rig.versions, path, &major, &minor));
     EXPECT_EQ(c.major, major);
     EXPECT_EQ(c.minor, minor);
   }
@@ -69,7 +69,7 @@ TEST(GetFileVersion, MissingDirectoryAndTruncatedFilesHaveNoVersion) {
   for (const char* name : {"missing.dll", "cut.dll", "header.dll", "empty.dll", "folder.dll"}) {
     std::uint16_t major = kUntouched;
     std::uint16_t minor = kUntouched;
-    EXPECT_EQ(0, GetFileVersion(rig.files, *rig.versions, rig.Path(name), &major, &minor)) << name;
+    EXPECT_EQ(0, GetFileVersion(rig.files, rig.versions, rig.Path(name), &major, &minor)) << name;
     EXPECT_EQ(kUntouched, major) << name;
     EXPECT_EQ(kUntouched, minor) << name;
   }

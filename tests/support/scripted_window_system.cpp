@@ -46,15 +46,14 @@ int ScriptedWindowSystem::RunModalDialog(Dialog& dialog, WindowHandle /*parent*/
       actions_.pop_front();
       action(dialog);
       if (running_[self].ended) break;
-      continue;
-    }
-    const std::optional<unsigned> timer = LiveTimer(window);
-    if (!timer) {
+    } else if (!LiveTimer(window)) {
       stalled_ = true;
       running_[self].ended = true;
       running_[self].result = -1;
       break;
     }
+    const std::optional<unsigned> timer = LiveTimer(window);
+    if (!timer) continue;
     ++ticks_;
     dialog.OnTimer(*timer);
   }

@@ -4,11 +4,12 @@
 //
 // How a modal run goes: RunModalDialog gives the dialog a fresh window handle, calls
 // OnInitDialog, then loops until EndDialog was called for that window. Each turn of the loop
-// first runs the next queued action (QueueAction: press OK, type a text, ...), then, when the
-// dialog has a live timer, delivers one tick (OnTimer with the timer's id). A dialog that has
+// first runs the next queued action (QueueAction: press OK, type a text, look at the disk, ...),
+// then, unless the run has ended, delivers one tick (OnTimer with the timer's id) when the dialog
+// has a live timer. So the k-th queued action runs just before the k-th tick. A dialog that has
 // neither a queued action nor a live timer would wait forever: the run stalls, which is recorded
 // (stalled()) and answered with -1. So is a run that exceeds the tick limit. When the loop ends,
-// OnDestroyWindow runs and the handle is cleared.
+// OnDestroyWindow runs, the window's timers die and the handle is cleared.
 //
 // Message boxes are recorded and answered from QueueAnswer's queue; with an empty queue a
 // Yes/No box answers IDYES and every other box IDOK. While a box is "open" the test can act as a
@@ -55,7 +56,7 @@ class ScriptedWindowSystem final : public WindowSystem {
   // --- What the test scripts -------------------------------------------------------------------
   // The answers of the next message boxes, in order.
   void QueueAnswer(int answer) { answers_.push_back(answer); }
-  // Actions run one per turn of the innermost modal loop, before its tick.
+  // Actions run one per turn of the innermost modal loop, each before that turn's tick.
   void QueueAction(std::function<void(Dialog&)> action) { actions_.push_back(std::move(action)); }
   // Runs inside every message box, after it is recorded and before it is answered.
   void SetMessageBoxHook(std::function<void(const MessageBoxRecord&)> hook) {
