@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -268,6 +270,82 @@ TEST_F(HostRegistryTest, HandlesAndNamesAreChecked) {
   EXPECT_NE(registry.SetValue(key, "v", REG_BINARY, &one, 1), kErrorSuccess);
   HostRegistry check(RegPath());
   EXPECT_EQ(check.Open(), "");
+}
+
+std::string RandomName(std::mt19937& random, bool keyName) {
+  std::string name;
+  const std::size_t length = 1 + random() % 12;
+  while (name.size() < length) {
+    const char c = static_cast<char>(1 + random() % 255);
+    if (c == '\r' || c == '\n' || (keyName && c == '\\')) continue;
+    name += c;
+  }
+  return name;
+}
+
+void FillRandomKey(std::mt19937& random, RegistryKeyNode& key, int depth) {
+  const int values = static_cast<int>(random() % 5);
+  for (int i = 0; i < values; ++i) {
+    static constexpr std::uint32_t kTypes[] = {REG_SZ,       REG_SZ,        REG_DWORD, REG_BINARY,
+                                               REG_MULTI_SZ, REG_EXPAND_SZ, 0x20};
+    const std::uint32_t type = kTypes[random() % std::size(kTypes)];
+    std::vector<std::uint8_t> data(type == REG_DWORD ? 4 : random() % 200);
+    for (std::uint8_t& byte : data) byte = static_cast<std::uint8_t>(random());
+    if (type == REG_SZ && !data.empty() && random() % 2 == 0) data.back() = 0;
+    key.SetValue(random() % 6 == 0 ? "" : RandomName(random, false), type, std::move(data));
+  }
+  if (depth == 0) return;
+  const int subkeys = static_cast<int>(random() % 4);
+  for (int i = 0; i < subkeys; ++i) {
+    FillRandomKey(random, key.AddSubkey(RandomName(random, true)), depth - 1);
+  }
+}
+
+void ExpectSameKey(const RegistryKeyNode& a, const RegistryKeyNode& b, const std::string& where) {
+  ASSERT_EQ(a.name, b.name) << where;
+  ASSERT_EQ(a.values.size(), b.values.size()) << where;
+  for (std::size_t i = 0; i < a.values.size(); ++i) {
+    EXPECT_EQ(a.values[i].name, b.values[i].name) << where;
+    EXPECT_EQ(a.values[i].type, b.values[i].type) << where << " " << a.values[i].name;
+    EXPECT_EQ(a.values[i].data, b.values[i].data) << where << " " << a.values[i].name;
+  }
+  ASSERT_EQ(a.subkeys.size(), b.subkeys.size()) << where;
+  for (std::size_t i = 0; i < a.subkeys.size(); ++i) {
+    ExpectSameKey(a.subkeys[i], b.subkeys[i], where + "\\" + a.subkeys[i].name);
+  }
+}
+
+TEST(RegFile, RandomTreesComeBackExactlyAndMangledTextIsRefusedCleanly) {
+  std::mt19937 random(2024);
+  for (int round = 0; round < 40; ++round) {
+    RegistryTree tree;
+    for (int root = 0; root < RegistryTree::kRootCount; ++root) {
+      FillRandomKey(random, tree.root(root), 3);
+    }
+    const std::string text = SerializeRegFile(tree);
+    RegistryTree back;
+    const RegParseError error = ParseRegFile(text, &back);
+    ASSERT_EQ(error.line, 0) << error.message;
+    for (int root = 0; root < RegistryTree::kRootCount; ++root) {
+      ExpectSameKey(tree.root(root), back.root(root), RegistryTree::RootName(root));
+    }
+
+    const auto lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    for (int mangle = 0; mangle < 20; ++mangle) {
+      std::string bad = text;
+      const std::size_t at = random() % bad.size();
+      if (mangle % 3 == 0) {
+        bad.resize(at);
+      } else {
+        bad[at] = static_cast<char>(random());
+      }
+      RegistryTree ignored;
+      const RegParseError result = ParseRegFile(bad, &ignored);
+      EXPECT_GE(result.line, 0);
+      EXPECT_LE(result.line, lines);
+      EXPECT_EQ(result.line == 0, result.message.empty());
+    }
+  }
 }
 
 // Writes values forever; used as a child process that is killed at some moment.
