@@ -148,6 +148,47 @@ TEST(PeVersionTest, DamagedHeadersAndDirectoriesGiveNoVersion) {
   }
 }
 
+TEST(PeVersionTest, AFullSectionTableIsWalkedWithoutTrouble) {
+  PeLayout at;
+  const std::string image = MakePeDll(PeOptions{}, &at);
+  // Move the table to the end of the file and fill it to 65535 sections, the real two last.
+  std::string big = image;
+  const std::uint32_t sizeOfOptionalHeader =
+      static_cast<std::uint32_t>(image.size()) - at.optionalHeader;
+  Poke32(&big, at.peHeader + 4, 0xFFFF014C);  // i386, 65535 sections
+  big[at.peHeader + 4 + 16] = static_cast<char>(sizeOfOptionalHeader & 0xFF);
+  big[at.peHeader + 4 + 17] = static_cast<char>(sizeOfOptionalHeader >> 8);
+  big.append(65533 * 40, '\0');
+  big += image.substr(at.sectionTable, 2 * 40);
+  EXPECT_EQ(ReadVersion(big), MakeVersionInfoBlock(PeOptions{}));
+}
+
+TEST(PeVersionTest, RandomDamageNeverReadsOutsideTheImage) {
+  // Meant to run under the address sanitizer as well; results only need to be sane.
+  for (const bool pe32Plus : {false, true}) {
+    PeOptions options;
+    options.pe32Plus = pe32Plus;
+    const std::string image = MakePeDll(options);
+    std::uint32_t state = 12345;
+    auto next = [&state] { return state = state * 1103515245u + 12345u; };
+    for (int round = 0; round < 20000; ++round) {
+      std::string damaged = image;
+      const int changes = 1 + static_cast<int>(next() >> 16) % 4;
+      for (int i = 0; i < changes; ++i) {
+        damaged[(next() >> 8) % damaged.size()] = static_cast<char>(next() >> 24);
+      }
+      damaged.resize(damaged.size() - (next() >> 16) % 64);
+      const std::string block = ReadVersion(damaged);
+      ASSERT_LE(block.size(), 0xFFFFu);
+      std::size_t offset = 0;
+      std::uint32_t length = 0;
+      if (FindRootValue(block.data(), block.size(), &offset, &length)) {
+        ASSERT_LE(offset + length, block.size());
+      }
+    }
+  }
+}
+
 TEST(PeVersionTest, RootValueStaysInsideTheBlock) {
   const std::string sound = MakeVersionInfoBlock(PeOptions{});
   auto withWord = [&](std::size_t at, std::uint16_t value) {
