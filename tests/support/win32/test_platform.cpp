@@ -65,8 +65,6 @@ TestMachine MakeTestMachine() {
   machine.registry = std::make_unique<Win32Registry>();
   machine.shell = std::make_unique<Win32Shell>();
   machine.versions = std::make_unique<Win32VersionInfo>();
-  machine.shell = std::make_unique<Win32Shell>();
-  machine.versions = std::make_unique<Win32VersionInfo>();
   return machine;
 }
 
