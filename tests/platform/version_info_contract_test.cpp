@@ -95,11 +95,16 @@ TEST_F(VersionInfoContract, FilesWithoutAVersionResourceHaveNoVersionInformation
   noVersion.resources = PeResources::kNoVersion;
   WriteFile(Path("bare.dll"), testing::MakePeDll(noResources));
   WriteFile(Path("data.dll"), testing::MakePeDll(noVersion));
+  // Only the resource named VS_VERSION_INFO (1) counts; here it is named 2.
+  testing::PeLayout layout;
+  std::string otherName = testing::MakePeDll(PeOptions{}, &layout);
+  otherName[layout.resourceSection + 0x18 + 16] = 2;  // the name directory's only entry
+  WriteFile(Path("named2.dll"), otherName);
   WriteFile(Path("text.dll"), "not a program at all");
   WriteFile(Path("empty.dll"), "");
   ASSERT_EQ(machine_.files->CreateDirectory(Path("folder.dll")), kErrorSuccess);
-  for (const char* name :
-       {"bare.dll", "data.dll", "text.dll", "empty.dll", "folder.dll", "missing.dll"}) {
+  for (const char* name : {"bare.dll", "data.dll", "named2.dll", "text.dll", "empty.dll",
+                           "folder.dll", "missing.dll"}) {
     EXPECT_EQ(machine_.versions->GetFileVersionInfoSize(Path(name)), 0u) << name;
   }
 }
