@@ -34,7 +34,11 @@ bool DlgDecompress::OnInitDialog() {
   context_.decompressor.SetOwnerWindow(m_hWnd);
   context_.log.Write("Decompression box opened");
 
+  // The timer runs from here on, and the boxes below run message loops that deliver it: a tick
+  // then must not start a step on the tables of the start-up load before the run is prepared.
+  m_bBusy = 1;
   PrepareRun();
+  m_bBusy = 0;
 
   // Also after an abort: the bar's range is the file table's, N - 1 cut to 16 bits.
   const auto maximum = static_cast<std::uint16_t>(FileCount() - 1);

@@ -296,6 +296,33 @@ TEST(DlgDecompress, TickInsideAMessageBoxDoesNothing) {
   }
 }
 
+// The timer starts before the preparation's boxes; a tick they deliver must not run a step on
+// the tables of the start-up load, whose destinations do not yet name the chosen directory.
+TEST(DlgDecompress, TickInsideAPreparationBoxDoesNothing) {
+  for (bool nested : {false, true}) {
+    SCOPED_TRACE(nested ? "nested tick" : "no nested tick");
+    EngineRig rig;
+    rig.windows.SetTickInsideMessageBoxes(nested);
+    const std::string app = rig.Path("App");
+    rig.files.CreateDirectory(app);
+    rig.files.CreateDirectory(app + "\\SETUP.LOG");
+    rig.PutPayload("a.cmp", "data");
+    rig.WriteScript({"F|a.cmp|?APPDIR?\\a.txt"});
+    rig.script.files = {FileEntry{"a.cmp", "APPDIR\\a.txt"}};  // as start-up loaded it
+
+    EXPECT_EQ(IDOK, rig.Run(app));
+    EXPECT_EQ(nested ? 1 : 0, rig.windows.nestedTicks());
+    EXPECT_EQ(3, rig.windows.ticks());
+    EXPECT_EQ((std::vector<std::string>{"Checking a.txt", "Expanding a.txt"}),
+              rig.windows.TextsOf(1002));
+    EXPECT_EQ("data", rig.ReadFile(app + "\\a.txt"));
+    EXPECT_FALSE(rig.Exists("APPDIR\\a.txt"));
+    for (const std::string& line : rig.CloseLog()) {
+      EXPECT_EQ(std::string::npos, line.find("APPDIR\\")) << line;
+    }
+  }
+}
+
 TEST(DlgDecompress, FinishedRunIgnoresLateTicks) {
   EngineRig rig;
   DlgDecompress dialog(rig.context);
