@@ -190,6 +190,20 @@ TEST_F(MachineFileSystemTest, DirectoriesComeFromTheRegistry) {
   EXPECT_EQ(programs, "D:\\Menu");
 }
 
+TEST(HostShell, ConvertsTheAnsiCodePageWithinTheBuffer) {
+  NativeFileSystem files;
+  HostShell shell(files, nullptr);
+  std::u16string wide = u"unchanged";
+  EXPECT_TRUE(shell.MultiByteToWideChar("caf\xE9 \x80\x9F", 8, &wide));
+  EXPECT_EQ(wide, u"caf\u00E9 \u20AC\u0178") << "0x80-0x9F follow Windows-1252";
+  EXPECT_FALSE(shell.MultiByteToWideChar("caf\xE9 \x80\x9F", 7, &wide)) << "no room for the zero";
+  EXPECT_TRUE(shell.MultiByteToWideChar(std::string("ab\0cd", 5), 3, &wide));
+  EXPECT_EQ(wide, u"ab") << "the text ends at its zero";
+  std::string programs;
+  EXPECT_TRUE(shell.GetProgramsFolder(nullptr, &programs));
+  EXPECT_EQ(programs, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+}
+
 TEST(MachineFolder, ChoosesOptionThenEnvironmentThenDataHome) {
   struct Case {
     std::optional<std::string> option;
