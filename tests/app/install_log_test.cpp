@@ -111,14 +111,6 @@ TEST_F(InstallLogTest, FailedOpenKeepsCollectingLines) {
   EXPECT_EQ("06 Dec 2026 08:11:32 one\r\n06 Dec 2026 08:11:32 two\r\n", LogFile());
 }
 
-TEST_F(InstallLogTest, NothingIsWrittenWithoutOpen) {
-  {
-    InstallLog log(fake.files, fake.clock, script);
-    log.Write("lost");
-  }
-  EXPECT_FALSE(fake.files.FileExists(kLogPath));
-}
-
 TEST_F(InstallLogTest, HiddenNamesDropLinesTimestampIncluded) {
   struct Case {
     std::string hiddenName;
@@ -137,15 +129,6 @@ TEST_F(InstallLogTest, HiddenNamesDropLinesTimestampIncluded) {
     log.Write("Copy %s", "D:\\Prog\\MYDLL.DLL");
     EXPECT_EQ(c.kept, !LogFile().empty());
   }
-}
-
-TEST_F(InstallLogTest, WriteErrorsAreNotReported) {
-  InstallLog log(fake.files, fake.clock, script);
-  ASSERT_EQ(1, log.Open(kLogPath));
-  fake.files.failWriteCall = fake.files.writeCalls + 1;
-  log.Write("lost");
-  log.Write("kept");
-  EXPECT_EQ("06 Dec 2026 08:11:32 kept\r\n", LogFile());
 }
 
 }  // namespace

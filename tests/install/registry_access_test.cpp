@@ -217,16 +217,5 @@ TEST(SharedDllCount, UnreadableCountsReadAsMinusOne) {
   EXPECT_EQ(0, registry.OpenHandleCount());
 }
 
-TEST(SharedDllCount, SetFailsWhenAKeyCannotBeCreated) {
-  FakeRegistry registry;
-  registry.fault = [](const std::string& operation, const std::string& name) {
-    return (operation == "CreateKey" && name == "Windows") ? kErrorAccessDenied : kErrorSuccess;
-  };
-  EXPECT_EQ(0, SetSharedDllCount(registry, "C:\\a.dll", 1));
-  EXPECT_TRUE(registry.HasKey(kHkeyLocalMachine, "Software\\Microsoft"));
-  EXPECT_FALSE(registry.HasKey(kHkeyLocalMachine, "Software\\Microsoft\\Windows"));
-  EXPECT_EQ(0, registry.OpenHandleCount());
-}
-
 }  // namespace
 }  // namespace setup
