@@ -332,6 +332,16 @@ TEST(DlgDecompress, TickInsideAPreparationBoxDoesNothing) {
   }
 }
 
+TEST(DlgDecompress, TimerThatCouldNotBeSetIsNotKilled) {
+  EngineRig rig;
+  rig.windows.SetTimerResultOverride(0u);
+  rig.WriteScript({"; empty"});
+  rig.Run(rig.Path("App"));
+  EXPECT_TRUE(rig.windows.stalled()) << "without a timer nothing drives the run";
+  EXPECT_TRUE(rig.windows.timersKilled().empty());
+  EXPECT_EQ("Destroying decompression box", rig.CloseLog().back());
+}
+
 TEST(DlgDecompress, FinishedRunIgnoresLateTicks) {
   EngineRig rig;
   DlgDecompress dialog(rig.context);
