@@ -192,7 +192,8 @@ bool Driver::Execute(const Step& step, std::string* error) {
     *error = "needs " + std::to_string(count) + " argument(s)";
     return false;
   };
-  const bool needsWindow = command != "window" && command != "absent" && command != "sleep";
+  const bool needsWindow =
+      command != "window" && command != "absent" && command != "sleep" && command != "closed";
   if (needsWindow && (current_ == nullptr || !IsWindow(current_))) {
     if (command == "gone") return true;
     *error = "no current window";
@@ -222,6 +223,20 @@ bool Driver::Execute(const Step& step, std::string* error) {
       }
       Sleep(kPollMs);
     } while (static_cast<LONG>(GetTickCount() - deadline) <= 0);
+    return true;
+  }
+  if (command == "closed") {  // closed|caption[|control id][|timeout ms]: no such dialog is open
+    if (!need(1)) return false;
+    const int control = step.size() > 2 && !step[2].empty() ? Number(step[2]) : 0;
+    const DWORD deadline = GetTickCount() + TimeoutArg(step, 3);
+    while (FindDialog(step[1], control) != nullptr) {
+      if (static_cast<LONG>(GetTickCount() - deadline) > 0) {
+        *error = "dialog \"" + step[1] + "\" is still open";
+        return false;
+      }
+      Sleep(kPollMs);
+    }
+    current_ = nullptr;
     return true;
   }
   if (command == "sleep") {

@@ -1,0 +1,168 @@
+# Shared helpers of the Windows end-to-end tests: a fresh Wine prefix per test, the programs
+# run under Wine on a virtual display, the UI driver, and checks of the Wine registry, files,
+# shortcuts and logs.
+set -euo pipefail
+: "${BUILD_DIR:?BUILD_DIR must name the win32 build folder}"
+: "${SOURCE_DIR:?SOURCE_DIR must name the source folder}"
+
+# Windows need a display: start a virtual one when there is none.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+NAME=$(basename "$0" .sh)
+SAMPLE=$SOURCE_DIR/examples/sample
+EXPECTED=$SOURCE_DIR/tests/e2e_win32/expected
+E2E=$BUILD_DIR/e2e-win32
+WORK=$E2E/$NAME
+SHOTS=$BUILD_DIR/screenshots
+rm -rf "$WORK"
+mkdir -p "$WORK" "$SHOTS"
+
+export WINEDEBUG=-all
+# No .desktop entries in the user's real menus for the shortcuts made here, no Mono, no Gecko.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+export WINEPREFIX=$WORK/prefix
+
+fail() {
+  echo "FAIL ($NAME): $*" >&2
+  exit 1
+}
+
+expect_eq() {  # expected actual what
+  [ "$1" == "$2" ] || fail "$3: expected [$1], got [$2]"
+}
+
+expect_contains() {  # text needle what
+  grep -qF -- "$2" <<<"$1" || fail "$3: [$2] not in [$1]"
+}
+
+# A Windows path for a path of this machine (Wine's Z: drive is the root).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The booted prefix every test copies. Booting takes a while, so it is made once per build and
+# never changed afterwards; the lock keeps parallel tests from booting it twice.
+prepare_template() {
+  local template=$E2E/template
+  exec 9>"$E2E/template.lock"
+  flock 9
+  if [ ! -f "$template/.ready" ]; then
+    rm -rf "$template"
+    (
+      export WINEPREFIX=$template
+      wineboot -i >/dev/null 2>&1 || true
+      # Wine draws the frames itself, so screenshots show captions without a window manager.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+      wineserver -w
+    )
+    touch "$template/.ready"
+  fi
+  flock -u 9
+  # Files are linked, not copied (Wine replaces a file it rewrites, so the template stays as
+  # it is); the registry files are copied all the same.
+  cp -al "$template" "$WINEPREFIX"
+  rm -f "$WINEPREFIX"/*.reg
+  cp "$template"/*.reg "$WINEPREFIX"/
+}
+prepare_template
+
+DRIVE_C=$WINEPREFIX/drive_c
+PROGRAMS="$DRIVE_C/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+
+finish() {
+  local status=$?
+  wineserver -k 2>/dev/null || true
+  if [ $status -eq 0 ]; then rm -rf "$WINEPREFIX"; fi
+  return $status
+}
+trap finish EXIT
+
+# The sample product's distribution folder, made by setup-pack.exe; Setup.exe comes with it.
+make_sample_dist() {  # folder
+  wine "$BUILD_DIR/setup-pack.exe" build --script "$(winpath "$SAMPLE/setup.txt")" \
+    --from "$(winpath "$SAMPLE/files")" --out "$(winpath "$1")" \
+    --welcome "$(winpath "$SAMPLE/welcome.txt")" --terms "$(winpath "$SAMPLE/terms.txt")" >/dev/null
+  [ -f "$1/Setup.exe" ] && [ -f "$1/setup.drc" ] || fail "setup-pack.exe made no distribution"
+}
+
+# Runs Setup.exe in a folder with the given arguments while the UI driver plays a script
+# (read from standard input) against its dialogs. Sets STATUS (Setup.exe's exit status), ERR
+# (its standard error) and fails the test when the driver finds a step that does not hold.
+drive() {  # folder setup-arguments...
+  local dir=$1
+  shift
+  cat >"$WORK/driver.txt"
+  (cd "$dir" && exec timeout 120 wine Setup.exe "$@") >"$WORK/setup.out" 2>"$WORK/setup.err" &
+  local setup=$!
+  local driver=0
+  wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
+    driver=$?
+  if [ $driver -ne 0 ]; then
+    kill "$setup" 2>/dev/null || true
+    wait "$setup" 2>/dev/null || true
+    cat "$WORK/driver.out" >&2
+    fail "the UI driver stopped"
+  fi
+  set +e
+  wait "$setup"
+  STATUS=$?
+  set -e
+  ERR=$(tr -d '\r' <"$WORK/setup.err")
+}
+
+# Runs Setup.exe without the driver (command-line checks, unattended runs).
+run_setup() {  # folder setup-arguments...
+  local dir=$1
+  shift
+  set +e
+  (cd "$dir" && exec timeout 120 wine Setup.exe "$@") >"$WORK/setup.out" 2>"$WORK/setup.err"
+  STATUS=$?
+  set -e
+  OUT=$(tr -d '\r' <"$WORK/setup.out")
+  ERR=$(tr -d '\r' <"$WORK/setup.err")
+}
+
+# A value as `reg query` shows it through the Wine registry: "TYPE DATA", or nothing.
+reg_value() {  # key name
+  local out
+  out=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 0
+  awk -v name="$2" '
+    { line = $0; sub(/^ +/, "", line) }
+    index(line, name) == 1 {
+      rest = substr(line, length(name) + 1); sub(/^ +/, "", rest)
+      type = rest; sub(/ .*/, "", type)
+      data = substr(rest, length(type) + 1); sub(/^ +/, "", data)
+      print type " " data; exit
+    }' <<<"$out"
+}
+
+# Whether a key exists in the Wine registry.
+reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+
+# SETUP.LOG with timestamps as TIME, LF line ends and the user's name as USER.
+masked_log() {  # file
+  tr -d '\r' <"$1" |
+    sed -E -e 's/^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}( |$)/TIME /' \
+      -e "s/\\\\users\\\\$(id -un)\\\\/\\\\users\\\\USER\\\\/g"
+}
+
+expect_timestamps() {  # file
+  local bad
+  bad=$(tr -d '\r' <"$1" | grep -cvE '^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} ' || true)
+  expect_eq 0 "$bad" "lines of $1 without a timestamp"
+}
+
+# What lnkinfo reads from a shortcut: "target|description".
+link_info() {  # file
+  [ -f "$1" ] || fail "no shortcut $1"
+  lnkinfo "$1" | tr -d '\r' | awk -F': ' '
+    /^\tLocal path/ { path = $2 } /^\tDescription/ { description = $2 }
+    END { print path "|" description }'
+}
+
+# A screenshot is a real PNG picture.
+expect_png() {  # file
+  [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" == 89504e470d0a1a0a ] ||
+    fail "$1 is not a PNG file"
+}
