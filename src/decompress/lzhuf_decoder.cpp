@@ -1,4 +1,5 @@
-// The decoder's hot loop: 64-bit bit reservoir, table-free tree walk, block-buffered I/O.
+// The decoder's hot loop: 64-bit bit reservoir, a lookup table over the top of the tree kept in
+// step with it, block-buffered I/O.
 #include "decompress/lzhuf_decoder.h"
 
 #include <bit>
@@ -20,6 +21,62 @@ inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
 }
 
 }  // namespace
+
+void LzhufDecoder::RefreshTable() {
+  if (tree_.changedCount > AdaptiveTree::kChangedMax) {
+    std::memset(tree_.watched, 0, sizeof tree_.watched);
+    std::uint16_t path[kTableBits] = {};
+    FillPair(tree_.child[kRoot], 0, 0, path);
+  } else {
+    for (int i = 0; i < tree_.changedCount; ++i) {
+      const int node = tree_.changed[i];
+      Refill(prefixCode_[node], prefixDepth_[node]);
+    }
+  }
+  tree_.changedCount = 0;
+}
+
+// Refills the entries starting with the `depth` bits of `code`, walking to them from the root.
+void LzhufDecoder::Refill(unsigned code, int depth) {
+  std::uint16_t path[kTableBits] = {};
+  unsigned pair = tree_.child[kRoot];
+  for (int j = 0; j < depth; ++j) {
+    const unsigned node = pair + (code >> (depth - 1 - j) & 1);
+    path[j] = static_cast<std::uint16_t>(node);
+    if (j == depth - 1 || tree_.child[node] >= kNodeCount) {
+      FillNode(j + 1, code >> (depth - 1 - j), path);
+      return;
+    }
+    pair = tree_.child[node];
+  }
+}
+
+void LzhufDecoder::FillPair(unsigned pair, int depth, unsigned prefix, std::uint16_t* path) {
+  for (unsigned bit = 0; bit < 2; ++bit) {
+    path[depth] = static_cast<std::uint16_t>(pair + bit);
+    FillNode(depth + 1, prefix << 1 | bit, path);
+  }
+}
+
+// Fills the entries below the node path[depth - 1], reached by the `depth` bits of `code`.
+void LzhufDecoder::FillNode(int depth, unsigned code, std::uint16_t* path) {
+  const unsigned node = path[depth - 1];
+  if (depth < kTableBits) {
+    tree_.watched[node] = 1;
+    prefixCode_[node] = static_cast<std::uint16_t>(code);
+    prefixDepth_[node] = static_cast<std::uint8_t>(depth);
+    if (tree_.child[node] < kNodeCount) {
+      FillPair(tree_.child[node], depth, code, path);
+      return;
+    }
+  }
+  // A leaf, or as deep as the table goes: every code with this prefix starts the same way.
+  const unsigned shift = static_cast<unsigned>(kTableBits - depth);
+  TableEntry entry{};
+  std::memcpy(entry.path, path, sizeof entry.path);
+  entry.depth = static_cast<std::uint8_t>(depth);
+  for (unsigned k = code << shift; k < (code + 1) << shift; ++k) table_[k] = entry;
+}
 
 void LzhufDecoder::StartWindow() {
   // The window in the order it was written: positions 4036..4095 (left by the previous file),
@@ -82,15 +139,20 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
     pos += (63 - count) >> 3;
     count |= 56;
 
-    // Walk from the root to a leaf, remembering the nodes passed.
-    unsigned n = tree.child[kRoot];
-    int depth = 0;
-    do {
+    // Walk from the root to a leaf, remembering the nodes passed: the first steps at once from
+    // the table, the rest one bit at a time.
+    if (tree.changedCount != 0) RefreshTable();
+    const TableEntry& entry = table_[bits >> (64 - kTableBits)];
+    std::memcpy(path, entry.path, sizeof entry.path);
+    int depth = entry.depth;
+    bits <<= depth;
+    unsigned n = tree.child[path[depth - 1]];
+    while (n < static_cast<unsigned>(kNodeCount)) {
       const unsigned node = n + static_cast<unsigned>(bits >> 63);
       bits <<= 1;
       path[depth++] = static_cast<std::uint16_t>(node);
       n = tree.child[node];
-    } while (n < static_cast<unsigned>(kNodeCount));
+    }
     count -= depth;
     const int symbol = static_cast<int>(n) - kNodeCount;
 
@@ -102,14 +164,14 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
     } else {
       int i = depth - 1;
       for (; i >= 0; --i) {
-        const unsigned node = path[i];
-        const unsigned k = ++tree.frequency[node];
-        if (k > tree.frequency[node + 1]) {
-          const int moved = tree.MoveUp(static_cast<int>(node), static_cast<int>(k));
+        const int node = path[i];
+        const int moved = tree.IncrementNode(node);
+        if (moved != node) {
           tree.UpdateFromNode(tree.parent[moved]);
           break;
         }
       }
+      // The root never changes place, and no other node comes near its weight.
       if (i < 0) ++tree.frequency[kRoot];
     }
 

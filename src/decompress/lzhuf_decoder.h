@@ -27,6 +27,18 @@ struct LzhufDecoder {
   static constexpr std::size_t kOutputSize = 128 * 1024;
 
  private:
+  // The first kTableBits of a code, looked up at once. An exchange in the top of the tree
+  // refills only the entries below the nodes exchanged.
+  static constexpr int kTableBits = 8;
+  struct TableEntry {
+    std::uint16_t path[kTableBits];  // the nodes passed, from the root's child down
+    std::uint8_t depth;              // bits consumed: to a leaf, or kTableBits
+  };
+  void RefreshTable();
+  void Refill(unsigned code, int depth);
+  void FillPair(unsigned pair, int depth, unsigned prefix, std::uint16_t* path);
+  void FillNode(int depth, unsigned code, std::uint16_t* path);
+
   void StartWindow();
   void SaveWindow(const std::uint8_t* end, std::int64_t produced);
 
@@ -35,6 +47,9 @@ struct LzhufDecoder {
 
   lzhuf::AdaptiveTree tree_;
   std::uint16_t path_[lzhuf::kNodeCount];
+  TableEntry table_[1u << kTableBits];
+  std::uint16_t prefixCode_[lzhuf::kNodeCount];  // for a watched node: the bits leading to it
+  std::uint8_t prefixDepth_[lzhuf::kNodeCount];  // and their number
   std::uint8_t ring_[lzhuf::kRingSize] = {};
   std::uint8_t input_[kInputSize + kInputPadding];
   // The window's 4096 bytes of history followed by fresh output.

@@ -2,6 +2,7 @@
 #include "decompress/lzhuf_tree.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace setup::lzhuf {
 
@@ -18,6 +19,24 @@ void AdaptiveTree::Init() {
   }
   frequency[kNodeCount] = 0xFFFF;
   parent[kRoot] = 0;
+  IndexWeights();
+}
+
+void AdaptiveTree::IndexWeights() {
+  for (int i = 0; i < kNodeCount; ++i) lastOfWeight[frequency[i]] = static_cast<std::uint16_t>(i);
+  std::memset(watched, 0, sizeof watched);
+  changedCount = kChangedMax + 1;
+}
+
+void AdaptiveTree::NoteChanged(int n, int l) {
+  for (const int node : {n, l}) {
+    if (!watched[node] || changedCount > kChangedMax) continue;
+    if (changedCount == kChangedMax) {
+      ++changedCount;
+    } else {
+      changed[changedCount++] = static_cast<std::uint16_t>(node);
+    }
+  }
 }
 
 void AdaptiveTree::Rebuild() {
@@ -48,15 +67,15 @@ void AdaptiveTree::Rebuild() {
     parent[c] = static_cast<std::uint16_t>(i);
     if (c < kNodeCount) parent[c + 1] = static_cast<std::uint16_t>(i);
   }
+  IndexWeights();
 }
 
-int AdaptiveTree::MoveUp(int n, int k) {
-  // The last node still weighing k - 1; the sentinel stops the scan.
-  int l = n + 2;
-  while (k > frequency[l]) ++l;
-  --l;
-  frequency[n] = frequency[l];
-  frequency[l] = static_cast<std::uint16_t>(k);
+int AdaptiveTree::MoveUp(int n, unsigned f) {
+  const int l = lastOfWeight[f];
+  if (watched[n] | watched[l]) NoteChanged(n, l);
+  frequency[l] = static_cast<std::uint16_t>(f + 1);
+  lastOfWeight[f] = static_cast<std::uint16_t>(l - 1);  // n < l still weighs f
+  if (frequency[l + 1] != f + 1) lastOfWeight[f + 1] = static_cast<std::uint16_t>(l);
 
   const int a = child[n];
   parent[a] = static_cast<std::uint16_t>(l);

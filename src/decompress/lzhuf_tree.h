@@ -26,12 +26,25 @@ inline constexpr int MatchLength(int symbol) { return symbol - 256 + kMinMatch; 
 // Weights never exceed kMaxFrequency, which also bounds the depth of any leaf: along a path from
 // the root each weight is at least the sum of the next two, so a leaf deeper than 21 would need a
 // root weight of at least fib(24) = 46368. The decoder relies on that bound.
+//
+// lastOfWeight[f] is the highest index of a node weighing f, kept whenever some node weighs f.
+// It replaces the scan for the last node of equal weight, which is long when many symbols are
+// about equally common.
 struct AdaptiveTree {
   static constexpr int kMaxDepth = 21;
 
   std::uint16_t frequency[kNodeCount + 1];  // the last entry is a 0xFFFF sentinel
   std::uint16_t child[kNodeCount];
   std::uint16_t parent[kNodeCount + kSymbolCount];
+  std::uint16_t lastOfWeight[kMaxFrequency + 2];
+
+  // For a decoder's lookup table over the top of the tree: the nodes the table relies on are
+  // marked, and each exchange involving one is listed. Init and Rebuild, and a list too long,
+  // set `changedCount` above kChangedMax: everything changed.
+  static constexpr int kChangedMax = 16;
+  std::uint8_t watched[kNodeCount];
+  std::uint16_t changed[kChangedMax];
+  int changedCount;
 
   // Every symbol weighs 1; internal nodes are built pairwise from the bottom.
   void Init();
@@ -45,24 +58,31 @@ struct AdaptiveTree {
     UpdateFromNode(parent[kNodeCount + symbol]);
   }
 
-  // The increment walk from node `n` up to the root, keeping the weights sorted: a node whose
-  // weight passes its right neighbour's changes place with the last node of its old weight.
+  // The increment walk from node `n` up to the root, keeping the weights sorted.
   void UpdateFromNode(int n) {
     do {
       n = IncrementNode(n);
     } while ((n = parent[n]) != 0);
   }
 
-  // One step of the walk: answers the node now holding the incremented subtree.
+  // Adds one to node n's weight. A node that would pass its right neighbour first changes place
+  // with the last node of its weight. Answers the node now holding n's subtree.
   int IncrementNode(int n) {
-    const int k = ++frequency[n];
-    if (k <= frequency[n + 1]) return n;
-    return MoveUp(n, k);
+    const unsigned f = frequency[n];
+    const unsigned next = frequency[n + 1];
+    if (next <= f) return MoveUp(n, f);
+    frequency[n] = static_cast<std::uint16_t>(f + 1);
+    lastOfWeight[f] = static_cast<std::uint16_t>(n - 1);  // meaningless once no node weighs f
+    if (next != f + 1) lastOfWeight[f + 1] = static_cast<std::uint16_t>(n);
+    return n;
   }
 
-  // Node `n` has just reached weight `k`, above its right neighbour: exchanges its subtree with
-  // that of the last node of weight k - 1 and answers that node's index.
-  int MoveUp(int n, int k);
+ private:
+  void NoteChanged(int n, int l);
+  // IncrementNode's exchange: node n, weighing f like the nodes up to lastOfWeight[f], gives its
+  // subtree to that last one, which takes the new weight.
+  int MoveUp(int n, unsigned f);
+  void IndexWeights();
 };
 
 }  // namespace setup::lzhuf

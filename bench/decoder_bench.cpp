@@ -1,0 +1,411 @@
+// Decoder and encoder throughput and ratio on a generated corpus, side by side with gzip.
+//
+// Usage: bench_decoder_bench [--setup-pack PATH] [--repeat N] [--keep DIR]
+// Whole-process figures time `setup-pack expand X /dev/null` against `gzip -dc X.gz` (output to
+// /dev/null), alternating the two and keeping the best of N runs of each, both as wall time and
+// as the CPU time (user + system) the process used; on a busy machine the CPU time is the steadier
+// of the two. In-process figures are CPU time too.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "decompress/lzhuf_decoder.h"
+#include "decompress/lzhuf_encoder.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+using setup::lzhuf::ParseMode;
+
+constexpr std::size_t kSize = 3 * 1024 * 1024;
+
+// ---- Corpus ---------------------------------------------------------------------------------
+
+class Generator {
+ public:
+  explicit Generator(std::uint32_t seed) : random_(seed) {}
+  std::uint32_t Next() { return static_cast<std::uint32_t>(random_()); }
+  std::uint32_t Below(std::uint32_t n) { return Next() % n; }
+  // Roughly Zipf-distributed index below n: small indices are much more common.
+  std::uint32_t Zipf(std::uint32_t n) {
+    const double u = (Next() + 0.5) / 4294967296.0;
+    return std::min(n - 1, static_cast<std::uint32_t>(std::pow(static_cast<double>(n), u)) - 1);
+  }
+
+ private:
+  std::mt19937 random_;
+};
+
+std::vector<std::string> Vocabulary(Generator& g, int count) {
+  static const char* const syllables[] = {
+      "in",  "stal", "ler",   "ex",   "pand",  "file", "con", "ter",  "re", "gis",
+      "try", "path", "ver",   "sion", "dow",   "win",  "di",  "rec",  "to", "ry",
+      "log", "set",  "up",    "com",  "press", "de",   "co",  "ment", "a",  "tion",
+      "pro", "gram", "short", "cut",  "the",   "and",  "of",  "is"};
+  std::vector<std::string> words;
+  for (int i = 0; i < count; ++i) {
+    std::string word;
+    const int n = 1 + static_cast<int>(g.Zipf(4));
+    for (int k = 0; k < n; ++k) word += syllables[g.Below(std::size(syllables))];
+    words.push_back(word);
+  }
+  return words;
+}
+
+std::string MakeText(std::size_t size, std::uint32_t seed) {
+  Generator g(seed);
+  const std::vector<std::string> words = Vocabulary(g, 3000);
+  std::string text;
+  std::size_t column = 0;
+  while (text.size() < size) {
+    const int sentence = 5 + static_cast<int>(g.Below(16));
+    for (int i = 0; i < sentence; ++i) {
+      std::string word = words[g.Zipf(static_cast<std::uint32_t>(words.size()))];
+      if (i == 0) word[0] = static_cast<char>(word[0] - 'a' + 'A');
+      if (i == sentence - 1) {
+        word += g.Below(8) == 0 ? "?" : ".";
+      } else if (g.Below(9) == 0) {
+        word += ",";
+      }
+      if (column + word.size() > 72) {
+        text += "\r\n";
+        column = 0;
+      } else if (column > 0) {
+        text += ' ';
+        ++column;
+      }
+      text += word;
+      column += word.size();
+    }
+    if (g.Below(6) == 0) {
+      text += "\r\n\r\n";
+      column = 0;
+    }
+  }
+  text.resize(size);
+  return text;
+}
+
+std::string MakeSource(std::size_t size, std::uint32_t seed) {
+  Generator g(seed);
+  const std::vector<std::string> names = Vocabulary(g, 800);
+  static const char* const types[] = {"int",         "char*", "const std::string&", "bool", "DWORD",
+                                      "std::size_t", "HKEY",  "FileEntry&"};
+  static const char* const statements[] = {
+      "  if (%s == nullptr) return 0;\n",
+      "  %s = %s + 1;\n",
+      "  for (int i = 0; i < %s; ++i) {\n    %s[i] = 0;\n  }\n",
+      "  InstallLog::Write(\"%s: %%s\", %s);\n",
+      "  return %s(%s);\n",
+      "  const int %s = Get%s(context);\n",
+      "  // The %s must exist before %s.\n",
+      "  while (%s != %s) %s = Next(%s);\n"};
+  std::string code;
+  char line[512];
+  while (code.size() < size) {
+    std::snprintf(line, sizeof line, "\n// %s %s the %s.\nstatic %s %s(%s %s, %s %s) {\n",
+                  names[g.Zipf(800)].c_str(), names[g.Zipf(800)].c_str(),
+                  names[g.Zipf(800)].c_str(), types[g.Zipf(8)], names[g.Zipf(800)].c_str(),
+                  types[g.Zipf(8)], names[g.Zipf(800)].c_str(), types[g.Zipf(8)],
+                  names[g.Zipf(800)].c_str());
+    code += line;
+    const int body = 2 + static_cast<int>(g.Below(10));
+    for (int i = 0; i < body; ++i) {
+      const std::string a = names[g.Zipf(800)], b = names[g.Zipf(800)];
+      std::snprintf(line, sizeof line, statements[g.Zipf(std::size(statements))], a.c_str(),
+                    b.c_str(), a.c_str(), b.c_str());
+      code += line;
+    }
+    code += "}\n";
+  }
+  code.resize(size);
+  return code;
+}
+
+// Machine code of a 32-bit program: common instruction forms with varying operands, pointer
+// tables, zero padding and a string table.
+std::string MakeBinary(std::size_t size, std::uint32_t seed) {
+  Generator g(seed);
+  static const std::vector<std::vector<int>> forms = {
+      {0x55, 0x8B, 0xEC},      // push ebp; mov ebp, esp
+      {0x8B, 0x45, -1},        // mov eax, [ebp+d8]
+      {0x89, 0x45, -1},        // mov [ebp+d8], eax
+      {0xE8, -1, -1, -2, -2},  // call rel32
+      {0x74, -1},              // je short
+      {0x75, -1},              // jne short
+      {0x83, 0xC4, -1},        // add esp, i8
+      {0x6A, -1},              // push i8
+      {0x50},
+      {0x51},
+      {0x56},
+      {0x57},
+      {0x5E},
+      {0x5F},
+      {0xC3},
+      {0x5D},
+      {0x85, 0xC0},                      // test eax, eax
+      {0x33, 0xC0},                      // xor eax, eax
+      {0xFF, 0x15, -1, -1, 0x40, 0x00},  // call [import]
+      {0x68, -1, -1, 0x40, 0x00},        // push imm32 (address)
+      {0x8D, 0x4D, -1},                  // lea ecx, [ebp+d8]
+      {0x3B, 0xC1},
+      {0x0F, 0x84, -1, -1, 0x00, 0x00},
+      {0xC7, 0x45, -1, -1, 0, 0, 0}};
+  std::string bin;
+  while (bin.size() < size) {
+    const std::uint32_t kind = g.Below(10);
+    if (kind < 7) {
+      const int count = 200 + static_cast<int>(g.Below(2000));
+      for (int i = 0; i < count; ++i) {
+        for (int v : forms[g.Zipf(static_cast<std::uint32_t>(forms.size()))]) {
+          if (v == -1) v = static_cast<int>(g.Zipf(256));
+          if (v == -2) v = g.Below(2) ? 0xFF : 0x00;
+          bin.push_back(static_cast<char>(v));
+        }
+      }
+    } else if (kind == 7) {
+      const int count = 16 + static_cast<int>(g.Below(256));
+      const std::uint32_t base = 0x00401000 + g.Below(0x40000);
+      for (int i = 0; i < count; ++i) {
+        const std::uint32_t p = base + g.Zipf(4096) * 4;
+        for (int k = 0; k < 4; ++k) bin.push_back(static_cast<char>(p >> (8 * k)));
+      }
+    } else if (kind == 8) {
+      bin.append(g.Below(1024), '\0');
+    } else {
+      const std::string strings = MakeText(200 + g.Below(800), g.Next());
+      for (char c : strings) bin.push_back(c == ' ' ? '\0' : c);
+    }
+  }
+  bin.resize(size);
+  return bin;
+}
+
+std::string MakeMixed(std::size_t size) {
+  const std::string parts[] = {MakeText(size / 3 + 1, 1), MakeSource(size / 3 + 1, 2),
+                               MakeBinary(size / 3 + 1, 3)};
+  std::string mixed;
+  constexpr std::size_t kChunk = 64 * 1024;
+  for (std::size_t offset = 0; mixed.size() < size; offset += kChunk) {
+    for (const std::string& part : parts) mixed += part.substr(offset, kChunk);
+  }
+  mixed.resize(size);
+  return mixed;
+}
+
+std::string MakeRandom(std::size_t size) {
+  Generator g(4);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(g.Next());
+  return bytes;
+}
+
+std::string MakeRuns(std::size_t size) {
+  Generator g(5);
+  std::string bytes;
+  while (bytes.size() < size) bytes.append(1 + g.Zipf(20000), static_cast<char>(g.Below(8)));
+  bytes.resize(size);
+  return bytes;
+}
+
+// ---- Measuring ------------------------------------------------------------------------------
+
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+double Seconds(const std::function<void()>& work, int repeat) {
+  double best = 1e9;
+  for (int i = 0; i < repeat; ++i) {
+    const double start = CpuSeconds();
+    work();
+    best = std::min(best, CpuSeconds() - start);
+  }
+  return best;
+}
+
+struct ProcessTime {
+  double wall = -1;
+  double cpu = -1;
+};
+
+// Runs a program with stdout sent to `outPath`; answers its wall and CPU time, or -1 on failure.
+ProcessTime RunProcess(const std::vector<std::string>& argv, const std::string& outPath) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return {};
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+  return {wall, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::uintmax_t FileSize(const fs::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  return error ? 0 : size;
+}
+
+double MBps(std::size_t bytes, double seconds) { return bytes / seconds / 1e6; }
+
+struct Row {
+  std::string name;
+  std::size_t size = 0;
+  std::size_t optimal = 0, greedy = 0, gzip = 0;
+  double encode = 0, encodeGreedy = 0, encodeGzip = 0;  // MB/s
+  double decodeInProcess = 0;                           // MB/s
+  ProcessTime expand, gunzip;                           // best of each, whole process
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string setupPack =
+      (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "setup-pack").string();
+  int repeat = 15;
+  std::string keep;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    if (option == "--setup-pack") setupPack = argv[i + 1];
+    if (option == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
+    if (option == "--keep") keep = argv[i + 1];
+  }
+  if (!fs::exists(setupPack)) {
+    std::fprintf(stderr, "setup-pack not found at %s (use --setup-pack PATH)\n", setupPack.c_str());
+    return 1;
+  }
+  const fs::path work =
+      keep.empty() ? fs::temp_directory_path() / ("lzhuf-bench-" + std::to_string(getpid()))
+                   : fs::path(keep);
+  fs::create_directories(work);
+
+  const std::pair<std::string, std::string> corpus[] = {
+      {"mixed", MakeMixed(kSize)},           {"text", MakeText(kSize, 11)},
+      {"source", MakeSource(kSize, 12)},     {"binary", MakeBinary(kSize, 13)},
+      {"incompressible", MakeRandom(kSize)}, {"long runs", MakeRuns(kSize)},
+  };
+
+  auto decoder = std::make_unique<setup::LzhufDecoder>();
+  std::vector<Row> rows;
+  for (const auto& [name, data] : corpus) {
+    Row row;
+    row.name = name;
+    row.size = data.size();
+    const std::string stem = (work / name).string();
+    std::string payload, greedy;
+    row.encode = MBps(
+        data.size(),
+        Seconds([&] { payload = setup::lzhuf::CompressBuffer(data, {ParseMode::kOptimal}); }, 3));
+    row.encodeGreedy = MBps(
+        data.size(),
+        Seconds([&] { greedy = setup::lzhuf::CompressBuffer(data, {ParseMode::kGreedy}); }, 3));
+    row.optimal = payload.size();
+    row.greedy = greedy.size();
+    std::string expanded;
+    row.decodeInProcess =
+        MBps(data.size(), Seconds([&] { setup::ExpandPayload(*decoder, payload, &expanded); }, 5));
+    if (expanded.compare(0, data.size(), data) != 0) {
+      std::fprintf(stderr, "%s: round trip FAILED\n", name.c_str());
+      return 1;
+    }
+    WriteFile(stem + ".bin", data);
+    WriteFile(stem + ".lzh", payload);
+    double gzipSeconds = 1e9;
+    for (int i = 0; i < 3; ++i) {
+      const ProcessTime t = RunProcess({"gzip", "-9", "-c", stem + ".bin"}, stem + ".bin.gz");
+      if (t.cpu < 0) {
+        std::fprintf(stderr, "gzip -9 failed\n");
+        return 1;
+      }
+      gzipSeconds = std::min(gzipSeconds, t.cpu);
+    }
+    row.encodeGzip = MBps(data.size(), gzipSeconds);
+    row.gzip = FileSize(stem + ".bin.gz");
+    row.expand = row.gunzip = {1e9, 1e9};
+    for (int i = 0; i < repeat; ++i) {
+      const ProcessTime gunzip = RunProcess({"gzip", "-dc", stem + ".bin.gz"}, "/dev/null");
+      const ProcessTime expand =
+          RunProcess({setupPack, "expand", stem + ".lzh", "/dev/null"}, "/dev/null");
+      if (gunzip.cpu < 0 || expand.cpu < 0) {
+        std::fprintf(stderr, "%s: a process failed\n", name.c_str());
+        return 1;
+      }
+      row.gunzip = {std::min(row.gunzip.wall, gunzip.wall), std::min(row.gunzip.cpu, gunzip.cpu)};
+      row.expand = {std::min(row.expand.wall, expand.wall), std::min(row.expand.cpu, expand.cpu)};
+    }
+    rows.push_back(row);
+  }
+
+  std::printf("Corpus: %zu bytes per set; whole-process times are the best of %d runs.\n\n", kSize,
+              repeat);
+  std::printf("%-15s %7s %7s %7s | %8s %8s %8s | %8s | %-23s | %-23s\n", "", "ratio", "greedy",
+              "gzip -9", "encode", "greedy", "gzip -9", "decode", "expand vs gzip -dc, CPU",
+              "expand vs gzip -dc, wall");
+  std::printf("%-15s %7s %7s %7s | %8s %8s %8s | %8s | %-23s | %-23s\n", "set", "", "", "", "MB/s",
+              "MB/s", "MB/s", "MB/s", "ms      ms      speed", "ms      ms      speed");
+  for (const Row& r : rows) {
+    const double size = static_cast<double>(r.size);
+    std::printf(
+        "%-15s %7.3f %7.3f %7.3f | %8.1f %8.1f %8.1f | %8.1f | %6.2f  %6.2f  %5.2fx | "
+        "%6.2f  %6.2f  %5.2fx\n",
+        r.name.c_str(), size / r.optimal, size / r.greedy, size / r.gzip, r.encode, r.encodeGreedy,
+        r.encodeGzip, r.decodeInProcess, r.expand.cpu * 1e3, r.gunzip.cpu * 1e3,
+        r.gunzip.cpu / r.expand.cpu, r.expand.wall * 1e3, r.gunzip.wall * 1e3,
+        r.gunzip.wall / r.expand.wall);
+  }
+  const Row& mixed = rows.front();
+  const double saving = 100.0 * (1.0 - static_cast<double>(mixed.optimal) / mixed.greedy);
+  const double speedCpu = mixed.gunzip.cpu / mixed.expand.cpu;
+  const double speedWall = mixed.gunzip.wall / mixed.expand.wall;
+  std::printf(
+      "\nratio = input size / output size; speed = expand's throughput / gzip -dc's, whole "
+      "process.\n");
+  std::printf("Targets on the mixed set:\n");
+  std::printf("  decoding vs gzip -dc: %.2fx by CPU time, %.2fx by wall time (target >= 0.75) %s\n",
+              speedCpu, speedWall, std::min(speedCpu, speedWall) >= 0.75 ? "met" : "MISSED");
+  std::printf("  encoding throughput: %.1f MB/s (target >= 10) %s\n", mixed.encode,
+              mixed.encode >= 10 ? "met" : "MISSED");
+  std::printf("  optimal parse vs greedy: %.1f%% smaller (target >= 3%%) %s\n", saving,
+              saving >= 3 ? "met" : "MISSED");
+  if (keep.empty()) fs::remove_all(work);
+  return 0;
+}

@@ -1,0 +1,44 @@
+// setup-pack expand: expands a payload file exactly as the installer does.
+#include "commands.h"
+#include "decompress/decompress_file.h"
+#include "tool_support.h"
+
+namespace setup::pack {
+namespace {
+
+int RunExpand(const std::vector<std::string>& args) {
+  const Command& self = kExpandCommand;
+  if (!ExpectArguments(self, args, 2)) return kExitUsage;
+  const std::string& inPath = args[0];
+  const std::string& outPath = args[1];
+  std::int64_t length = 0;
+  {
+    std::unique_ptr<File> probe = OpenInput(self, inPath);
+    if (!probe) return kExitFailure;
+    length = probe->Length();
+  }
+  if (SameFile(inPath, outPath)) {
+    ReportError(self, "'" + outPath + "' is the input itself");
+    return kExitFailure;
+  }
+
+  Progress progress("expanding " + inPath, length);
+  ProgressFileSystem files(ToolFileSystem(), inPath, progress);
+  StderrWindowSystem windows;
+  Decompressor decompressor(files, windows);
+  return decompressor.DecompressFile(inPath.c_str(), outPath.c_str()) == 0 ? kExitSuccess
+                                                                           : kExitFailure;
+}
+
+}  // namespace
+
+const Command kExpandCommand = {
+    "expand",
+    "IN OUT",
+    "Expands the payload file IN into OUT, as the installer would.",
+    "Uses the installer's own decoder. On failure the installer's message is printed on\n"
+    "standard error and the exit status is 1.\n",
+    RunExpand,
+};
+
+}  // namespace setup::pack

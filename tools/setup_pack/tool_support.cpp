@@ -1,0 +1,144 @@
+// setup-pack's shared pieces. Tools may use the platform's calls directly; the core may not.
+#include "tool_support.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <io.h>
+
+#include "platform/win32/win32_file_system.h"
+#else
+#include <unistd.h>
+
+#include "platform/host/ansi_code_page.h"
+#include "platform/host/native_file_system.h"
+#endif
+
+namespace setup::pack {
+
+namespace {
+
+// Files below this size finish too fast for a progress line to help.
+constexpr std::int64_t kProgressThreshold = 16 * 1024 * 1024;
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+// The system's texts are Windows-1252; a Linux terminal expects UTF-8.
+std::string ForTerminal(const std::string& ansi) {
+#ifdef _WIN32
+  return ansi;
+#else
+  std::string utf8;
+  for (char16_t c : AnsiToUtf16(ansi)) {
+    if (c < 0x80) {
+      utf8.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      utf8.push_back(static_cast<char>(0xC0 | c >> 6));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      utf8.push_back(static_cast<char>(0xE0 | c >> 12));
+      utf8.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return utf8;
+#endif
+}
+
+}  // namespace
+
+FileSystem& ToolFileSystem() {
+#ifdef _WIN32
+  static Win32FileSystem files;
+#else
+  static NativeFileSystem files;
+#endif
+  return files;
+}
+
+void ReportError(const Command& command, const std::string& message) {
+  std::fprintf(stderr, "setup-pack %s: %s\n", command.name, message.c_str());
+}
+
+bool ExpectArguments(const Command& command, const std::vector<std::string>& args,
+                     std::size_t count) {
+  if (args.size() == count) return true;
+  std::fprintf(stderr, "Usage: setup-pack %s %s\n(see 'setup-pack %s --help')\n", command.name,
+               command.arguments, command.name);
+  return false;
+}
+
+std::unique_ptr<File> OpenInput(const Command& command, const std::string& path) {
+  int error = 0;
+  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kReadBinary, &error);
+  if (!file) {
+    ReportError(command, "cannot read '" + path + "': " + ToolFileSystem().StrError(error));
+  }
+  return file;
+}
+
+std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path) {
+  int error = 0;
+  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kWriteBinary, &error);
+  if (!file) {
+    ReportError(command, "cannot write '" + path + "': " + ToolFileSystem().StrError(error));
+  }
+  return file;
+}
+
+int StderrWindowSystem::RunModalDialog(Dialog&, WindowHandle) { return IDCANCEL; }
+
+int StderrWindowSystem::MessageBox(WindowHandle, const std::string& text, const char* caption,
+                                   unsigned) {
+  std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", ForTerminal(text).c_str());
+  return IDOK;
+}
+
+Progress::Progress(std::string label, std::int64_t total)
+    : label_(std::move(label)),
+      total_(total),
+      active_(total >= kProgressThreshold && StderrIsTerminal()) {}
+
+Progress::~Progress() {
+  if (active_ && shown_ >= 0)
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(label_.size() + 6), "");
+}
+
+void Progress::Advance(std::int64_t bytes) {
+  if (!active_) return;
+  done_ += bytes;
+  const int percent = static_cast<int>(std::min<std::int64_t>(100, done_ * 100 / total_));
+  if (percent == shown_) return;
+  shown_ = percent;
+  std::fprintf(stderr, "\r%s %3d%%", label_.c_str(), percent);
+  std::fflush(stderr);
+}
+
+std::size_t ProgressFile::Read(void* buffer, std::size_t size) {
+  const std::size_t got = file_->Read(buffer, size);
+  progress_.Advance(static_cast<std::int64_t>(got));
+  return got;
+}
+
+std::unique_ptr<File> ProgressFileSystem::Open(const std::string& path, OpenMode mode,
+                                               int* crtError) {
+  std::unique_ptr<File> file = files_.Open(path, mode, crtError);
+  if (!file || wrapped_ || path != watched_ || mode != OpenMode::kReadBinary) return file;
+  wrapped_ = true;
+  return std::make_unique<ProgressFile>(std::move(file), progress_);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+}  // namespace setup::pack

@@ -1,0 +1,121 @@
+// What setup-pack's commands share: the file system, error reports, message boxes on standard
+// error and a progress line.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "platform/file_system.h"
+#include "platform/window_system.h"
+
+namespace setup::pack {
+
+// This platform's file system, taking paths as the user typed them.
+FileSystem& ToolFileSystem();
+
+// "setup-pack COMMAND: message" on standard error.
+void ReportError(const Command& command, const std::string& message);
+
+// True when exactly `count` arguments were given; otherwise reports the usage.
+bool ExpectArguments(const Command& command, const std::vector<std::string>& args,
+                     std::size_t count);
+
+// Opens for reading or writing; on failure reports the path and the system's reason.
+std::unique_ptr<File> OpenInput(const Command& command, const std::string& path);
+std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path);
+
+// Shows message boxes as lines on standard error, in the terminal's encoding; has no dialogs.
+class StderrWindowSystem final : public WindowSystem {
+ public:
+  int RunModalDialog(Dialog& dialog, WindowHandle parent) override;
+  void EndDialog(WindowHandle, int) override {}
+  int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
+                 unsigned style) override;
+  std::string ApplicationTitle() override { return "setup-pack"; }
+  void SetWindowText(WindowHandle, const std::string&) override {}
+  void SetDlgItemText(WindowHandle, int, const std::string&) override {}
+  std::string GetDlgItemText(WindowHandle, int) override { return {}; }
+  unsigned SetTimer(WindowHandle, unsigned, unsigned) override { return 0; }
+  void KillTimer(WindowHandle, unsigned) override {}
+  void SetProgressRange(WindowHandle, int, std::uint32_t) override {}
+  void SetProgressPos(WindowHandle, int, int) override {}
+};
+
+// A percentage on standard error while a large file is worked through; shown only when standard
+// error is a terminal.
+class Progress {
+ public:
+  Progress(std::string label, std::int64_t total);
+  ~Progress();
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+  void Advance(std::int64_t bytes);
+
+ private:
+  std::string label_;
+  std::int64_t total_;
+  std::int64_t done_ = 0;
+  int shown_ = -1;
+  bool active_;
+};
+
+// Forwards to another file and counts what is read into a Progress.
+class ProgressFile final : public File {
+ public:
+  ProgressFile(std::unique_ptr<File> file, Progress& progress)
+      : file_(std::move(file)), progress_(progress) {}
+  std::size_t Read(void* buffer, std::size_t size) override;
+  std::size_t Write(const void* buffer, std::size_t size) override {
+    return file_->Write(buffer, size);
+  }
+  std::int64_t Tell() override { return file_->Tell(); }
+  bool Seek(std::int64_t offset) override { return file_->Seek(offset); }
+  std::int64_t Length() override { return file_->Length(); }
+  bool Error() const override { return file_->Error(); }
+  bool Close() override { return file_->Close(); }
+
+ private:
+  std::unique_ptr<File> file_;
+  Progress& progress_;
+};
+
+// Forwards to another file system; the first opening of `watched` for reading is counted into a
+// Progress. Lets a progress line follow DecompressFile without changing it.
+class ProgressFileSystem final : public FileSystem {
+ public:
+  ProgressFileSystem(FileSystem& files, std::string watched, Progress& progress)
+      : files_(files), watched_(std::move(watched)), progress_(progress) {}
+  std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override;
+  std::string StrError(int crtError) override { return files_.StrError(crtError); }
+  Win32Error CreateDirectory(const std::string& path) override {
+    return files_.CreateDirectory(path);
+  }
+  std::optional<FindData> FindFirstFile(const std::string& pattern) override {
+    return files_.FindFirstFile(pattern);
+  }
+  Win32Error MoveFile(const std::string& from, const std::string& to) override {
+    return files_.MoveFile(from, to);
+  }
+  Win32Error DeleteFile(const std::string& path) override { return files_.DeleteFile(path); }
+  Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+    return files_.SetFileAttributes(path, attributes);
+  }
+  std::string GetTempPath() override { return files_.GetTempPath(); }
+  std::string GetWindowsDirectory() override { return files_.GetWindowsDirectory(); }
+  std::string GetSystemDirectory() override { return files_.GetSystemDirectory(); }
+  std::string FormatMessage(Win32Error code) override { return files_.FormatMessage(code); }
+
+ private:
+  FileSystem& files_;
+  std::string watched_;
+  Progress& progress_;
+  bool wrapped_ = false;
+};
+
+// True when both paths name one existing file (writing the second would destroy the first).
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace setup::pack
