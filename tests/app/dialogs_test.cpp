@@ -37,15 +37,6 @@ TEST(WelcomePage, CancelEndsOnlyAfterYes) {
   }
 }
 
-TEST(WelcomePage, ContinueAsksNothing) {
-  ScriptedWindowSystem windows;
-  WelcomeDialog dialog(windows);
-  windows.QueueAction([](Dialog& d) { d.OnOK(); });
-  EXPECT_EQ(IDOK, dialog.DoModal());
-  EXPECT_TRUE(windows.messageBoxes().empty());
-  EXPECT_EQ((std::vector<int>{IDD_WELCOME}), windows.dialogsRun());
-}
-
 TEST(TermsPage, ShowsTermsTxtUpToItsFirstZeroByte) {
   struct Case {
     const char* name;
@@ -78,15 +69,6 @@ TEST(TermsPage, ShortReadShowsOnlyWhatWasRead) {
   files.readErrorOffset = 4;
   EXPECT_EQ("0123", ReadTermsText(files).substr(0, 4));
   EXPECT_LE(ReadTermsText(files).size(), 4u);
-}
-
-TEST(TermsPage, CancelAndEscAskNothing) {
-  FakeFileSystem files;
-  ScriptedWindowSystem windows;
-  TermsDialog dialog(windows, files);
-  windows.QueueAction([](Dialog& d) { d.OnCancel(); });
-  EXPECT_EQ(IDCANCEL, dialog.DoModal());
-  EXPECT_TRUE(windows.messageBoxes().empty());
 }
 
 TEST(DirectoryPage, TakesTheTextExactlyAsTyped) {

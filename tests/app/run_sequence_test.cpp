@@ -335,17 +335,6 @@ TEST(Wizard, WelcomeTextPathFollowsArgumentZero) {
   }
 }
 
-TEST(Wizard, AbortedInstallationEndsWithStatusFour) {
-  WizardRig rig;
-  rig.WriteScript({"X|C:\\Apps\\Tool", "F|missing.cmp|?APPDIR?\\app.exe"});
-  rig.PressOk();
-  rig.PressOk();
-  rig.PressOk();
-  EXPECT_EQ(kExitAborted, rig.Run());
-  EXPECT_EQ("C:\\Apps\\Tool\\SETUP.LOG", rig.logFilePath);
-  EXPECT_EQ("Installation Aborted", rig.windows.messageBoxes().back().text);
-}
-
 TEST(Wizard, DestinationThatCannotHoldTheLogStillReportsNoLogFile) {
   // The log cannot be created and the user goes on without it: no SETUP.LOG to point at.
   WizardRig rig;
