@@ -135,6 +135,31 @@ TEST(BackupDll, MovesTheOldCopyIntoBackupOrSaysWhyNot) {
         "Moved successfully: S\\App\\lib.dll to S\\App\\Backup\\lib.dll",
         "File S\\App\\lib.dll was  successfully save to directory S\\App"},
        {}},
+      {"a read-only file named Backup",
+       [](EngineRig& rig) {
+         rig.PutFile(rig.Path("App\\Backup"), "cannot go");
+         rig.files.SetFileAttributes(rig.Path("App\\Backup"), FILE_ATTRIBUTE_READONLY);
+       },
+       "App\\lib.dll",
+       0,
+       0,
+       {"There is a FILE named S\\App\\Backup!!!!",
+        "The file named S\\App\\Backup cannot be deleted, installation should be aborted",
+        notSaved},
+       {"It seems a file named S\\App\\Backup exists and cannot be deleted.\nPlease delete that "
+        "file manually and return to the installation"}},
+      {"read-only library",
+       [](EngineRig& rig) {
+         rig.files.SetFileAttributes(rig.Path("App\\lib.dll"), FILE_ATTRIBUTE_READONLY);
+       },
+       "App\\lib.dll",
+       1,
+       1,
+       {"S\\App\\Backup not found, will have to create it", "Created: S\\App\\Backup",
+        "Directory S\\App\\Backup\\ certified to be ok", "Directory successfully created",
+        "Moved successfully: S\\App\\lib.dll to S\\App\\Backup\\lib.dll",
+        "File S\\App\\lib.dll was  successfully save to directory S\\App"},
+       {}},
       {"backup name already taken",
        [](EngineRig& rig) { rig.PutFile(rig.Path("App\\Backup\\lib.dll"), "earlier backup"); },
        "App\\lib.dll",
