@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "decompress/byte_stream.h"
+#include "decompress/lzhuf_encoder.h"
 #include "decompress/reference_decoder.h"
 
 namespace setup {
@@ -90,6 +92,94 @@ TEST(LzhufDecoder, MatchesReferenceAcrossRebuilds) {
   }
   const std::string expected = reference.Decode(payload);
   ASSERT_GE(expected.size(), 1000000u);
+  EXPECT_TRUE(expected == Expand(*decoder, payload));
+}
+
+// A payload made of exactly the given symbols.
+std::string Payload(std::int32_t length, const std::function<void(lzhuf::SymbolWriter&)>& write) {
+  lzhuf::StringSink sink;
+  {
+    lzhuf::SymbolWriter writer(sink);
+    write(writer);
+    writer.Finish();
+  }
+  std::string header(4, '\0');
+  for (int i = 0; i < 4; ++i) header[i] = static_cast<char>(length >> (8 * i) & 0xFF);
+  return header + sink.bytes;
+}
+
+TEST(LzhufDecoder, MatchesAtTheEdgesOfTheWindow) {
+  struct Case {
+    const char* name;
+    std::string payload;
+    std::string expanded;
+  };
+  const Case cases[] = {
+      {"distance 0, length 60",
+       Payload(61,
+               [](auto& w) {
+                 w.Literal('q');
+                 w.Match(60, 0);
+               }),
+       std::string(61, 'q')},
+      {"first match reads the initial spaces",
+       Payload(12,
+               [](auto& w) {
+                 w.Literal('x');
+                 w.Match(10, 100);
+                 w.Literal('y');
+               }),
+       "x" + std::string(10, ' ') + "y"},
+      {"farthest distance from the first byte reaches the last space",
+       Payload(4,
+               [](auto& w) {
+                 w.Literal('z');
+                 w.Match(3, 4036);
+               }),
+       "z" + std::string(3, ' ')},
+  };
+  testing::ReferenceDecoder reference;
+  auto decoder = std::make_unique<LzhufDecoder>();
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expanded, Expand(*decoder, c.payload)) << c.name;
+    EXPECT_EQ(c.expanded, reference.Decode(c.payload)) << c.name;
+  }
+}
+
+// The window positions a file does not overwrite keep what the previous file left there; a
+// stream that reads them first sees the earlier file's bytes (zeros before any file).
+TEST(LzhufDecoder, UnwrittenWindowTailCarriesOverBetweenFiles) {
+  // A match at distance 4095 from the first position reads positions 4036..4095.
+  const std::string readsTail = Payload(60, [](auto& w) { w.Match(60, 4095); });
+  std::string previous;
+  for (int i = 0; i < 5000; ++i) previous.push_back(static_cast<char>('a' + i % 26));
+  auto decoder = std::make_unique<LzhufDecoder>();
+  testing::ReferenceDecoder reference;
+  EXPECT_EQ(std::string(60, '\0'), Expand(*decoder, readsTail));
+  EXPECT_EQ(std::string(60, '\0'), reference.Decode(readsTail));
+  for (std::size_t length : {std::size_t{30}, std::size_t{100}, std::size_t{5000}}) {
+    const std::string payload = lzhuf::CompressBuffer(previous.substr(0, length));
+    EXPECT_EQ(reference.Decode(payload), Expand(*decoder, payload));
+    const std::string tail = reference.Decode(readsTail);
+    EXPECT_EQ(tail, Expand(*decoder, readsTail)) << length;
+    // Written bytes 0..59 of the previous file sit in positions 4036..4095 (when it had them).
+    if (length >= 60 && length <= 4096) {
+      EXPECT_EQ(previous.substr(0, 60), tail) << length;
+    }
+  }
+}
+
+// The root weighs 314 at first and one more per symbol: the first rebuild comes at the start of
+// the 32,455th symbol. The plain reference checks the writer's and the decoder's trees there.
+TEST(LzhufDecoder, CrossesTheFirstRebuildsLikeTheReference) {
+  std::string expected;
+  for (int i = 0; i < 100000; ++i) expected.push_back(static_cast<char>((i * i + i / 7) % 251));
+  const std::string payload = Payload(static_cast<std::int32_t>(expected.size()), [&](auto& w) {
+    for (char c : expected) w.Literal(static_cast<std::uint8_t>(c));
+  });
+  testing::ReferenceDecoder reference;
+  auto decoder = std::make_unique<LzhufDecoder>();
+  EXPECT_TRUE(expected == reference.Decode(payload));
   EXPECT_TRUE(expected == Expand(*decoder, payload));
 }
 
