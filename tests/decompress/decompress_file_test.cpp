@@ -140,7 +140,8 @@ TEST(DecompressFile, WriteFailureInTheMiddleOfALargeFileIsReported) {
 
 TEST(DecompressFile, LongNamesAreNeitherCutNorDropped) {
   // Longer than the 240 bytes the system's message buffer would hold.
-  const std::string longName = "C:\\" + std::string(300, 'n') + ".dat";
+  std::string longName(300, 'n');
+  longName.insert(0, "C:\\").append(".dat");
   FakeFileSystem files;
   ScriptedWindowSystem windows;
   Decompressor decompressor(files, windows);
