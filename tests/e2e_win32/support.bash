@@ -41,12 +41,13 @@ expect_contains() {  # text needle what
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # The booted prefix every test copies. Booting takes a while, so it is made once per build and
-# never changed afterwards; the lock keeps parallel tests from booting it twice.
+# Wine version and never changed afterwards; the lock keeps parallel tests from booting it twice.
 prepare_template() {
-  local template=$E2E/template
+  local template=$E2E/template version
+  version=$(wine --version)
   exec 9>"$E2E/template.lock"
   flock 9
-  if [ ! -f "$template/.ready" ]; then
+  if [ "$(cat "$template/.ready" 2>/dev/null)" != "$version" ]; then
     rm -rf "$template"
     (
       export WINEPREFIX=$template
@@ -56,7 +57,7 @@ prepare_template() {
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
       wineserver -w
     )
-    touch "$template/.ready"
+    echo "$version" >"$template/.ready"
   fi
   flock -u 9
   # Files are linked, not copied (Wine replaces a file it rewrites, so the template stays as
