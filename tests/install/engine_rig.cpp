@@ -10,15 +10,6 @@
 #include "script/scrambling.h"
 #include "support/pe_writer.h"
 
-#if defined(_WIN32)
-#include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_version_info.h"
-#else
-#include "platform/host/ansi_code_page.h"
-#include "platform/host/lnk_shell_link.h"
-#include "platform/host/pe_version_info.h"
-#endif
-
 namespace setup::testing {
 
 std::vector<std::string> LogMessagesOf(const std::string& logText) {
@@ -60,73 +51,35 @@ std::string DllImage(std::uint16_t major, std::uint16_t minor, std::uint16_t bui
   return MakePeDll(options);
 }
 
-RigShell::RigShell(FileSystem& files, Shell* machineShell) : files_(files), system_(machineShell) {
-#if defined(_WIN32)
-  if (system_ == nullptr) {
-    own_ = std::make_unique<Win32Shell>();
-    system_ = own_.get();
-  }
-#endif
-}
-
-RigShell::~RigShell() = default;
+RigShell::RigShell(Shell& machineShell) : system_(machineShell) {}
 
 bool RigShell::GetProgramsFolder(WindowHandle owner, std::string* path) {
-  if (system_) return system_->GetProgramsFolder(owner, path);
-  *path = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
-  return true;
+  return system_.GetProgramsFolder(owner, path);
 }
 
 void RigShell::CoInitialize() {
   ++coInitializeCalls;
-  if (system_) system_->CoInitialize();
+  system_.CoInitialize();
 }
 
 void RigShell::CoUninitialize() {
   ++coUninitializeCalls;
-  if (system_) system_->CoUninitialize();
+  system_.CoUninitialize();
 }
 
 HResult RigShell::CreateShellLink(std::unique_ptr<ShellLink>* link) {
-  if (system_) return system_->CreateShellLink(link);
-#if defined(_WIN32)
-  return kEFail;
-#else
-  return CreateHostShellLink(files_, link);
-#endif
+  return system_.CreateShellLink(link);
 }
 
 bool RigShell::MultiByteToWideChar(const std::string& text, int maxUnits, std::u16string* wide) {
-  if (system_) return system_->MultiByteToWideChar(text, maxUnits, wide);
-#if defined(_WIN32)
-  return false;
-#else
-  std::u16string converted = AnsiToUtf16(text);
-  if (static_cast<long long>(converted.size()) + 1 > maxUnits) return false;
-  *wide = std::move(converted);
-  return true;
-#endif
+  return system_.MultiByteToWideChar(text, maxUnits, wide);
 }
-
-namespace {
-
-std::unique_ptr<VersionInfo> MakeVersionInfo([[maybe_unused]] FileSystem& files) {
-  // The machine's own reader, when its factory gives one, is used instead (see the constructor).
-#if defined(_WIN32)
-  return std::make_unique<Win32VersionInfo>();
-#else
-  return std::make_unique<PeVersionInfo>(files);
-#endif
-}
-
-}  // namespace
 
 EngineRig::EngineRig()
     : machine(MakeTestMachine()),
       files(*machine.files),
-      shell(files, machine.shell.get()),
-      ownVersions(machine.versions ? nullptr : MakeVersionInfo(files)),
-      versions(machine.versions ? *machine.versions : *ownVersions),
+      shell(*machine.shell),
+      versions(*machine.versions),
       platform{files, registry, shell, versions, windows, clock},
       log(std::make_unique<InstallLog>(files, clock, script)),
       decompressor(files, windows),

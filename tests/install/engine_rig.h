@@ -1,6 +1,6 @@
 // A machine with everything the installation engine works with, for one test: the platform's
-// real files and version resources in a scratch folder, an in-memory registry, a scripted window
-// system, a fixed clock, the script tables, the log and the decoder.
+// real files, shell links and version resources in a scratch folder, an in-memory registry, a
+// scripted window system, a fixed clock, the script tables, the log and the decoder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,12 +32,10 @@ std::vector<std::string> LogMessagesOf(const std::string& logText);
 // A DLL image with the file version major.minor.build.0.
 std::string DllImage(std::uint16_t major, std::uint16_t minor, std::uint16_t build = 0);
 
-// The machine's own shell links (written as files) behind call counters.
+// The machine's own shell, with its COM calls counted.
 class RigShell final : public Shell {
  public:
-  // Uses `machineShell` (may be null) where the machine has one.
-  RigShell(FileSystem& files, Shell* machineShell);
-  ~RigShell() override;
+  explicit RigShell(Shell& machineShell);
   bool GetProgramsFolder(WindowHandle owner, std::string* path) override;
   void CoInitialize() override;
   void CoUninitialize() override;
@@ -48,9 +46,7 @@ class RigShell final : public Shell {
   int coUninitializeCalls = 0;
 
  private:
-  FileSystem& files_;
-  Shell* system_;  // the platform's shell where it has one
-  std::unique_ptr<Shell> own_;
+  Shell& system_;
 };
 
 class EngineRig {
@@ -86,7 +82,6 @@ class EngineRig {
   FileSystem& files;
   FakeRegistry registry;
   RigShell shell;
-  std::unique_ptr<VersionInfo> ownVersions;
   VersionInfo& versions;
   ScriptedWindowSystem windows;
   FakeClock clock;
