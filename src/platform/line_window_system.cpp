@@ -20,7 +20,11 @@ std::string ChoiceList(const std::vector<std::pair<int, std::string>>& labels) {
   std::string list;
   for (std::size_t i = 0; i < labels.size(); ++i) {
     if (i > 0) list += "  ";
-    list += "[" + std::to_string(i + 1) + "] " + labels[i].second;
+    // Appended piece by piece: one long concatenation trips a false -Wrestrict in GCC 12.
+    list += '[';
+    list += std::to_string(i + 1);
+    list += "] ";
+    list += labels[i].second;
   }
   return list;
 }
