@@ -57,6 +57,12 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
     in->Close();
     return fail(writeError);
   }
+  // The decoder takes a failed read for the end of the input and goes on with zero bits: a
+  // medium that cannot be read must not pass for a payload that merely ends early.
+  if (in->Error()) {
+    in->Close();
+    return fail("Erro de leitura");
+  }
 
   std::unique_ptr<File> check = files_.Open(destinationName, OpenMode::kReadBinary, nullptr);
   if (!check) {
