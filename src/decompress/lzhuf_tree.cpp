@@ -75,15 +75,18 @@ int AdaptiveTree::MoveUp(int n, unsigned f) {
   if (watched[n] | watched[l]) NoteChanged(n, l);
   frequency[l] = static_cast<std::uint16_t>(f + 1);
   lastOfWeight[f] = static_cast<std::uint16_t>(l - 1);  // n < l still weighs f
-  if (frequency[l + 1] != f + 1) lastOfWeight[f + 1] = static_cast<std::uint16_t>(l);
+  const unsigned kept = lastOfWeight[f + 1];
+  lastOfWeight[f + 1] = static_cast<std::uint16_t>(frequency[l + 1] == f + 1 ? kept : unsigned(l));
 
-  const int a = child[n];
+  // A leaf has one parent entry, an internal node's children two: the second store repeats the
+  // first for a leaf, which spares a branch.
+  const unsigned a = child[n];
+  const unsigned b = child[l];
   parent[a] = static_cast<std::uint16_t>(l);
-  if (a < kNodeCount) parent[a + 1] = static_cast<std::uint16_t>(l);
-  const int b = child[l];
+  parent[a + (a < kNodeCount)] = static_cast<std::uint16_t>(l);
   child[l] = static_cast<std::uint16_t>(a);
   parent[b] = static_cast<std::uint16_t>(n);
-  if (b < kNodeCount) parent[b + 1] = static_cast<std::uint16_t>(n);
+  parent[b + (b < kNodeCount)] = static_cast<std::uint16_t>(n);
   child[n] = static_cast<std::uint16_t>(b);
   return l;
 }

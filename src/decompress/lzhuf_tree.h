@@ -73,7 +73,9 @@ struct AdaptiveTree {
     if (next <= f) return MoveUp(n, f);
     frequency[n] = static_cast<std::uint16_t>(f + 1);
     lastOfWeight[f] = static_cast<std::uint16_t>(n - 1);  // meaningless once no node weighs f
-    if (next != f + 1) lastOfWeight[f + 1] = static_cast<std::uint16_t>(n);
+    // Whether the next weight is present already is hard to predict: no branch on it.
+    const unsigned kept = lastOfWeight[f + 1];
+    lastOfWeight[f + 1] = static_cast<std::uint16_t>(next == f + 1 ? kept : unsigned(n));
     return n;
   }
 
