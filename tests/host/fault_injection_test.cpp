@@ -10,20 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
-#include "decompress/decompress_file.h"
 #include "decompress/lzhuf_encoder.h"
-#include "install/dlg_decompress.h"
-#include "install/install_context.h"
+#include "host/install_machine.h"
 #include "install/registry_access.h"
-#include "platform/host/machine_file_system.h"
-#include "platform/host/pe_version_info.h"
-#include "script/scrambling.h"
-#include "support/fake_platform.h"
-#include "support/faulty_file_system.h"
 #include "support/pe_writer.h"
-#include "support/scripted_window_system.h"
-#include "support/temp_dir.h"
 
 namespace setup::testing {
 namespace {
@@ -47,15 +37,6 @@ std::string ProgramBytes() {
   return bytes;
 }
 
-std::string Scrambled(const std::string& plain) {
-  std::string bytes = plain;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] = static_cast<char>(
-        ScrambleByte(static_cast<std::uint8_t>(bytes[i]), static_cast<std::int64_t>(i) + 1));
-  }
-  return bytes;
-}
-
 // What every run starts from: the payloads, the script and an installed older library.
 struct Product {
   std::string program = ProgramBytes();
@@ -65,7 +46,7 @@ struct Product {
   std::string programPayload = lzhuf::CompressBuffer(program);
   std::string readmePayload = lzhuf::CompressBuffer(readme);
   std::string libraryPayload = lzhuf::CompressBuffer(newLibrary);
-  std::string script = Scrambled(
+  std::string script = ScrambledScript(
       "F|app.cmp|?APPDIR?\\app.exe\r\n"
       "F|lib.cmp|C:\\Sys\\lib.dll\r\n"
       "F|readme.cmp|?APPDIR?\\Docs\\readme.txt\r\n"
@@ -77,64 +58,20 @@ const Product& TheProduct() {
   return product;
 }
 
-// One machine folder and one current directory, the platform over them with a faulty file
-// layer, and the engine's objects.
-class FaultRig {
+// The machine with the product's payloads in the current directory and the older library
+// installed.
+class FaultRig : public InstallMachine {
  public:
-  FaultRig()
-      : machineFiles_(temp_.Native("machine"), temp_.Native("current")),
-        files(machineFiles_),
-        versions(files),
-        platform{files, registry, shell, versions, windows, clock},
-        log(std::make_unique<InstallLog>(files, clock, script)),
-        decompressor(files, windows),
-        context{platform, script, *log, decompressor} {
+  FaultRig() {
     const Product& product = TheProduct();
-    fs::create_directories(temp_.path() / "machine" / "drive_c" / "Sys");
-    fs::create_directories(temp_.path() / "current");
     WriteCurrent("setup.drc", product.script);
     WriteCurrent("app.cmp", product.programPayload);
     WriteCurrent("readme.cmp", product.readmePayload);
     WriteCurrent("lib.cmp", product.libraryPayload);
+    fs::create_directories(Native("Sys"));
     WriteFileBytes(Native("Sys/lib.dll"), product.oldLibrary);
   }
-
-  void WriteCurrent(const std::string& name, const std::string& bytes) {
-    WriteFileBytes(temp_.path() / "current" / name, bytes);
-  }
-  // A file of drive C: by its native path, below the machine folder.
-  fs::path Native(const std::string& relative) const {
-    return temp_.path() / "machine" / "drive_c" / relative;
-  }
-  std::optional<std::string> Installed(const std::string& relative) const {
-    if (!fs::is_regular_file(Native(relative))) return std::nullopt;
-    return ReadFileBytes(Native(relative));
-  }
-
-  int Run() {
-    DlgDecompress dialog(context);
-    dialog.m_strDestDir = "C:\\App";
-    const int result = dialog.DoModal();
-    log.reset();  // closes SETUP.LOG
-    return result;
-  }
-
- private:
-  TempDir temp_;
-  MachineFileSystem machineFiles_;
-
- public:
-  FaultyFileSystem files;
-  FakeRegistry registry;
-  FakeShell shell;
-  PeVersionInfo versions;
-  ScriptedWindowSystem windows;
-  FakeClock clock;
-  Platform platform;
-  SetupScript script;
-  std::unique_ptr<InstallLog> log;
-  Decompressor decompressor;
-  InstallContext context;
+  int Run() { return InstallMachine::Run("C:\\App"); }
 };
 
 // The promises every run keeps, whatever failed in it.
