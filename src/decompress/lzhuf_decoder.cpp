@@ -102,7 +102,7 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
   // whenever pos <= limit.
   const std::uint8_t* pos = input_;
   std::uint8_t* end = input_;
-  const std::uint8_t* limit = input_ - 1;
+  const std::uint8_t* limit = input_;
   bool exhausted = false;
   auto fillInput = [&] {
     if (exhausted) {
@@ -118,6 +118,8 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
     exhausted = got == 0;
     limit = exhausted ? end : end - 8;
   };
+
+  fillInput();
 
   // The bit reservoir: `count` valid bits at the top of `bits`, next bit first.
   std::uint64_t bits = 0;

@@ -173,7 +173,8 @@ TEST(LzhufDecoder, UnwrittenWindowTailCarriesOverBetweenFiles) {
 // the 32,455th symbol. The plain reference checks the writer's and the decoder's trees there.
 TEST(LzhufDecoder, CrossesTheFirstRebuildsLikeTheReference) {
   std::string expected;
-  for (int i = 0; i < 100000; ++i) expected.push_back(static_cast<char>((i * i + i / 7) % 251));
+  for (int i = 0; i < 100000; ++i)
+    expected.push_back(static_cast<char>((static_cast<unsigned>(i) * i + i / 7) % 251));
   const std::string payload = Payload(static_cast<std::int32_t>(expected.size()), [&](auto& w) {
     for (char c : expected) w.Literal(static_cast<std::uint8_t>(c));
   });
