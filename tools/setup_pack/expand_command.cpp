@@ -22,7 +22,8 @@ int RunExpand(const std::vector<std::string>& args) {
     return kExitFailure;
   }
 
-  Progress progress("expanding " + inPath, length);
+  // Counted in payload bytes, which expand to several times as many.
+  Progress progress("expanding " + inPath, length, 2 << 20);
   ProgressFileSystem files(ToolFileSystem(), inPath, progress);
   StderrWindowSystem windows;
   Decompressor decompressor(files, windows);

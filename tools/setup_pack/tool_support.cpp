@@ -20,9 +20,6 @@ namespace setup::pack {
 
 namespace {
 
-// Files below this size finish too fast for a progress line to help.
-constexpr std::int64_t kProgressThreshold = 16 * 1024 * 1024;
-
 bool StderrIsTerminal() {
 #ifdef _WIN32
   return _isatty(_fileno(stderr)) != 0;
@@ -102,10 +99,10 @@ int StderrWindowSystem::MessageBox(WindowHandle, const std::string& text, const 
   return IDOK;
 }
 
-Progress::Progress(std::string label, std::int64_t total)
+Progress::Progress(std::string label, std::int64_t total, std::int64_t threshold)
     : label_(std::move(label)),
       total_(total),
-      active_(total >= kProgressThreshold && StderrIsTerminal()) {}
+      active_(total > 0 && total >= threshold && StderrIsTerminal()) {}
 
 Progress::~Progress() {
   if (active_ && shown_ >= 0)

@@ -44,11 +44,12 @@ class StderrWindowSystem final : public WindowSystem {
   void SetProgressPos(WindowHandle, int, int) override {}
 };
 
-// A percentage on standard error while a large file is worked through; shown only when standard
-// error is a terminal.
+// A percentage on standard error while a large file is worked through: shown only when standard
+// error is a terminal and `total` is at least `threshold` bytes (by default a few megabytes, below
+// which compressing takes too little time for a progress line to help).
 class Progress {
  public:
-  Progress(std::string label, std::int64_t total);
+  Progress(std::string label, std::int64_t total, std::int64_t threshold = 4 << 20);
   ~Progress();
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
