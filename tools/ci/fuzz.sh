@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, libFuzzer, address and undefined-behaviour sanitizers) and runs
+# each for a bounded time from its seed corpus. Exits non-zero when any target finds a crash; the
+# input that did it is left in the build folder's crashes/ and named in the output.
+#   SETUP_FUZZ_SECONDS  seconds per target (default 25)
+#   SETUP_FUZZ_BUILD    build folder (default build/fuzz)
+#   SETUP_FUZZ_TARGETS  the targets to run (default: all)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+seconds=${SETUP_FUZZ_SECONDS:-25}
+build=${SETUP_FUZZ_BUILD:-build/fuzz}
+cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$build" -j "$(nproc)" >/dev/null
+
+targets=${SETUP_FUZZ_TARGETS:-$(cd fuzz && ls -1 ./*_fuzz.cpp | sed -E 's|^\./||; s|_fuzz\.cpp$||')}
+mkdir -p "$build/crashes"
+status=0
+for target in $targets; do
+  # New inputs go to a working corpus in the build folder; the committed seeds stay as they are.
+  work="$build/corpus/$target"
+  mkdir -p "$work"
+  log="$build/$target.log"
+  if "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=16384 -print_final_stats=1 -artifact_prefix="$build/crashes/$target-" \
+    "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+    echo "fuzz $target: ok ($(grep -m1 -oE 'stat::number_of_executed_units: *[0-9]+' "$log" |
+      grep -oE '[0-9]+$') runs in ${seconds}s)"
+  else
+    echo "fuzz $target: FAILED, see $log" >&2
+    grep -E 'ERROR|check failed|SUMMARY|Test unit written' "$log" | head -20 >&2 || true
+    status=1
+  fi
+done
+exit $status
