@@ -135,7 +135,8 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
   std::uint16_t* const path = path_;
 
   while (remaining > 0) {
-    // At least 56 bits: enough for the deepest leaf (21) plus a coded distance (14).
+    // At least 56 bits: enough for the deepest leaf plus a coded distance.
+    static_assert(AdaptiveTree::kMaxDepth + 14 <= 56, "one refill must serve a whole symbol");
     while (pos > limit) fillInput();
     bits |= LoadBigEndian64(pos) >> count;
     pos += (63 - count) >> 3;

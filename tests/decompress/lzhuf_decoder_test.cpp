@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -182,6 +183,43 @@ TEST(LzhufDecoder, CrossesTheFirstRebuildsLikeTheReference) {
   auto decoder = std::make_unique<LzhufDecoder>();
   EXPECT_TRUE(expected == reference.Decode(payload));
   EXPECT_TRUE(expected == Expand(*decoder, payload));
+}
+
+// Symbol weights in Fibonacci proportion make the tree as deep as it gets; the decoder's one
+// refill per symbol must still cover the longest code followed by the longest distance code.
+TEST(LzhufDecoder, DecodesTheDeepestCodes) {
+  int weights[21] = {2, 2};
+  for (int i = 2; i < 21; ++i) weights[i] = weights[i - 1] + weights[i - 2];
+  std::string expected;
+  int deepest = 0;
+  const std::string payload = Payload(0, [&](lzhuf::SymbolWriter& w) {
+    for (int round = weights[20]; round > 1; --round) {
+      for (int i = 0; i < 21; ++i) {
+        if (weights[i] < round) continue;
+        w.Literal(static_cast<std::uint8_t>('A' + i));
+        expected.push_back(static_cast<char>('A' + i));
+      }
+    }
+    std::uint8_t bits[lzhuf::kSymbolCount];
+    w.SymbolBits(bits);
+    for (std::uint8_t b : bits) deepest = std::max<int>(deepest, b);
+    // The rarest symbols, each followed by a match at the farthest distance.
+    for (int s = 300; s < 310; ++s) {
+      w.Match(lzhuf::MatchLength(s), 4095);
+      for (int k = 0; k < lzhuf::MatchLength(s); ++k) {
+        expected.push_back(expected[expected.size() - 4096]);
+      }
+    }
+  });
+  EXPECT_GE(deepest, 15);
+  EXPECT_LE(deepest, lzhuf::AdaptiveTree::kMaxDepth);
+  std::string exact = payload;
+  const auto length = static_cast<std::uint32_t>(expected.size());
+  for (int i = 0; i < 4; ++i) exact[i] = static_cast<char>(length >> (8 * i) & 0xFF);
+  testing::ReferenceDecoder reference;
+  auto decoder = std::make_unique<LzhufDecoder>();
+  EXPECT_TRUE(expected == reference.Decode(exact));
+  EXPECT_TRUE(expected == Expand(*decoder, exact));
 }
 
 class FailingSink final : public lzhuf::ByteSink {
