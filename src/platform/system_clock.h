@@ -1,4 +1,4 @@
-// The host's clock: the C library's local time.
+// The system clock: the C runtime's local time; one implementation per target.
 #pragma once
 
 #include "platform/clock.h"

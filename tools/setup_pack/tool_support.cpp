@@ -127,7 +127,7 @@ std::size_t ProgressFile::Read(void* buffer, std::size_t size) {
 
 std::unique_ptr<File> ProgressFileSystem::Open(const std::string& path, OpenMode mode,
                                                int* crtError) {
-  std::unique_ptr<File> file = files_.Open(path, mode, crtError);
+  std::unique_ptr<File> file = inner().Open(path, mode, crtError);
   if (!file || wrapped_ || path != watched_ || mode != OpenMode::kReadBinary) return file;
   wrapped_ = true;
   return std::make_unique<ProgressFile>(std::move(file), progress_);

@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/window_system.h"
 
 namespace setup::pack {
@@ -85,32 +86,13 @@ class ProgressFile final : public File {
 
 // Forwards to another file system; the first opening of `watched` for reading is counted into a
 // Progress. Lets a progress line follow DecompressFile without changing it.
-class ProgressFileSystem final : public FileSystem {
+class ProgressFileSystem final : public ForwardingFileSystem {
  public:
   ProgressFileSystem(FileSystem& files, std::string watched, Progress& progress)
-      : files_(files), watched_(std::move(watched)), progress_(progress) {}
+      : ForwardingFileSystem(files), watched_(std::move(watched)), progress_(progress) {}
   std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override;
-  std::string StrError(int crtError) override { return files_.StrError(crtError); }
-  Win32Error CreateDirectory(const std::string& path) override {
-    return files_.CreateDirectory(path);
-  }
-  std::optional<FindData> FindFirstFile(const std::string& pattern) override {
-    return files_.FindFirstFile(pattern);
-  }
-  Win32Error MoveFile(const std::string& from, const std::string& to) override {
-    return files_.MoveFile(from, to);
-  }
-  Win32Error DeleteFile(const std::string& path) override { return files_.DeleteFile(path); }
-  Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
-    return files_.SetFileAttributes(path, attributes);
-  }
-  std::string GetTempPath() override { return files_.GetTempPath(); }
-  std::string GetWindowsDirectory() override { return files_.GetWindowsDirectory(); }
-  std::string GetSystemDirectory() override { return files_.GetSystemDirectory(); }
-  std::string FormatMessage(Win32Error code) override { return files_.FormatMessage(code); }
 
  private:
-  FileSystem& files_;
   std::string watched_;
   Progress& progress_;
   bool wrapped_ = false;

@@ -7,7 +7,7 @@
 #include "platform/host/host_shell.h"
 #include "platform/host/machine_file_system.h"
 #include "platform/host/pe_version_info.h"
-#include "platform/host/system_clock.h"
+#include "platform/system_clock.h"
 #include "platform/platform.h"
 
 namespace setup {

@@ -12,6 +12,7 @@
 
 #include "app/command_line.h"
 #include "app/run_setup.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/frontend_window_system.h"
 #include "platform/host/host_platform.h"
 #include "platform/host/machine_folder.h"
@@ -27,38 +28,19 @@ namespace {
 // The machine's file system, except that the welcome text beside the program is opened by its
 // native path: argument 0 is a Linux path, which the machine's Windows path rules would read as
 // a path on drive C:.
-class ProgramDirectoryFiles final : public FileSystem {
+class ProgramDirectoryFiles final : public ForwardingFileSystem {
  public:
   ProgramDirectoryFiles(FileSystem& files, std::string welcomePath)
-      : files_(files), welcomePath_(std::move(welcomePath)) {}
+      : ForwardingFileSystem(files), welcomePath_(std::move(welcomePath)) {}
 
   std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override {
     if (path == welcomePath_ && mode != OpenMode::kWriteBinary) {
       return StdioFile::Open(path, mode, crtError);
     }
-    return files_.Open(path, mode, crtError);
+    return inner().Open(path, mode, crtError);
   }
-  std::string StrError(int crtError) override { return files_.StrError(crtError); }
-  Win32Error CreateDirectory(const std::string& path) override {
-    return files_.CreateDirectory(path);
-  }
-  std::optional<FindData> FindFirstFile(const std::string& pattern) override {
-    return files_.FindFirstFile(pattern);
-  }
-  Win32Error MoveFile(const std::string& from, const std::string& to) override {
-    return files_.MoveFile(from, to);
-  }
-  Win32Error DeleteFile(const std::string& path) override { return files_.DeleteFile(path); }
-  Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
-    return files_.SetFileAttributes(path, attributes);
-  }
-  std::string GetTempPath() override { return files_.GetTempPath(); }
-  std::string GetWindowsDirectory() override { return files_.GetWindowsDirectory(); }
-  std::string GetSystemDirectory() override { return files_.GetSystemDirectory(); }
-  std::string FormatMessage(Win32Error code) override { return files_.FormatMessage(code); }
 
  private:
-  FileSystem& files_;
   std::string welcomePath_;
 };
 

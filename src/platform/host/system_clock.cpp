@@ -1,5 +1,5 @@
 // The host's clock: the C library's local time.
-#include "platform/host/system_clock.h"
+#include "platform/system_clock.h"
 
 #include <time.h>
 

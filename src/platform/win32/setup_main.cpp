@@ -9,7 +9,7 @@
 
 #include "app/run_setup.h"
 #include "platform/unattended_window_system.h"
-#include "platform/win32/system_clock.h"
+#include "platform/system_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"

@@ -1,5 +1,5 @@
 // The Windows clock: the C runtime's local time.
-#include "platform/win32/system_clock.h"
+#include "platform/system_clock.h"
 
 #include <time.h>
 
