@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forwarding_file_system.h"
 #include "script/script_loader.h"
 #include "support/fake_platform.h"
 
@@ -238,31 +239,15 @@ TEST_F(HostileScriptTest, ExpansionsGrowALineFarBeyondItsLengthWithoutCuttingIt)
 
 // A file system whose setup.drc reads one text on the counting pass and another after the
 // rewind, as a file replaced between the two passes would.
-class ChangingScriptFiles final : public FileSystem {
+class ChangingScriptFiles final : public ForwardingFileSystem {
  public:
   ChangingScriptFiles(FileSystem& inner, std::string first, std::string second)
-      : inner_(inner), first_(std::move(first)), second_(std::move(second)) {}
+      : ForwardingFileSystem(inner), first_(std::move(first)), second_(std::move(second)) {}
 
   std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override {
-    if (path != "setup.drc") return inner_.Open(path, mode, crtError);
+    if (path != "setup.drc") return inner().Open(path, mode, crtError);
     return std::make_unique<ChangingFile>(first_, second_);
   }
-  std::string StrError(int e) override { return inner_.StrError(e); }
-  Win32Error CreateDirectory(const std::string& p) override { return inner_.CreateDirectory(p); }
-  std::optional<FindData> FindFirstFile(const std::string& p) override {
-    return inner_.FindFirstFile(p);
-  }
-  Win32Error MoveFile(const std::string& a, const std::string& b) override {
-    return inner_.MoveFile(a, b);
-  }
-  Win32Error DeleteFile(const std::string& p) override { return inner_.DeleteFile(p); }
-  Win32Error SetFileAttributes(const std::string& p, std::uint32_t a) override {
-    return inner_.SetFileAttributes(p, a);
-  }
-  std::string GetTempPath() override { return inner_.GetTempPath(); }
-  std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
-  std::string GetSystemDirectory() override { return inner_.GetSystemDirectory(); }
-  std::string FormatMessage(Win32Error code) override { return inner_.FormatMessage(code); }
 
  private:
   class ChangingFile final : public File {
@@ -292,7 +277,6 @@ class ChangingScriptFiles final : public FileSystem {
     std::size_t at_ = 0;
   };
 
-  FileSystem& inner_;
   std::string first_;
   std::string second_;
 };

@@ -115,34 +115,34 @@ std::unique_ptr<File> FaultyFileSystem::Open(const std::string& path, OpenMode m
     if (crtError) *crtError = plan_.crtError;
     return nullptr;
   }
-  std::unique_ptr<File> file = inner_.Open(path, mode, crtError);
+  std::unique_ptr<File> file = inner().Open(path, mode, crtError);
   if (!file) return nullptr;
   return std::make_unique<FaultyFile>(*this, std::move(file), path);
 }
 
 Win32Error FaultyFileSystem::CreateDirectory(const std::string& path) {
   if (ShouldFail(FileOperation::kCreateDirectory, path)) return plan_.win32Error;
-  return inner_.CreateDirectory(path);
+  return inner().CreateDirectory(path);
 }
 
 std::optional<FindData> FaultyFileSystem::FindFirstFile(const std::string& pattern) {
   if (ShouldFail(FileOperation::kFindFirstFile, pattern)) return std::nullopt;
-  return inner_.FindFirstFile(pattern);
+  return inner().FindFirstFile(pattern);
 }
 
 Win32Error FaultyFileSystem::MoveFile(const std::string& from, const std::string& to) {
   if (ShouldFail(FileOperation::kMoveFile, from + "|" + to)) return plan_.win32Error;
-  return inner_.MoveFile(from, to);
+  return inner().MoveFile(from, to);
 }
 
 Win32Error FaultyFileSystem::DeleteFile(const std::string& path) {
   if (ShouldFail(FileOperation::kDeleteFile, path)) return plan_.win32Error;
-  return inner_.DeleteFile(path);
+  return inner().DeleteFile(path);
 }
 
 Win32Error FaultyFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   if (ShouldFail(FileOperation::kSetFileAttributes, path)) return plan_.win32Error;
-  return inner_.SetFileAttributes(path, attributes);
+  return inner().SetFileAttributes(path, attributes);
 }
 
 }  // namespace setup::testing

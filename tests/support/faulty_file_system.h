@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace setup::testing {
 
@@ -58,9 +59,9 @@ struct FaultPlan {
 // - Close closes the inner file (whatever it took stays on disk) and answers false.
 // - FindFirstFile answers nothing; the other directory operations answer `win32Error`.
 // The wrapper must outlive the files it opens.
-class FaultyFileSystem final : public FileSystem {
+class FaultyFileSystem final : public ForwardingFileSystem {
  public:
-  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit FaultyFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
   // Replaces the plan and starts counting afresh.
   void Plan(const FaultPlan& plan);
@@ -72,16 +73,11 @@ class FaultyFileSystem final : public FileSystem {
   const std::vector<std::string>& InjectedPaths() const { return injectedPaths_; }
 
   std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override;
-  std::string StrError(int crtError) override { return inner_.StrError(crtError); }
   Win32Error CreateDirectory(const std::string& path) override;
   std::optional<FindData> FindFirstFile(const std::string& pattern) override;
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
-  std::string GetTempPath() override { return inner_.GetTempPath(); }
-  std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
-  std::string GetSystemDirectory() override { return inner_.GetSystemDirectory(); }
-  std::string FormatMessage(Win32Error code) override { return inner_.FormatMessage(code); }
 
  private:
   friend class FaultyFile;
@@ -89,7 +85,6 @@ class FaultyFileSystem final : public FileSystem {
   // Counts the call when it matches the filter; answers whether it is to fail.
   bool ShouldFail(FileOperation operation, const std::string& path);
 
-  FileSystem& inner_;
   FaultPlan plan_;
   std::array<int, kFileOperationCount> calls_{};
   std::vector<std::string> injectedPaths_;
