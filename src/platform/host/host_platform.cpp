@@ -1,8 +1,13 @@
 // The host's platform objects for one machine folder, owned together in their order of use.
 #include "platform/host/host_platform.h"
 
+#include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
 
 #include "platform/host/machine_folder.h"
 
@@ -17,7 +22,44 @@ HostPlatform::HostPlatform(const std::string& machineDir, const std::string& cur
       versions_(files_),
       windows_(windows) {}
 
+// An exclusive flock on the machine folder's setup.lock, released by closing the descriptor.
+class HostPlatform::MachineLock {
+ public:
+  explicit MachineLock(int fd) : fd_(fd) {}
+  ~MachineLock() { ::close(fd_); }
+  MachineLock(const MachineLock&) = delete;
+  MachineLock& operator=(const MachineLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+HostPlatform::~HostPlatform() = default;
+
+// Two installers at once on one machine folder would each raise a shared library's count from
+// the same stored value, and one raise would be lost: the second stops at once and says why.
+std::string HostPlatform::LockMachineFolder() {
+  std::error_code ignored;
+  std::filesystem::create_directories(machineDir_, ignored);
+  const std::string path = machineDir_ + "/setup.lock";
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A folder where the lock cannot even be opened (read-only, without the file) cannot be
+  // changed by any installer either: there is nothing to guard.
+  if (fd < 0) return "";
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd);
+    if (error != EWOULDBLOCK) return "";  // a file system without locks
+    return "another installation is running on the machine folder " + machineDir_ +
+           "; start again when it has ended";
+  }
+  lock_ = std::make_unique<MachineLock>(fd);
+  return "";
+}
+
 std::string HostPlatform::Open() {
+  if (std::string error = LockMachineFolder(); !error.empty()) return error;
   if (std::string error = registry_.Open(); !error.empty()) return error;
   return PrepareMachineFolder(machineDir_, registry_);
 }

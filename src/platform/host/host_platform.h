@@ -1,14 +1,15 @@
 // The host's platform objects for one machine folder, owned together in their order of use.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/host/host_registry.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/machine_file_system.h"
 #include "platform/host/pe_version_info.h"
-#include "platform/system_clock.h"
 #include "platform/platform.h"
+#include "platform/system_clock.h"
 
 namespace setup {
 
@@ -18,11 +19,14 @@ class HostPlatform {
   // directory that relative Windows paths start from. `windows` is the front end's and must
   // outlive this object.
   HostPlatform(const std::string& machineDir, const std::string& currentDir, WindowSystem& windows);
+  ~HostPlatform();
   HostPlatform(const HostPlatform&) = delete;
   HostPlatform& operator=(const HostPlatform&) = delete;
 
   // Reads the machine's registry and, on first use, creates the folder with its defaults.
   // Answers an empty text, or the error to show (a corrupt registry.reg names file and line).
+  // From here on this object holds the machine folder's lock: while another installer holds it,
+  // Open() answers an error saying so.
   std::string Open();
 
   Platform platform();
@@ -35,6 +39,11 @@ class HostPlatform {
   static std::string CurrentDirectory();
 
  private:
+  class MachineLock;
+  std::string LockMachineFolder();
+
+  // Declared first, so that it is released after everything else.
+  std::unique_ptr<MachineLock> lock_;
   std::string machineDir_;
   // The registry comes first: the file system and the shell read it, so it must outlive them.
   HostRegistry registry_;
