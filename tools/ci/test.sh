@@ -15,6 +15,7 @@ run_preset() {
 }
 
 run_preset host
+bash tools/ci/fuzz.sh || status=1
 if [ "${SETUP_SKIP_ASAN:-0}" != 1 ]; then
   run_preset asan
 fi
