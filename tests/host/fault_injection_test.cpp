@@ -13,6 +13,7 @@
 #include "decompress/lzhuf_encoder.h"
 #include "host/install_machine.h"
 #include "install/registry_access.h"
+#include "platform/host/host_platform.h"
 #include "support/pe_writer.h"
 
 namespace setup::testing {
@@ -205,6 +206,27 @@ TEST(FaultInjection, ReadOnlyDestinationFileIsLeftAsItWas) {
   EXPECT_EQ("the installed program", rig.Installed("App/app.exe"));
   ASSERT_FALSE(rig.windows.messageBoxes().empty());
   EXPECT_EQ("Erro de abertura no arquivo C:\\App\\app.exe", rig.windows.messageBoxes()[0].text);
+}
+
+TEST(MachineLock, SecondInstallerOnAFolderIsRefusedUntilTheFirstEnds) {
+  TempDir temp;
+  const std::string machine = temp.Native("machine");
+  FakeWindowSystem windows;
+  auto first = std::make_unique<HostPlatform>(machine, temp.Native(), windows);
+  ASSERT_EQ("", first->Open());
+
+  HostPlatform second(machine, temp.Native(), windows);
+  EXPECT_EQ("another installation is running on the machine folder " + machine +
+                "; start again when it has ended",
+            second.Open());
+
+  // Another folder is another machine.
+  HostPlatform elsewhere(temp.Native("other"), temp.Native(), windows);
+  EXPECT_EQ("", elsewhere.Open());
+
+  first.reset();
+  HostPlatform third(machine, temp.Native(), windows);
+  EXPECT_EQ("", third.Open());
 }
 
 }  // namespace
