@@ -233,6 +233,114 @@ TEST(DlgDecompress, TemporaryDirectoryIsCreatedWhenMissing) {
   EXPECT_TRUE(ContainsInOrder(rig.CloseLog(), {"Temporary path: " + tmp + "\\", "Created: " + tmp,
                                                "Temporary path exists and is ok"}));
 }
+
+// Only a trailing backslash after something else is dropped: a root's stays as the system gave it.
+TEST(DlgDecompress, TemporaryPathLosesOnlyATrailingBackslashAfterOtherText) {
+  struct Case {
+    std::string setting;  // TMP as the machine keeps it
+    std::string kept;     // m_strTempDir
+  };
+  const std::vector<Case> cases = {
+      {"C:\\", "C:"},
+      {"\\", "\\"},
+      {"C:\\scratch\\Tmp\\", "C:\\scratch\\Tmp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    EngineRig rig;
+    rig.files.CreateDirectory(rig.Path("Tmp"));
+    ASSERT_EQ(1, WriteRegistryString(*rig.machine.registry, "HKEY_CURRENT_USER\\Environment\\TMP",
+                                     c.setting, '\\'));
+    rig.WriteScript({"; empty"});
+    EXPECT_EQ(IDOK, rig.Run(rig.Path("App")));
+    EXPECT_EQ(c.kept, rig.lastTempDir);
+    EXPECT_TRUE(ContainsInOrder(rig.CloseLog(), {"Temporary path: " + c.setting}));
+  }
+}
+
+// Preparation goes on without the temporary directory; the first library that needs a version
+// comparison then cannot be expanded into it and ends the run.
+TEST(DlgDecompress, TemporaryDirectoryThatCannotBeCreatedIsOnlyLogged) {
+  EngineRig rig;
+  const std::string app = rig.Path("App");
+  rig.PutFile(rig.Path("tmpfile"), "not a directory");
+  const std::string tmp = rig.Path("tmpfile\\Sub");
+  ASSERT_EQ(1, WriteRegistryString(*rig.machine.registry, "HKEY_CURRENT_USER\\Environment\\TMP",
+                                   tmp, '\\'));
+  rig.PutPayload("a.cmp", "data");
+  rig.PutPayload("lib.cmp", DllImage(2, 0));
+  rig.PutFile(app + "\\lib.dll", DllImage(1, 0));
+  rig.WriteScript({"F|a.cmp|?APPDIR?\\a.txt", "F|lib.cmp|?APPDIR?\\lib.dll"});
+
+  EXPECT_EQ(2, rig.Run(app));
+  EXPECT_EQ(tmp, rig.lastTempDir);
+  EXPECT_EQ(10, rig.lastStep) << "ended in the library's check";
+  EXPECT_EQ("data", rig.ReadFile(app + "\\a.txt"));
+  EXPECT_EQ(DllImage(1, 0), rig.ReadFile(app + "\\lib.dll"));
+  ASSERT_FALSE(rig.windows.messageBoxes().empty());
+  EXPECT_EQ("Failed to decompress lib.cmp to " + tmp + "\\lib.dll, please check disk space",
+            rig.windows.messageBoxes().back().text);
+  const std::vector<std::string> log = rig.CloseLog();
+  EXPECT_TRUE(ContainsInOrder(
+      log,
+      {"Temporary path: " + tmp + "\\", "EnsureDirectory(" + tmp + "\\) returned FALSE.",
+       "File decompressed ok", "Failed to decompress lib.cmp to " + tmp + "\\lib.dll, must abort",
+       "Destroying decompression box"}));
+  for (const std::string& line : log) {
+    EXPECT_NE("Temporary path exists and is ok", line);
+    EXPECT_NE("Temporary path is a file, not a directory. Must abort installation", line);
+  }
+}
+
+// The installation directory is used as typed: an empty one puts everything in the root of the
+// current drive, a bare name is never created, so its log file needs a directory already there.
+TEST(DlgDecompress, InstallationDirectoryTakenAsTyped) {
+  struct Case {
+    const char* name;
+    std::string destDir;
+    bool existsBefore;
+    std::vector<int> answers;
+    int result;
+    std::vector<std::string> boxes;
+    std::string placed;  // where a.txt lands; empty when nowhere
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", false, {}, IDOK, {}, "\\a.txt"},
+      {"bare name, existing", "Prog", true, {}, IDOK, {}, "Prog\\a.txt"},
+      {"bare name, missing, answer No",
+       "Prog",
+       false,
+       {IDNO},
+       2,
+       {"Failed to create setup log file, do you wish try to continue?"},
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EngineRig rig;
+    if (c.existsBefore) {
+      ASSERT_EQ(kErrorSuccess, rig.files.CreateDirectory(c.destDir));
+    }
+    for (int answer : c.answers) rig.windows.QueueAnswer(answer);
+    rig.PutPayload("a.cmp", "data");
+    rig.WriteScript({"F|a.cmp|?APPDIR?\\a.txt"});
+
+    EXPECT_EQ(c.result, rig.Run(c.destDir));
+    EXPECT_EQ(c.existsBefore, rig.IsDirectory(c.destDir)) << "a bare name is never created";
+    std::vector<std::string> boxes;
+    for (const Box& box : rig.windows.messageBoxes()) boxes.push_back(box.text);
+    EXPECT_EQ(c.boxes, boxes);
+    if (!c.placed.empty()) {
+      EXPECT_EQ("data", rig.ReadFile(c.placed));
+      EXPECT_TRUE(rig.log->IsOpen());
+      EXPECT_TRUE(rig.Exists(c.destDir + "\\SETUP.LOG"));
+    } else {
+      EXPECT_FALSE(rig.log->IsOpen());
+      EXPECT_EQ(0, rig.windows.ticks());
+    }
+    EXPECT_TRUE(ContainsInOrder(rig.CloseLog(), {"Decompression box opened"}));
+  }
+}
 #endif
 
 TEST(DlgDecompress, EnterAndEscapeDoNothing) {
