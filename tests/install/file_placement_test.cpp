@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "install/engine_rig.h"
 #include "install/registry_access.h"
 
@@ -104,6 +106,74 @@ TEST(FilePlacement, InstalledDllIsReplacedOnlyByAStrictlyNewerVersion) {
       EXPECT_TRUE(rig.windows.messageBoxes().empty());
     }
   }
+}
+
+// A second record for the same destination goes through the same rules against what the first
+// one left there: an ordinary file is overwritten, a library only by a strictly newer version.
+TEST(FilePlacement, SecondRecordForTheSameDestinationMeetsTheFirstOne) {
+  struct Case {
+    const char* name;
+    std::string destination;  // below App
+    std::string first;
+    std::string second;
+    std::string placed;  // what the destination holds at the end
+    bool backedUp;       // the first copy ended in Backup
+  };
+  const std::vector<Case> cases = {
+      {"ordinary file", "a.txt", "first", "second", "second", false},
+      {"newer library", "lib.dll", DllImage(1, 0), DllImage(1, 1), DllImage(1, 1), true},
+      {"older library", "lib.dll", DllImage(1, 1), DllImage(1, 0), DllImage(1, 1), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EngineRig rig;
+    const std::string app = rig.Path("App");
+    const std::string dest = app + "\\" + c.destination;
+    rig.PutPayload("one.cmp", c.first);
+    rig.PutPayload("two.cmp", c.second);
+    rig.WriteScript(
+        {"F|one.cmp|?APPDIR?\\" + c.destination, "F|two.cmp|?APPDIR?\\" + c.destination});
+
+    EXPECT_EQ(IDOK, rig.Run(app));
+    EXPECT_EQ(c.placed, rig.ReadFile(dest));
+    EXPECT_EQ(c.backedUp ? std::optional<std::string>(c.first) : std::nullopt,
+              rig.ReadFile(app + "\\Backup\\" + c.destination));
+    EXPECT_EQ(c.backedUp ? 1 : 0, rig.lastDllsUpgraded);
+    const bool library = IsSharedLibrary(dest);
+    EXPECT_EQ(library ? 2 : -1, GetSharedDllCount(rig.registry, dest)) << "one per record";
+    const std::vector<std::string> log = rig.CloseLog();
+    EXPECT_EQ(2, std::count(log.begin(), log.end(), "Dest Path Name: " + dest) +
+                     std::count(log.begin(), log.end(), "Will not expand to " + dest));
+    if (library) {
+      EXPECT_TRUE(ContainsInOrder(
+          log, {dest + " does not exist previously", "File decompressed ok",
+                "Decompressed two.cmp to " + rig.lastTempDir + "\\lib.dll",
+                c.backedUp ? "DLL " + dest + " saved successfully" : "Will not expand to " + dest,
+                "End of Installation"}));
+    }
+  }
+}
+
+// A library's directories are not created: where they are missing its expansion fails.
+TEST(FilePlacement, DllInAMissingDirectoryIsNotGivenOne) {
+  EngineRig rig;
+  const std::string app = rig.Path("App");
+  const std::string dll = app + "\\Sub\\lib.dll";
+  rig.PutPayload("lib.cmp", DllImage(1, 0));
+  rig.WriteScript({"F|lib.cmp|?APPDIR?\\Sub\\lib.dll"});
+
+  EXPECT_EQ(2, rig.Run(app));
+  EXPECT_FALSE(rig.Exists(app + "\\Sub"));
+  EXPECT_EQ(1, GetSharedDllCount(rig.registry, dll));
+  EXPECT_EQ(10, rig.lastStep);
+  ASSERT_FALSE(rig.windows.messageBoxes().empty());
+  const auto& box = rig.windows.messageBoxes().back();
+  EXPECT_EQ("Failed to decompress file\n" + dll + "\nIs file in use?", box.text);
+  EXPECT_EQ(nullptr, box.owner);
+  EXPECT_TRUE(ContainsInOrder(
+      rig.CloseLog(),
+      {dll + " does not exist previously", "Will decompress lib.cmp to " + dll,
+       "Failed to decompress to " + dll + ", must abort", "Destroying decompression box"}));
 }
 
 TEST(FilePlacement, InstalledDllWithoutAVersionIsStillBackedUp) {
