@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
 
 #include "install/engine_rig.h"
 #include "install/registry_access.h"
@@ -36,6 +39,29 @@ TEST(FilePlacement, NewDllIsCountedAndPlacedWithoutAComparison) {
        "File decompressed ok", "End of Installation", "Destroying decompression box"}));
   for (const std::string& line : log) {
     EXPECT_EQ(std::string::npos, line.find("Decompressed ")) << "no temporary copy: " << line;
+  }
+}
+
+TEST(FilePlacement, SharedDllCountIsRaisedByOneAndNeverWrapsAround) {
+  constexpr std::int32_t kLargest = std::numeric_limits<std::int32_t>::max();
+  struct Case {
+    std::optional<std::int32_t> stored;  // none: no count yet
+    std::int32_t raised;
+  };
+  const std::vector<Case> cases = {
+      {std::nullopt, 1}, {0, 1}, {5, 6}, {kLargest - 1, kLargest}, {kLargest, kLargest}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored.value_or(-1));
+    EngineRig rig;
+    const std::string app = rig.Path("App");
+    const std::string dll = app + "\\lib.dll";
+    if (c.stored) {
+      ASSERT_EQ(1, SetSharedDllCount(rig.registry, dll, *c.stored));
+    }
+    rig.PutPayload("lib.cmp", DllImage(1, 0));
+    rig.WriteScript({"F|lib.cmp|?APPDIR?\\lib.dll"});
+    EXPECT_EQ(IDOK, rig.Run(app));
+    EXPECT_EQ(c.raised, GetSharedDllCount(rig.registry, dll));
   }
 }
 
