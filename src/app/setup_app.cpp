@@ -1,6 +1,9 @@
 // The run sequence: start-up modes, then the wizard as a step machine over four modal pages.
 #include "app/setup_app.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <exception>
 #include <vector>
 
 #include "app/directory_dialog.h"
@@ -22,6 +25,27 @@ std::string UpperCaseAscii(std::string text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return text;
+}
+
+// Reads up to `length` bytes into `bytes`; true when all of them arrived. The buffer grows with
+// what the file delivers, so a length the file does not hold (it shrank, or is beyond any
+// memory) ends as a short read rather than one allocation that cannot be had.
+bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  const auto wanted = static_cast<std::uint64_t>(length);
+  try {
+    while (bytes->size() < wanted) {
+      const std::size_t have = bytes->size();
+      const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, wanted - have));
+      bytes->resize(have + piece);
+      const std::size_t got = file.Read(bytes->data() + have, piece);
+      bytes->resize(have + got);
+      if (got < piece) return false;
+    }
+  } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -100,13 +124,10 @@ int SetupApp::RunWelcomeStep() {
   std::unique_ptr<File> file = platform_.files.Open(path, OpenMode::kReadBinary, &crtError);
   if (file != nullptr) {
     std::int64_t length = file->Length();
-    if (length > 0) {
-      std::vector<char> bytes(static_cast<std::size_t>(length));
-      if (file->Read(bytes.data(), bytes.size()) == bytes.size()) {
-        std::size_t end = 0;
-        while (end < bytes.size() && bytes[end] != '\0') ++end;
-        dialog.m_strWelcomeText.assign(bytes.data(), end);
-      }
+    std::string bytes;
+    // Only the whole file counts; a read that falls short leaves the page empty.
+    if (length > 0 && ReadUpTo(*file, length, &bytes)) {
+      dialog.m_strWelcomeText = bytes.substr(0, bytes.find('\0'));
     }
     file->Close();
   } else {

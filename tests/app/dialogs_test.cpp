@@ -1,12 +1,15 @@
 // The three information pages on their own: texts shown, results, what a page hands back.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/directory_dialog.h"
 #include "app/terms_dialog.h"
 #include "app/welcome_dialog.h"
 #include "resources/resource.h"
 #include "support/fake_file_system.h"
 #include "support/scripted_window_system.h"
+#include "wizard_rig.h"
 
 namespace setup::testing {
 namespace {
@@ -69,6 +72,32 @@ TEST(TermsPage, ShortReadShowsOnlyWhatWasRead) {
   files.readErrorOffset = 4;
   EXPECT_EQ("0123", ReadTermsText(files).substr(0, 4));
   EXPECT_LE(ReadTermsText(files).size(), 4u);
+}
+
+TEST(TermsPage, LengthBeyondTheContentShowsWhatArrived) {
+  // A reported length the file does not hold (it shrank, or is beyond any memory) shows the
+  // bytes that were there, without a crash and without bytes that were never read.
+  struct Case {
+    const char* name;
+    std::int64_t claimed;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"length as held", 5, "Terms"},
+      {"shorter than held", 3, "Ter"},
+      {"one byte more than held", 6, "Terms"},
+      {"length unknown", -1, ""},
+      {"beyond any memory", std::int64_t{1} << 62, "Terms"},
+      {"largest length", std::numeric_limits<std::int64_t>::max(), "Terms"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem fake;
+    fake.PutFile("terms.txt", "Terms");
+    LengthClaimingFiles files(fake, "terms.txt", c.claimed);
+    EXPECT_EQ(c.shown, ReadTermsText(files));
+    EXPECT_EQ(0, fake.openFiles);
+  }
 }
 
 TEST(DirectoryPage, TakesTheTextExactlyAsTyped) {

@@ -2,6 +2,8 @@
 // exit statuses.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "resources/resource.h"
 #include "wizard_rig.h"
 
@@ -307,6 +309,38 @@ TEST(Wizard, WelcomeTextIsReadWholeOrNotAtAll) {
     Lines pending = MessagesOf(rig.pendingLog);
     ASSERT_FALSE(pending.empty());
     EXPECT_EQ(std::string(c.logLine).empty() ? "Installation cancelled" : c.logLine, pending[0]);
+  }
+}
+
+TEST(Wizard, WelcomeTextShorterThanItsReportedLengthIsNotShown) {
+  // Only a read that delivers the whole reported length counts; a length the file does not hold
+  // (it shrank, or its size is beyond any memory) gives an empty page, no log line, no crash.
+  struct Case {
+    const char* name;
+    std::int64_t claimed;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"length as held", 7, "Welcome"},
+      {"one byte more than held", 8, ""},
+      {"length unknown", -1, ""},
+      {"beyond any memory", std::int64_t{1} << 62, ""},
+      {"largest length", std::numeric_limits<std::int64_t>::max(), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WizardRig rig;
+    rig.WriteScript(kScript);
+    rig.files.PutFile("C:\\dist\\Setup2.txt", "Welcome");
+    LengthClaimingFiles files(rig.files, "C:\\dist\\Setup2.txt", c.claimed);
+    Platform platform{files, rig.registry, rig.shell, rig.versions, rig.windows, rig.clock};
+    rig.windows.QueueAnswer(IDYES);
+    rig.PressCancel();
+    SetupApp app(platform, {"C:\\dist\\setup.exe"});
+    EXPECT_EQ(kExitCancelled, app.InitInstance());
+    EXPECT_EQ((Lines{c.shown}), rig.windows.TextsOf(IDC_WELCOME_TEXT));
+    EXPECT_EQ((Lines{"Installation cancelled"}), MessagesOf(app.log().Pending()));
+    EXPECT_EQ(0, rig.files.openFiles);
   }
 }
 

@@ -26,7 +26,34 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
+// A file that tells a length of its own and otherwise is the file beneath.
+class LengthClaimingFile final : public File {
+ public:
+  LengthClaimingFile(std::unique_ptr<File> inner, std::int64_t length)
+      : inner_(std::move(inner)), length_(length) {}
+  std::size_t Read(void* buffer, std::size_t size) override { return inner_->Read(buffer, size); }
+  std::size_t Write(const void* buffer, std::size_t size) override {
+    return inner_->Write(buffer, size);
+  }
+  std::int64_t Tell() override { return inner_->Tell(); }
+  bool Seek(std::int64_t offset) override { return inner_->Seek(offset); }
+  std::int64_t Length() override { return length_; }
+  bool Error() const override { return inner_->Error(); }
+  bool Close() override { return inner_->Close(); }
+
+ private:
+  std::unique_ptr<File> inner_;
+  std::int64_t length_;
+};
+
 }  // namespace
+
+std::unique_ptr<File> LengthClaimingFiles::Open(const std::string& path, OpenMode mode,
+                                                int* crtError) {
+  std::unique_ptr<File> file = inner().Open(path, mode, crtError);
+  if (file == nullptr || path != path_) return file;
+  return std::make_unique<LengthClaimingFile>(std::move(file), claimedLength_);
+}
 
 std::vector<std::string> MessagesOf(const std::string& logText) {
   std::vector<std::string> messages;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/setup_app.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
 #include "support/scripted_window_system.h"
@@ -16,6 +17,19 @@ namespace setup::testing {
 std::vector<std::string> MessagesOf(const std::string& logText);
 // The timestamps of the log's lines ("06 Dec 2026 08:11:32").
 std::vector<std::string> TimestampsOf(const std::string& logText);
+
+// Files whose length is reported as `claimedLength` whatever they hold, as a file that shrank
+// after its length was taken, or one of many gigabytes, would report it.
+class LengthClaimingFiles final : public ForwardingFileSystem {
+ public:
+  LengthClaimingFiles(FileSystem& inner, std::string path, std::int64_t claimedLength)
+      : ForwardingFileSystem(inner), path_(std::move(path)), claimedLength_(claimedLength) {}
+  std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override;
+
+ private:
+  std::string path_;
+  std::int64_t claimedLength_;
+};
 
 class WizardRig {
  public:
