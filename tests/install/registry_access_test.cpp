@@ -217,5 +217,46 @@ TEST(SharedDllCount, UnreadableCountsReadAsMinusOne) {
   EXPECT_EQ(0, registry.OpenHandleCount());
 }
 
+TEST(SharedDllCount, FailureAtAnyLevelClosesTheKeysAndChangesNothing) {
+  const std::string dll = "C:\\Windows\\System32\\mylib.dll";
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  struct Case {
+    const char* operation;
+    const char* name;
+  };
+  const std::vector<Case> cases = {
+      {"Key", "Software"},       {"Key", "Microsoft"},  {"Key", "Windows"},
+      {"Key", "CurrentVersion"}, {"Key", "SharedDLLs"}, {"Value", dll.c_str()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRegistry registry;
+    registry.PutDword(kHkeyLocalMachine, key, dll, 5);
+    std::string failing;
+    registry.fault = [&](const std::string& operation, const std::string& name) {
+      return (operation == failing && name == c.name) ? kErrorAccessDenied : kErrorSuccess;
+    };
+
+    failing = std::string(c.operation) == "Key" ? "OpenKey" : "QueryValue";
+    EXPECT_EQ(-1, GetSharedDllCount(registry, dll));
+    EXPECT_EQ(0, registry.OpenHandleCount());
+
+    failing = std::string(c.operation) == "Key" ? "CreateKey" : "SetValue";
+    EXPECT_EQ(0, SetSharedDllCount(registry, dll, 6));
+    EXPECT_EQ(0, registry.OpenHandleCount());
+    registry.fault = nullptr;
+    EXPECT_EQ(5, GetSharedDllCount(registry, dll));
+  }
+}
+
+TEST(SharedDllCount, ReadingAnAbsentCountCreatesNoKey) {
+  // A read must work for users who may not create keys under HKEY_LOCAL_MACHINE.
+  FakeRegistry registry;
+  registry.PutString(kHkeyLocalMachine, "Software\\Microsoft", "v", "x");
+  EXPECT_EQ(-1, GetSharedDllCount(registry, "C:\\a.dll"));
+  EXPECT_EQ(0, registry.createKeyCalls);
+  EXPECT_FALSE(registry.HasKey(kHkeyLocalMachine, "Software\\Microsoft\\Windows"));
+}
+
 }  // namespace
 }  // namespace setup

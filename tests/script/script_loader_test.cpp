@@ -181,6 +181,23 @@ TEST_F(ScriptLoaderTest, FileAndLinkFieldsSplitAtTheirSeparators) {
   EXPECT_EQ("desc", script.links[1].description);
 }
 
+TEST_F(ScriptLoaderTest, LowerCaseKindLettersFillEveryTable) {
+  // Both passes must upper-case the kind: a table sized without these lines cannot hold them.
+  ASSERT_EQ(1, Load("f|a.cmp|?APPDIR?\\a.exe\r\n"
+                    "k|SZ|HKEY_USERS|S|v|x\r\n"
+                    "l|link|target|desc\r\n"
+                    "h|hidden\r\n"
+                    "x|?APPDIR?\\dir\r\n"));
+  ASSERT_EQ(1u, script.files.size());
+  EXPECT_EQ("C:\\Apps\\Tool\\a.exe", script.files[0].destination);
+  ASSERT_EQ(1u, script.registryEntries.size());
+  EXPECT_EQ(RegistryType::kSz, script.registryEntries[0].type);
+  ASSERT_EQ(1u, script.links.size());
+  EXPECT_EQ("desc", script.links[0].description);
+  EXPECT_EQ((std::vector<std::string>{"hidden"}), script.hiddenNames);
+  EXPECT_EQ("C:\\Apps\\Tool\\dir", script.defaultDirectory);
+}
+
 TEST_F(ScriptLoaderTest, SecondLoadReplacesTheTablesAndKeepsTheDefaultDirectory) {
   ASSERT_EQ(
       1, Load("X|?APPDIR?\\first\r\nX|?APPDIR?\\last\r\nH|?APPDIR?\r\nF|a|?APPDIR?\r\n", nullptr));
@@ -237,6 +254,14 @@ TEST(ScrambleScript, RoundTripUsesPositionOneForTheFirstByte) {
   fake.files.PutFile("again.txt", *stored);
   ASSERT_EQ(1, ScrambleScript(fake.files, "again.txt", "plain.out"));
   EXPECT_EQ(plain, fake.files.FileBytes("plain.out"));
+}
+
+TEST(ScrambleScript, EmptyPlainFileGivesAnEmptyScript) {
+  FakePlatform fake;
+  fake.files.PutFile("setup.txt", "");
+  fake.files.PutFile("setup.drc", "stale bytes");
+  ASSERT_EQ(1, ScrambleScript(fake.files, "setup.txt", "setup.drc"));
+  EXPECT_EQ("", fake.files.FileBytes("setup.drc"));
 }
 
 TEST(ScrambleScript, FailuresAnswerZero) {
