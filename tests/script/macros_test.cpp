@@ -64,6 +64,8 @@ TEST(ExpandMacros, ProgramFilesComesFromTheRegistryWhenThere) {
       {"absent", {}, "C:\\PROGRAM FILES\\Tool"},
       {"string", {'D', ':', '\\', 'P', 'F', 0}, "D:\\PF\\Tool"},
       {"without terminating zero", {'D', ':', '\\', 'P', 'F'}, "D:\\PF\\Tool"},
+      // A value that is there but empty is a value: no fallback.
+      {"empty string", {0}, "\\Tool"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
