@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/fake_platform.h"
+#include "support/test_platform.h"
 
 namespace setup {
 namespace {
@@ -129,6 +131,41 @@ TEST_F(InstallLogTest, HiddenNamesDropLinesTimestampIncluded) {
     log.Write("Copy %s", "D:\\Prog\\MYDLL.DLL");
     EXPECT_EQ(c.kept, !LogFile().empty());
   }
+}
+
+TEST(InstallLogOnMachine, FileIsReplacedAndHoldsRawLinesOnceClosed) {
+  // The machine's own streams: a text-mode file would turn CR LF into CR CR LF on Windows, and a
+  // stream never closed would lose what its buffer still holds.
+  testing::TestMachine machine = testing::MakeTestMachine();
+  ASSERT_NE(nullptr, machine.files);
+  const std::string path = machine.scratch + "\\SETUP.LOG";
+  {
+    std::unique_ptr<File> old = machine.files->Open(path, OpenMode::kWriteBinary, nullptr);
+    ASSERT_NE(nullptr, old);
+    const std::string stale(20000, 's');
+    old->Write(stale.data(), stale.size());
+    ASSERT_TRUE(old->Close());
+  }
+
+  FakePlatform fake;
+  SetupScript script;
+  std::string expected = "06 Dec 2026 08:11:32 before\r\n";
+  {
+    InstallLog log(*machine.files, fake.clock, script);
+    log.Write("before");
+    ASSERT_EQ(1, log.Open(path));
+    for (int i = 0; i < 300; ++i) {
+      log.Write("line %d %s", i, std::string(40, 'x').c_str());
+      expected +=
+          "06 Dec 2026 08:11:32 line " + std::to_string(i) + " " + std::string(40, 'x') + "\r\n";
+    }
+  }
+
+  std::unique_ptr<File> file = machine.files->Open(path, OpenMode::kReadBinary, nullptr);
+  ASSERT_NE(nullptr, file);
+  std::string contents(expected.size() + 100, '\0');
+  contents.resize(file->Read(contents.data(), contents.size()));
+  EXPECT_EQ(expected, contents);
 }
 
 }  // namespace
