@@ -13,6 +13,27 @@ namespace {
 
 std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 
+// The decoder takes a failed read for the end of the input and goes on with zero bits up to the
+// header's length. Checking the source before each block is written stops it at the first block
+// after a read error, so a damaged medium never fills the disk with up to 2 GiB of filler.
+class SourceCheckingSink final : public lzhuf::ByteSink {
+ public:
+  SourceCheckingSink(File& source, File& destination) : source_(source), output_(destination) {}
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    if (source_.Error()) {
+      readFailed_ = true;
+      return false;
+    }
+    return output_.Write(data, size);
+  }
+  bool readFailed() const { return readFailed_; }
+
+ private:
+  File& source_;
+  lzhuf::FileSink output_;
+  bool readFailed_ = false;
+};
+
 }  // namespace
 
 Decompressor::Decompressor(FileSystem& files, WindowSystem& windows)
@@ -47,18 +68,17 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
   // A destination that cannot take every byte (a full disk) must not pass for a success.
   const std::string writeError = "Erro de grava\xE7\xE3o no arquivo " + destinationName;
   lzhuf::FileSource input(*in);
-  lzhuf::FileSink output(*out);
+  SourceCheckingSink output(*in, *out);
   if (decoder_->Expand(ReadLengthHeader(header), input, output) != LzhufDecoder::Result::kDone) {
     in->Close();
     out->Close();
-    return fail(writeError);
+    return fail(output.readFailed() ? "Erro de leitura" : writeError);
   }
   if (!out->Close()) {
     in->Close();
     return fail(writeError);
   }
-  // The decoder takes a failed read for the end of the input and goes on with zero bits: a
-  // medium that cannot be read must not pass for a payload that merely ends early.
+  // A read error in the last block: the medium must not pass for a payload that merely ends early.
   if (in->Error()) {
     in->Close();
     return fail("Erro de leitura");

@@ -47,5 +47,27 @@ TEST(DecompressFileReadError, AnUnreadableByteAnywhereFailsTheExpansion) {
   EXPECT_TRUE(windows.messageBoxes().empty());
 }
 
+TEST(DecompressFileReadError, TheExpansionStopsSoonAfterTheError) {
+  std::string data;
+  for (int i = 0; data.size() < 300000; ++i) data += "line " + std::to_string(i * 31) + "\r\n";
+  std::string payload = lzhuf::CompressBuffer(data);
+  // A header that promises 64 MiB: after the error only zero bits would be left to decode.
+  payload[0] = 0;
+  payload[1] = 0;
+  payload[2] = 0;
+  payload[3] = 4;
+  testing::FakeFileSystem files;
+  testing::ScriptedWindowSystem windows;
+  files.PutFile("C:\\in.cmp", payload);
+  files.readErrorPath = "C:\\in.cmp";
+  files.readErrorOffset = 1000;
+  Decompressor decompressor(files, windows);
+  EXPECT_EQ(1, decompressor.DecompressFile("C:\\in.cmp", "C:\\out.txt"));
+  ASSERT_EQ(1u, windows.messageBoxes().size());
+  EXPECT_EQ("Erro de leitura", windows.messageBoxes()[0].text);
+  EXPECT_LT(files.FileBytes("C:\\out.txt").value_or("").size(), 1u << 20);
+  EXPECT_EQ(0, files.openFiles);
+}
+
 }  // namespace
 }  // namespace setup
