@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 #include <vector>
 
 #include "app/directory_dialog.h"
 #include "app/product_name.h"
+#include "app/read_up_to.h"
 #include "app/terms_dialog.h"
 #include "app/welcome_dialog.h"
 #include "install/dlg_decompress.h"
@@ -25,27 +25,6 @@ std::string UpperCaseAscii(std::string text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return text;
-}
-
-// Reads up to `length` bytes into `bytes`; true when all of them arrived. The buffer grows with
-// what the file delivers, so a length the file does not hold (it shrank, or is beyond any
-// memory) ends as a short read rather than one allocation that cannot be had.
-bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
-  constexpr std::size_t kPiece = 64 * 1024;
-  const auto wanted = static_cast<std::uint64_t>(length);
-  try {
-    while (bytes->size() < wanted) {
-      const std::size_t have = bytes->size();
-      const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, wanted - have));
-      bytes->resize(have + piece);
-      const std::size_t got = file.Read(bytes->data() + have, piece);
-      bytes->resize(have + got);
-      if (got < piece) return false;
-    }
-  } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
-    return false;
-  }
-  return true;
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 // The terms page: shows "terms.txt" as it is; I Agree and Cancel are the framework's.
 #include "app/terms_dialog.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <exception>
-
+#include "app/read_up_to.h"
 #include "resources/resource.h"
 
 namespace setup {
@@ -23,23 +20,9 @@ std::string ReadTermsText(FileSystem& files) {
   if (file == nullptr) return std::string();
   std::int64_t length = file->Length();
   if (length <= 0) return std::string();
-  // A short read shows what arrived rather than bytes that were never read. The buffer grows
-  // with what the file delivers, so a length the file does not hold (it shrank, or is beyond
-  // any memory) never becomes one allocation that cannot be had.
-  constexpr std::size_t kPiece = 64 * 1024;
-  const auto wanted = static_cast<std::uint64_t>(length);
+  // A short read shows what arrived rather than bytes that were never read.
   std::string text;
-  try {
-    while (text.size() < wanted) {
-      const std::size_t have = text.size();
-      const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, wanted - have));
-      text.resize(have + piece);
-      const std::size_t got = file->Read(text.data() + have, piece);
-      text.resize(have + got);
-      if (got < piece) break;
-    }
-  } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
-  }
+  ReadUpTo(*file, length, &text);
   return text.substr(0, text.find('\0'));
 }
 

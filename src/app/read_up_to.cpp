@@ -1,0 +1,26 @@
+#include "app/read_up_to.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace setup {
+
+bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  const auto wanted = static_cast<std::uint64_t>(std::max<std::int64_t>(length, 0));
+  try {
+    while (bytes->size() < wanted) {
+      const std::size_t have = bytes->size();
+      const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, wanted - have));
+      bytes->resize(have + piece);
+      const std::size_t got = file.Read(bytes->data() + have, piece);
+      bytes->resize(have + got);
+      if (got < piece) return false;
+    }
+  } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
+    return false;
+  }
+  return true;
+}
+
+}  // namespace setup
