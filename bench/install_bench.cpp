@@ -25,8 +25,8 @@
 #include "decompress/decompress_file.h"
 #include "decompress/lzhuf_encoder.h"
 #include "platform/host/host_platform.h"
-#include "platform/unattended_window_system.h"
 #include "script/script_loader.h"
+#include "ui/unattended_window_system.h"
 
 namespace {
 

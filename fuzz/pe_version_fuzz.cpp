@@ -6,8 +6,8 @@
 
 #include "fuzz_input.h"
 #include "install/file_version.h"
-#include "platform/host/pe_resources.h"
-#include "platform/host/pe_version_info.h"
+#include "platform/host/version/pe_resources.h"
+#include "platform/host/version/pe_version_info.h"
 #include "support/fake_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz_input.h"
-#include "platform/host/reg_file.h"
+#include "platform/host/registry/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "platform/host/reg_file.h"
+#include "platform/host/registry/reg_file.h"
 
 namespace {
 

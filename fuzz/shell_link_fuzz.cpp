@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "platform/host/lnk_writer.h"
+#include "platform/host/shell/lnk_writer.h"
 #include "support/lnk_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

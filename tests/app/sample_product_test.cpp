@@ -16,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path SampleDir() { return fs::path(__FILE__).parent_path() / "../../examples/sample"; }
+fs::path SampleDir() { return fs::path(SETUP_SOURCE_DIR) / "examples/sample"; }
 
 struct GeneratedProgram {
   const char* path;  // below files/

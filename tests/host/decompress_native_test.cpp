@@ -6,7 +6,7 @@
 
 #include "decompress/decompress_file.h"
 #include "decompress/lzhuf_encoder.h"
-#include "platform/host/native_file_system.h"
+#include "platform/host/files/native_file_system.h"
 #include "support/scripted_window_system.h"
 #include "support/temp_dir.h"
 

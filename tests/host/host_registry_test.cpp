@@ -1,5 +1,5 @@
 // The host registry file: its text, its durability, and processes sharing it.
-#include "platform/host/host_registry.h"
+#include "platform/host/registry/host_registry.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/host/reg_file.h"
+#include "platform/host/registry/reg_file.h"
 #include "support/temp_dir.h"
 
 namespace setup {

@@ -1,5 +1,5 @@
 // The host's shell links: the .lnk bytes (read back, and by lnkinfo) and the link object's Save.
-#include "platform/host/lnk_writer.h"
+#include "platform/host/shell/lnk_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <map>
 
 #include "platform/host/ansi_code_page.h"
-#include "platform/host/lnk_shell_link.h"
+#include "platform/host/shell/lnk_shell_link.h"
 #include "support/fake_file_system.h"
 #include "support/lnk_reader.h"
 #include "support/temp_dir.h"

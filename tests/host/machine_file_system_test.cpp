@@ -1,5 +1,5 @@
 // The machine folder on the host: drives, containment, case, its directories and first use.
-#include "platform/host/machine_file_system.h"
+#include "platform/host/files/machine_file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host_registry.h"
-#include "platform/host/host_shell.h"
-#include "platform/host/machine_folder.h"
-#include "platform/host/native_file_system.h"
+#include "platform/host/files/machine_folder.h"
+#include "platform/host/files/native_file_system.h"
+#include "platform/host/registry/host_registry.h"
+#include "platform/host/shell/host_shell.h"
 #include "support/temp_dir.h"
 
 namespace setup {

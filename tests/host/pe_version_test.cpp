@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/host/pe_resources.h"
-#include "platform/host/pe_version_info.h"
+#include "platform/host/version/pe_resources.h"
+#include "platform/host/version/pe_version_info.h"
 #include "platform/version_info.h"
 #include "support/fake_file_system.h"
 #include "support/pe_writer.h"

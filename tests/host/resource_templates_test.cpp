@@ -13,13 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_templates.h"
+#include "ui/dialog_templates.h"
 
 namespace setup {
 namespace {
 
-const std::filesystem::path kResources =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources";
+const std::filesystem::path kResources = std::filesystem::path(SETUP_SOURCE_DIR) / "resources";
 
 std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

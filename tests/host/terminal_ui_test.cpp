@@ -8,9 +8,9 @@
 #include "app/directory_dialog.h"
 #include "app/terms_dialog.h"
 #include "app/welcome_dialog.h"
-#include "platform/host/terminal_window_system.h"
 #include "resources/resource.h"
 #include "support/fake_file_system.h"
+#include "ui/terminal/terminal_window_system.h"
 
 namespace setup::testing {
 namespace {

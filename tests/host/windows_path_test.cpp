@@ -1,5 +1,5 @@
 // Windows path rules on the host: splitting, normalising, case and wildcards.
-#include "platform/host/windows_path.h"
+#include "platform/host/files/windows_path.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_templates.h"
 #include "platform/win32/windows_headers.h"
 #include "support/win32/setup_exe.h"
+#include "ui/dialog_templates.h"
 
 namespace setup {
 namespace {

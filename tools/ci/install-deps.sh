@@ -12,6 +12,7 @@ command -v lnkinfo >/dev/null || need+=(liblnk-utils)
 command -v tmux >/dev/null || need+=(tmux)
 [ -e /usr/include/ncurses.h ] || need+=(libncurses-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)
+[ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || need+=(libgtest-dev)
 command -v clang++ >/dev/null || need+=(clang)
 [ ${#need[@]} -eq 0 ] && exit 0
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "platform/host/ansi_code_page.h"
-#include "platform/host/native_file_system.h"
+#include "platform/host/files/native_file_system.h"
 #endif
 
 namespace setup::pack {

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/host/machine_folder.h"
+#include "platform/host/files/machine_folder.h"
 
 namespace setup {
 

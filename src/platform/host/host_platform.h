@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/host/host_registry.h"
-#include "platform/host/host_shell.h"
-#include "platform/host/machine_file_system.h"
-#include "platform/host/pe_version_info.h"
+#include "platform/host/files/machine_file_system.h"
+#include "platform/host/registry/host_registry.h"
+#include "platform/host/shell/host_shell.h"
+#include "platform/host/version/pe_version_info.h"
 #include "platform/platform.h"
 #include "platform/system_clock.h"
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "platform/application_title.h"
 #include "platform/dialog.h"
-#include "platform/frontend_window_system.h"
 #include "platform/win32/windows_headers.h"
 #include "resources/resource.h"
 

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "platform/host/host_registry.h"
-#include "platform/host/host_shell.h"
-#include "platform/host/machine_file_system.h"
-#include "platform/host/pe_version_info.h"
+#include "platform/host/files/machine_file_system.h"
+#include "platform/host/registry/host_registry.h"
+#include "platform/host/shell/host_shell.h"
+#include "platform/host/version/pe_version_info.h"
 #include "support/temp_dir.h"
 
 namespace setup::testing {

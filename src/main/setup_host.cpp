@@ -1,0 +1,121 @@
+// The host installer `setup`: started in a product's distribution folder as on Windows, on a
+// machine folder that stands for the Windows machine, with one of three front ends: the
+// full-screen wizard on a terminal, line prompts otherwise, or none (--unattended).
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/run_setup.h"
+#include "platform/forwarding_file_system.h"
+#include "platform/host/files/machine_folder.h"
+#include "platform/host/files/stdio_file.h"
+#include "platform/host/host_platform.h"
+#include "platform/terminal.h"
+#include "ui/frontend_window_system.h"
+#include "ui/line_window_system.h"
+#include "ui/terminal/terminal_window_system.h"
+#include "ui/unattended_window_system.h"
+
+namespace setup {
+namespace {
+
+// The machine's file system, except that the welcome text beside the program is opened by its
+// native path: argument 0 is a Linux path, which the machine's Windows path rules would read as
+// a path on drive C:.
+class ProgramDirectoryFiles final : public ForwardingFileSystem {
+ public:
+  ProgramDirectoryFiles(FileSystem& files, std::string welcomePath)
+      : ForwardingFileSystem(files), welcomePath_(std::move(welcomePath)) {}
+
+  std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override {
+    if (path == welcomePath_ && mode != OpenMode::kWriteBinary) {
+      return StdioFile::Open(path, mode, crtError);
+    }
+    return inner().Open(path, mode, crtError);
+  }
+
+ private:
+  std::string welcomePath_;
+};
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  if (args.empty()) args.emplace_back("setup");
+  const std::string title = ApplicationTitleFromPath(args[0]);
+
+  CommandLine commandLine;
+  std::string parseError;
+  bool parsed = ParseCommandLine(args, &commandLine, &parseError);
+  if (std::optional<int> status = HandleInformationalOptions(parsed, parseError, commandLine, title,
+                                                             true, std::cout, std::cerr)) {
+    return *status;
+  }
+  if (commandLine.directory && !commandLine.unattended) {
+    std::cerr << title << ": --dir is for unattended runs; the wizard asks for the directory\n";
+  }
+
+  std::string machineDir = ChooseMachineFolder(commandLine.machine, std::getenv("SETUP_MACHINE"),
+                                               std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (machineDir.empty()) {
+    std::cerr << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
+    return kExitCannotStart;
+  }
+  std::string currentDir = HostPlatform::CurrentDirectory();
+  if (currentDir.empty()) {
+    std::cerr << title << ": the current directory cannot be told\n";
+    return kExitCannotStart;
+  }
+
+  // The front end. The terminal (when there is one) is restored before anything is printed.
+  std::unique_ptr<Terminal> terminal;
+  std::unique_ptr<FrontEndWindowSystem> windows;
+  if (commandLine.unattended) {
+    windows = std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, std::cerr);
+  } else {
+    if (::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0)
+      terminal = OpenCursesTerminal();
+    if (terminal) {
+      windows = std::make_unique<TerminalWindowSystem>(title, *terminal);
+    } else {
+      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout);
+    }
+  }
+
+  SetupOutcome outcome;
+  std::string nativeLogPath;
+  {
+    HostPlatform host(machineDir, currentDir, *windows);
+    if (std::string error = host.Open(); !error.empty()) {
+      windows.reset();
+      terminal.reset();
+      std::cerr << title << ": " << error << "\n";
+      return kExitCannotStart;
+    }
+    ProgramDirectoryFiles files(host.files(), WelcomeTextPath(args[0], true));
+    Platform base = host.platform();
+    Platform platform{files, base.registry, base.shell, base.versions, base.windows, base.clock};
+    outcome = RunSetup(platform, commandLine, true);
+    if (!outcome.logFilePath.empty() &&
+        host.files().ToNativePath(outcome.logFilePath, &nativeLogPath) != kErrorSuccess) {
+      nativeLogPath = outcome.logFilePath;
+    }
+  }
+  windows.reset();
+  terminal.reset();
+
+  if (outcome.exitStatus == kExitAborted && commandLine.unattended && !nativeLogPath.empty()) {
+    std::cerr << title << ": installation aborted; the log is " << nativeLogPath << "\n";
+  }
+  return outcome.exitStatus;
+}
+
+}  // namespace
+}  // namespace setup
+
+int main(int argc, char** argv) { return setup::Main(argc, argv); }

@@ -1,0 +1,307 @@
+// Files and directories of the host's machine folder, reached through Windows paths.
+#include "platform/host/files/machine_file_system.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/host/files/machine_folder.h"
+#include "platform/host/files/native_file_ops.h"
+#include "platform/host/files/stdio_file.h"
+#include "platform/host/system_errors.h"
+
+namespace setup {
+
+struct MachineFileSystem::Resolved {
+  Win32Error error = kErrorSuccess;
+  std::string native;  // the whole path; the last component as found, else as given
+  std::string parent;  // the native directory holding the last component
+  std::string name;    // the last component: the name on disk when it exists, else as given
+  bool exists = false;
+  bool isTop = false;  // no component: a drive's root or the current directory itself
+  bool trailingSeparator = false;
+  bool parentIsDriveRoot = false;
+};
+
+namespace {
+
+std::string JoinNative(const std::string& dir, const std::string& name) {
+  if (!dir.empty() && dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+std::string RealPath(const std::string& native) {
+  char buffer[PATH_MAX];
+  if (::realpath(native.c_str(), buffer) == nullptr) return "";
+  return buffer;
+}
+
+bool IsWithin(const std::string& path, const std::string& root) {
+  if (root.empty()) return false;
+  if (path == root) return true;
+  if (root == "/") return true;
+  return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+         path[root.size()] == '/';
+}
+
+// The entry of `dir` that `name` stands for: the exact name when present, else the first of the
+// names equal without regard to case.
+std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
+  if (NativeEntryExists(JoinNative(dir, name))) return name;
+  for (const std::string& entry : ListNativeDirectory(dir)) {
+    if (EqualsIgnoreCase(entry, name)) return entry;
+  }
+  return std::nullopt;
+}
+
+bool IsNativeDirectory(const std::string& native) {
+  struct stat info {};
+  return ::stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+MachineFileSystem::MachineFileSystem(std::string machineDir, std::string currentDir,
+                                     Registry* registry)
+    : machineDir_(std::move(machineDir)), currentDir_(std::move(currentDir)), registry_(registry) {}
+
+bool MachineFileSystem::IsReachable(const std::string& native) {
+  struct stat info {};
+  if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+  const std::string target = RealPath(native);
+  return IsWithin(target, RealPath(machineDir_)) || IsWithin(target, RealPath(currentDir_));
+}
+
+MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, bool wildcardLast) {
+  Resolved result;
+  if (path.empty()) {
+    result.error = kErrorPathNotFound;
+    return result;
+  }
+  if (path.find('\0') != std::string::npos) {
+    result.error = kErrorInvalidName;
+    return result;
+  }
+  if (path.size() >= static_cast<std::size_t>(kMaxPath)) {
+    result.error = kErrorFilenameExcedRange;
+    return result;
+  }
+  const WindowsPath split = SplitWindowsPath(path);
+  if (split.unc) {
+    result.error = kErrorBadPathname;
+    return result;
+  }
+  for (std::size_t i = 0; i < split.components.size(); ++i) {
+    const bool last = i + 1 == split.components.size();
+    if (!IsValidFileName(split.components[i], wildcardLast && last)) {
+      result.error = kErrorInvalidName;
+      return result;
+    }
+  }
+  result.trailingSeparator = split.trailingSeparator;
+
+  std::string current;
+  if (split.drive != 0 || split.rooted) {
+    const char drive = split.drive != 0 ? split.drive : 'C';
+    current = JoinNative(machineDir_, std::string("drive_") + FoldCase(drive));
+  } else {
+    current = currentDir_;
+  }
+  if (!IsNativeDirectory(current)) {
+    result.error = kErrorPathNotFound;
+    return result;
+  }
+  if (!IsReachable(current)) {
+    result.error = kErrorAccessDenied;
+    return result;
+  }
+  if (split.components.empty()) {
+    result.isTop = true;
+    result.exists = true;
+    result.native = current;
+    result.parent = current;
+    return result;
+  }
+
+  for (std::size_t i = 0; i + 1 < split.components.size(); ++i) {
+    const std::optional<std::string> entry = FindEntry(current, split.components[i]);
+    if (!entry.has_value()) {
+      result.error = kErrorPathNotFound;
+      return result;
+    }
+    current = JoinNative(current, *entry);
+    if (!IsReachable(current)) {
+      result.error = kErrorAccessDenied;
+      return result;
+    }
+    if (!IsNativeDirectory(current)) {
+      result.error = kErrorPathNotFound;
+      return result;
+    }
+  }
+
+  const std::string& last = split.components.back();
+  result.parent = current;
+  result.parentIsDriveRoot = split.components.size() == 1 && (split.drive != 0 || split.rooted);
+  result.name = last;
+  if (!(wildcardLast && HasWildcards(last))) {
+    if (const std::optional<std::string> entry = FindEntry(current, last)) {
+      result.name = *entry;
+      result.exists = true;
+    }
+  }
+  result.native = JoinNative(current, result.name);
+  if (result.exists && !IsReachable(result.native)) {
+    result.error = kErrorAccessDenied;
+  }
+  return result;
+}
+
+Win32Error MachineFileSystem::ToNativePath(const std::string& path, std::string* native) {
+  const Resolved resolved = Resolve(path, false);
+  if (resolved.error != kErrorSuccess) return resolved.error;
+  *native = resolved.native;
+  return kErrorSuccess;
+}
+
+std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode mode,
+                                              int* crtError) {
+  const Resolved resolved = Resolve(path, false);
+  int error = 0;
+  if (resolved.error != kErrorSuccess) {
+    error = ErrnoFromWin32Error(resolved.error);
+  } else if (resolved.isTop) {
+    error = EACCES;
+  } else if (resolved.trailingSeparator && !IsNativeDirectory(resolved.native)) {
+    error = mode == OpenMode::kWriteBinary ? EINVAL : ENOENT;
+  } else if (!resolved.exists && mode != OpenMode::kWriteBinary) {
+    error = ENOENT;
+  }
+  if (error != 0) {
+    if (crtError != nullptr) *crtError = error;
+    return nullptr;
+  }
+  return StdioFile::Open(resolved.native, mode, crtError);
+}
+
+std::string MachineFileSystem::StrError(int crtError) { return CrtErrorText(crtError); }
+
+Win32Error MachineFileSystem::CreateDirectory(const std::string& path) {
+  // Windows leaves room for an 8.3 file name in a new directory's path.
+  if (path.size() > static_cast<std::size_t>(kMaxPath) - 12) return kErrorFilenameExcedRange;
+  const Resolved resolved = Resolve(path, false);
+  if (resolved.error != kErrorSuccess) return resolved.error;
+  if (resolved.isTop) return kErrorAccessDenied;
+  if (resolved.exists) return kErrorAlreadyExists;
+  return CreateNativeDirectory(resolved.native);
+}
+
+std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& pattern) {
+  const Resolved resolved = Resolve(pattern, true);
+  if (resolved.error != kErrorSuccess || resolved.isTop || resolved.trailingSeparator) {
+    return std::nullopt;
+  }
+  if (!HasWildcards(resolved.name)) {
+    if (!resolved.exists) return std::nullopt;
+    return FindData{resolved.name, NativeAttributes(resolved.native)};
+  }
+  // Windows lists "." and ".." in every directory but a drive's root.
+  if (!resolved.parentIsDriveRoot) {
+    for (const char* dots : {".", ".."}) {
+      if (MatchesWildcard(resolved.name, dots)) return FindData{dots, FILE_ATTRIBUTE_DIRECTORY};
+    }
+  }
+  std::vector<std::string> names = ListNativeDirectory(resolved.parent);
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
+  for (const std::string& name : names) {
+    if (!MatchesWildcard(resolved.name, name)) continue;
+    const std::string native = JoinNative(resolved.parent, name);
+    if (!IsReachable(native)) continue;
+    const std::uint32_t attributes = NativeAttributes(native);
+    if (attributes == 0) continue;  // a dangling link
+    return FindData{name, attributes};
+  }
+  return std::nullopt;
+}
+
+Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::string& to) {
+  const Resolved source = Resolve(from, false);
+  if (source.error != kErrorSuccess) return source.error;
+  if (source.isTop) return kErrorAccessDenied;
+  if (!source.exists) return kErrorFileNotFound;
+  const Resolved target = Resolve(to, false);
+  if (target.error != kErrorSuccess) return target.error;
+  if (target.isTop) return kErrorAlreadyExists;
+  if (target.exists) {
+    // Only a change of letter case of the entry itself may reach an existing name.
+    if (target.native != source.native) {
+      struct stat a {
+      }, b{};
+      const bool same = ::lstat(source.native.c_str(), &a) == 0 &&
+                        ::lstat(target.native.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+                        a.st_ino == b.st_ino;
+      if (!same) return kErrorAlreadyExists;
+    }
+    const WindowsPath split = SplitWindowsPath(to);
+    return MoveNativeEntry(source.native, JoinNative(target.parent, split.components.back()));
+  }
+  return MoveNativeEntry(source.native, target.native);
+}
+
+Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
+  const Resolved resolved = Resolve(path, false);
+  if (resolved.error != kErrorSuccess) return resolved.error;
+  if (resolved.isTop) return kErrorAccessDenied;
+  if (!resolved.exists) return kErrorFileNotFound;
+  return DeleteNativeFile(resolved.native);
+}
+
+Win32Error MachineFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+  const Resolved resolved = Resolve(path, false);
+  if (resolved.error != kErrorSuccess) return resolved.error;
+  if (!resolved.exists) return kErrorFileNotFound;
+  return SetNativeAttributes(resolved.native, attributes);
+}
+
+namespace {
+
+// A directory text as GetWindowsDirectoryA answers it: no trailing backslash except at a
+// drive's root, and empty when it would not fit a system path buffer.
+std::string AsDirectoryResult(std::string dir) {
+  while (dir.size() > 1 && IsPathSeparator(dir.back()) && !(dir.size() == 3 && dir[1] == ':')) {
+    dir.pop_back();
+  }
+  if (dir.size() >= static_cast<std::size_t>(kMaxPath)) return "";
+  return dir;
+}
+
+}  // namespace
+
+std::string MachineFileSystem::GetTempPath() {
+  std::string dir =
+      ReadMachineString(registry_, kTmpSetting.root, kTmpSetting.key, kTmpSetting.name)
+          .value_or(ReadMachineSetting(registry_, kTempSetting));
+  if (dir.empty()) return "";
+  if (!IsPathSeparator(dir.back())) dir += '\\';
+  if (dir.size() >= static_cast<std::size_t>(kMaxPath)) return "";
+  return dir;
+}
+
+std::string MachineFileSystem::GetWindowsDirectory() {
+  return AsDirectoryResult(ReadMachineSetting(registry_, kWindowsDirectorySetting));
+}
+
+std::string MachineFileSystem::GetSystemDirectory() {
+  std::string windows = AsDirectoryResult(ReadMachineSetting(registry_, kWindowsDirectorySetting));
+  if (windows.empty()) return "";
+  if (!IsPathSeparator(windows.back())) windows += '\\';
+  return AsDirectoryResult(windows + "System32");
+}
+
+std::string MachineFileSystem::FormatMessage(Win32Error code) { return SystemMessageText(code); }
+
+}  // namespace setup

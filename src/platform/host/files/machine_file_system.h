@@ -1,0 +1,63 @@
+// Files and directories of the host's machine folder, reached through Windows paths.
+#pragma once
+
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/host/files/windows_path.h"
+#include "platform/registry.h"
+
+namespace setup {
+
+// Windows paths on the machine folder (see machine_folder.h for its layout):
+// - "X:\..." is MACHINE/drive_x/...; a drive without its folder is a missing drive
+//   (kErrorPathNotFound, fopen's ENOENT). "X:name" counts from the drive's root, as the host
+//   keeps no current directory per drive. A path rooted at "\" is on drive C:.
+// - A path without drive or root is relative to the current directory given at construction.
+// - `..` never climbs above a drive's root, nor above the current directory for relative paths.
+// - Names are matched against existing entries without regard to case (an exact match wins
+//   where Linux holds several) and are created with the case given.
+// - A symbolic link whose target lies outside the machine folder and the current directory is
+//   never followed: such paths answer kErrorAccessDenied. Network paths ("\\server\share") are
+//   not reachable (kErrorBadPathname).
+// - The read-only attribute is the missing owner write permission.
+// - As on Windows, a path of kMaxPath bytes or more (a new directory's: more than
+//   kMaxPath - 12) gives kErrorFilenameExcedRange, fopen's ENAMETOOLONG.
+class MachineFileSystem final : public FileSystem {
+ public:
+  // `machineDir` and `currentDir` are native directories. `registry` (may be null, then the
+  // defaults hold) gives the machine's Windows and temporary directories.
+  MachineFileSystem(std::string machineDir, std::string currentDir, Registry* registry = nullptr);
+
+  void SetRegistry(Registry* registry) { registry_ = registry; }
+  const std::string& machineDir() const { return machineDir_; }
+
+  // Maps a Windows path to the native path it stands for, matching existing names. The last
+  // component need not exist; every component before it must be an existing directory
+  // (kErrorPathNotFound otherwise). Other errors: kErrorInvalidName, kErrorBadPathname,
+  // kErrorAccessDenied (a link leading out).
+  [[nodiscard]] Win32Error ToNativePath(const std::string& path, std::string* native);
+
+  std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override;
+  std::string StrError(int crtError) override;
+  Win32Error CreateDirectory(const std::string& path) override;
+  std::optional<FindData> FindFirstFile(const std::string& pattern) override;
+  Win32Error MoveFile(const std::string& from, const std::string& to) override;
+  Win32Error DeleteFile(const std::string& path) override;
+  Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
+  std::string GetTempPath() override;
+  std::string GetWindowsDirectory() override;
+  std::string GetSystemDirectory() override;
+  std::string FormatMessage(Win32Error code) override;
+
+ private:
+  struct Resolved;
+  Resolved Resolve(const std::string& path, bool wildcardLast);
+  bool IsReachable(const std::string& native);
+
+  std::string machineDir_;
+  std::string currentDir_;
+  Registry* registry_;
+};
+
+}  // namespace setup

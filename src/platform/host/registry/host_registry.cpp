@@ -1,0 +1,368 @@
+// The host registry: the machine folder's registry.reg, kept in memory and saved on every change.
+#include "platform/host/registry/host_registry.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/host/registry/reg_file.h"
+#include "platform/host/system_errors.h"
+
+namespace setup {
+
+namespace {
+
+constexpr Win32Error kErrorKeyDeleted = 1018;  // ERROR_KEY_DELETED
+
+}  // namespace
+
+// An exclusive flock held for the life of the object.
+class HostRegistry::FileLock {
+ public:
+  explicit FileLock(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+      error_ = errno;
+      return;
+    }
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+      return;
+    }
+    held_ = true;
+  }
+  ~FileLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  bool held() const { return held_; }
+  int error() const { return error_; }
+
+ private:
+  int fd_ = -1;
+  int error_ = 0;
+  bool held_ = false;
+};
+
+namespace {
+
+class ScopedFd {
+ public:
+  explicit ScopedFd(int fd = -1) : fd_(fd) {}
+  ~ScopedFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  int get() const { return fd_; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IsPermissionError(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+HostRegistry::HostRegistry(std::string path) : path_(std::move(path)), lockPath_(path_ + ".lock") {}
+
+HostRegistry::~HostRegistry() = default;
+
+std::string HostRegistry::Open() {
+  loadedOnce_ = false;
+  return Refresh() == kErrorSuccess ? std::string() : lastError_;
+}
+
+HostRegistry::FileStamp HostRegistry::StampOfFile() const {
+  struct stat info {};
+  if (::stat(path_.c_str(), &info) != 0) return FileStamp{};
+  return FileStamp{
+      true, static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+      static_cast<std::uint64_t>(info.st_size),
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+Win32Error HostRegistry::Refresh() {
+  if (loadedOnce_ && StampOfFile() == loaded_) {
+    return corrupt_ ? kErrorBadDatabase : kErrorSuccess;
+  }
+  return Load();
+}
+
+Win32Error HostRegistry::Load() {
+  loadedOnce_ = true;
+  ScopedFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) {
+      tree_ = RegistryTree();
+      loaded_ = FileStamp{};
+      corrupt_ = false;
+      return kErrorSuccess;
+    }
+    lastError_ = "cannot read " + path_ + ": " + CrtErrorText(errno);
+    loadedOnce_ = false;
+    corrupt_ = true;
+    return kErrorBadDatabase;
+  }
+  struct stat info {};
+  std::string text;
+  bool ok = ::fstat(fd.get(), &info) == 0;
+  if (ok) {
+    char buffer[64 * 1024];
+    for (;;) {
+      const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+      if (got == 0) break;
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  if (!ok) {
+    lastError_ = "cannot read " + path_ + ": " + CrtErrorText(errno);
+    loadedOnce_ = false;
+    corrupt_ = true;
+    return kErrorBadDatabase;
+  }
+  loaded_ =
+      FileStamp{true, static_cast<std::uint64_t>(info.st_dev),
+                static_cast<std::uint64_t>(info.st_ino), static_cast<std::uint64_t>(info.st_size),
+                static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+  RegistryTree tree;
+  const RegParseError error = ParseRegFile(text, &tree);
+  if (error.line != 0) {
+    tree_ = RegistryTree();
+    corrupt_ = true;
+    lastError_ = path_ + ":" + std::to_string(error.line) + ": " + error.message;
+    return kErrorBadDatabase;
+  }
+  tree_ = std::move(tree);
+  corrupt_ = false;
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::CheckWritable() {
+  // Read-only is the missing owner write permission, also for the superuser, whom the kernel
+  // would let write anyway.
+  const std::string dir = DirectoryOf(path_);
+  struct stat info {};
+  if (::stat(dir.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
+    lastError_ = "cannot save " + path_ + ": the folder " + dir + " is read-only";
+    return kErrorAccessDenied;
+  }
+  if (::stat(path_.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
+    lastError_ = "cannot save " + path_ + ": the file is read-only";
+    return kErrorAccessDenied;
+  }
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::BeginChange(std::optional<FileLock>* lock) {
+  if (const Win32Error error = CheckWritable(); error != kErrorSuccess) return error;
+  lock->emplace(lockPath_);
+  if (!(*lock)->held()) {
+    const int error = (*lock)->error();
+    lastError_ = "cannot lock " + lockPath_ + ": " + CrtErrorText(error);
+    return IsPermissionError(error) ? kErrorAccessDenied : kErrorCantWrite;
+  }
+  return Refresh();
+}
+
+bool HostRegistry::IsStored(const KeyRef& ref, const std::string& name, std::uint32_t type,
+                            const std::vector<std::uint8_t>& data) {
+  if (Refresh() != kErrorSuccess) return false;
+  const RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
+  if (node == nullptr) return false;
+  const RegistryValue* value = node->FindValue(name);
+  return value != nullptr && value->type == type && value->data == data;
+}
+
+Win32Error HostRegistry::Save() {
+  auto fail = [&](int error, const std::string& what) {
+    lastError_ = "cannot save " + path_ + ": " + what;
+    loadedOnce_ = false;  // memory now differs from the file: reload before the next use
+    return IsPermissionError(error) ? kErrorAccessDenied : kErrorCantWrite;
+  };
+  if (const Win32Error error = CheckWritable(); error != kErrorSuccess) {
+    loadedOnce_ = false;
+    return error;
+  }
+  const std::string dir = DirectoryOf(path_);
+  mode_t mode = 0644;
+  struct stat info {};
+  if (::stat(path_.c_str(), &info) == 0) mode = info.st_mode & 0777;
+
+  std::string temp = path_ + ".XXXXXX";
+  ScopedFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (fd.get() < 0) {
+    const int error = errno;
+    return fail(error, CrtErrorText(error));
+  }
+  const std::string text = SerializeRegFile(tree_);
+  int error = 0;
+  if (!WriteAll(fd.get(), text) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) {
+    error = errno;
+  }
+  if (::close(fd.Release()) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), path_.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    return fail(error, CrtErrorText(error));
+  }
+  // Make the rename itself durable.
+  ScopedFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dirFd.get() >= 0) ::fsync(dirFd.get());
+  loaded_ = StampOfFile();
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::Locate(RegKey parent, const std::string& subkey, KeyRef* ref) {
+  const int root = RegistryTree::RootIndex(parent);
+  if (root >= 0) {
+    *ref = KeyRef{root, {}};
+  } else {
+    const auto it = handles_.find(parent);
+    if (it == handles_.end()) return kErrorInvalidHandle;
+    *ref = it->second;
+  }
+  if (!subkey.empty() && subkey.front() == '\\') return kErrorBadPathname;
+  std::size_t pos = 0;
+  while (pos <= subkey.size()) {
+    std::size_t end = subkey.find('\\', pos);
+    if (end == std::string::npos) end = subkey.size();
+    if (end > pos) ref->path.push_back(subkey.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return kErrorSuccess;
+}
+
+RegKey HostRegistry::NewHandle(KeyRef ref) {
+  // Keep the names as stored, so the handle finds its key whatever case the caller used.
+  if (RegistryKeyNode* node = &tree_.root(ref.root)) {
+    for (std::string& name : ref.path) {
+      node = node->FindSubkey(name);
+      if (node == nullptr) break;
+      name = node->name;
+    }
+  }
+  RegKey handle = nextHandle_;
+  nextHandle_ += 4;
+  if (IsPredefinedKey(nextHandle_)) nextHandle_ = 0x1000;
+  handles_[handle] = std::move(ref);
+  return handle;
+}
+
+Win32Error HostRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
+  if (result == nullptr) return kErrorInvalidParameter;
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  KeyRef ref;
+  if (const Win32Error error = Locate(parent, subkey, &ref); error != kErrorSuccess) return error;
+  if (tree_.Find(ref.root, ref.path) == nullptr) return kErrorFileNotFound;
+  *result = NewHandle(std::move(ref));
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::CreateKey(RegKey parent, const std::string& subkey,
+                                   const char* /*keyClass: REGEDIT4 keeps no classes*/,
+                                   RegKey* result) {
+  if (result == nullptr) return kErrorInvalidParameter;
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  KeyRef ref;
+  if (const Win32Error error = Locate(parent, subkey, &ref); error != kErrorSuccess) return error;
+  if (tree_.Find(ref.root, ref.path) == nullptr) {
+    for (const std::string& name : ref.path) {
+      if (!IsStorableRegName(name)) return kErrorInvalidParameter;
+    }
+    std::optional<FileLock> lock;
+    if (const Win32Error error = BeginChange(&lock); error != kErrorSuccess) return error;
+    // The parent handle's key may have gone meanwhile.
+    if (!IsPredefinedKey(parent) && tree_.Find(ref.root, handles_[parent].path) == nullptr) {
+      return kErrorKeyDeleted;
+    }
+    bool created = false;
+    tree_.Create(ref.root, ref.path, &created);
+    if (created) {
+      if (const Win32Error error = Save(); error != kErrorSuccess) return error;
+    }
+  }
+  *result = NewHandle(std::move(ref));
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::QueryValue(RegKey key, const std::string& name, std::uint8_t* data,
+                                    std::uint32_t* size) {
+  if (size == nullptr) return kErrorInvalidParameter;
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  KeyRef ref;
+  if (const Win32Error error = Locate(key, "", &ref); error != kErrorSuccess) return error;
+  const RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
+  if (node == nullptr) return kErrorKeyDeleted;
+  const RegistryValue* value = node->FindValue(name);
+  if (value == nullptr) return kErrorFileNotFound;
+  const auto needed = static_cast<std::uint32_t>(value->data.size());
+  if (data == nullptr) {
+    *size = needed;
+    return kErrorSuccess;
+  }
+  if (*size < needed) {
+    *size = needed;
+    return kErrorMoreData;
+  }
+  std::copy(value->data.begin(), value->data.end(), data);
+  *size = needed;
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                                  const std::uint8_t* data, std::uint32_t size) {
+  if (data == nullptr && size != 0) return kErrorInvalidParameter;
+  if (!IsStorableRegName(name)) return kErrorInvalidParameter;
+  KeyRef ref;
+  if (const Win32Error error = Locate(key, "", &ref); error != kErrorSuccess) return error;
+  std::vector<std::uint8_t> bytes(data, data + size);
+  if (IsStored(ref, name, type, bytes)) return kErrorSuccess;
+
+  std::optional<FileLock> lock;
+  if (const Win32Error error = BeginChange(&lock); error != kErrorSuccess) return error;
+  RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
+  if (node == nullptr) return kErrorKeyDeleted;
+  node->SetValue(name, type, std::move(bytes));
+  return Save();
+}
+
+void HostRegistry::CloseKey(RegKey key) { handles_.erase(key); }
+
+}  // namespace setup

@@ -1,0 +1,144 @@
+// The off-screen picture and the text wrapping of edit boxes.
+#include "platform/screen_buffer.h"
+
+#include <algorithm>
+
+namespace setup {
+
+ScreenBuffer::ScreenBuffer(int width, int height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      cells_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {}
+
+const Cell& ScreenBuffer::At(int x, int y) const {
+  static const Cell kOutside;
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return kOutside;
+  return cells_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                static_cast<std::size_t>(x)];
+}
+
+void ScreenBuffer::Put(int x, int y, char ch, CellStyle style) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  Cell& cell = cells_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                      static_cast<std::size_t>(x)];
+  cell.ch = ch;
+  cell.style = style;
+}
+
+void ScreenBuffer::Text(int x, int y, std::string_view text, CellStyle style, int maxWidth) {
+  int limit = maxWidth < 0 ? static_cast<int>(text.size())
+                           : std::min(maxWidth, static_cast<int>(text.size()));
+  for (int i = 0; i < limit; ++i) Put(x + i, y, text[static_cast<std::size_t>(i)], style);
+}
+
+void ScreenBuffer::Fill(const Rect& area, char ch, CellStyle style) {
+  for (int y = area.y; y < area.bottom(); ++y) {
+    for (int x = area.x; x < area.right(); ++x) Put(x, y, ch, style);
+  }
+}
+
+void ScreenBuffer::Frame(const Rect& area, CellStyle style) {
+  if (area.width < 2 || area.height < 2) return;
+  for (int x = area.x + 1; x < area.right() - 1; ++x) {
+    Put(x, area.y, kBoxHorizontal, style);
+    Put(x, area.bottom() - 1, kBoxHorizontal, style);
+  }
+  for (int y = area.y + 1; y < area.bottom() - 1; ++y) {
+    Put(area.x, y, kBoxVertical, style);
+    Put(area.right() - 1, y, kBoxVertical, style);
+  }
+  Put(area.x, area.y, kBoxTopLeft, style);
+  Put(area.right() - 1, area.y, kBoxTopRight, style);
+  Put(area.x, area.bottom() - 1, kBoxBottomLeft, style);
+  Put(area.right() - 1, area.bottom() - 1, kBoxBottomRight, style);
+}
+
+void ScreenBuffer::ShowCursor(int x, int y) {
+  cursorVisible_ = x >= 0 && y >= 0 && x < width_ && y < height_;
+  cursorX_ = x;
+  cursorY_ = y;
+}
+
+std::string ScreenBuffer::Row(int y) const {
+  std::string row;
+  for (int x = 0; x < width_; ++x) {
+    char ch = At(x, y).ch;
+    switch (ch) {
+      case kBoxTopLeft:
+      case kBoxTopRight:
+      case kBoxBottomLeft:
+      case kBoxBottomRight:
+        row += '+';
+        break;
+      case kBoxHorizontal:
+        row += '-';
+        break;
+      case kBoxVertical:
+        row += '|';
+        break;
+      default:
+        row += ch;
+        break;
+    }
+  }
+  return row;
+}
+
+std::string ScreenBuffer::ToText() const {
+  std::string text;
+  for (int y = 0; y < height_; ++y) {
+    std::string row = Row(y);
+    row.erase(row.find_last_not_of(' ') + 1);
+    text += row + "\n";
+  }
+  return text;
+}
+
+char DisplayChar(char byte) {
+  auto value = static_cast<unsigned char>(byte);
+  if (value >= 0x80) return '?';
+  if (value < 0x20 || value == 0x7F) return ' ';
+  return byte;
+}
+
+std::vector<std::string> WrapText(std::string_view text, int width) {
+  std::vector<std::string> lines;
+  if (width < 1) width = 1;
+  auto limit = static_cast<std::size_t>(width);
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = text.find("\r\n", start);
+    std::string_view paragraph =
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    // The paragraph as cells, tabs expanded.
+    std::string cells;
+    for (char byte : paragraph) {
+      if (byte == '\t') {
+        cells.append(8 - cells.size() % 8, ' ');
+      } else {
+        cells += DisplayChar(byte);
+      }
+    }
+    if (cells.empty()) lines.emplace_back();
+    while (!cells.empty()) {
+      if (cells.size() <= limit) {
+        lines.push_back(cells);
+        break;
+      }
+      // Break after the last blank that fits; a blank just past the edge breaks there too.
+      std::size_t cut = cells.find_last_of(' ', limit);
+      if (cut == std::string::npos || cut == 0) {
+        lines.push_back(cells.substr(0, limit));
+        cells.erase(0, limit);
+        continue;
+      }
+      lines.push_back(cells.substr(0, std::min(cut, limit)));
+      cells.erase(0, cut + 1);
+    }
+    if (end == std::string_view::npos) break;
+    start = end + 2;
+  }
+  return lines;
+}
+
+}  // namespace setup

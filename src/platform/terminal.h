@@ -1,0 +1,52 @@
+// The terminal as the full-screen interface sees it: keys in, whole pictures out, and a clock
+// for the timers. The real one is curses; tests stand in for it.
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "platform/screen_buffer.h"
+
+namespace setup {
+
+// Keys: printable bytes stand for themselves (32 to 255); the others are these.
+enum Key : int {
+  kKeyNone = -1,  // nothing arrived before the time ran out
+  kKeyEnter = 1000,
+  kKeyEscape,
+  kKeyTab,
+  kKeyBackTab,  // Shift+Tab
+  kKeyUp,
+  kKeyDown,
+  kKeyLeft,
+  kKeyRight,
+  kKeyPageUp,
+  kKeyPageDown,
+  kKeyHome,
+  kKeyEnd,
+  kKeyBackspace,
+  kKeyDelete,
+  kKeyResize,  // the terminal changed its size
+  kKeyClosed,  // the terminal is gone (end of input, hang-up)
+};
+
+class Terminal {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+
+  virtual ~Terminal() = default;
+  // The screen's size in cells.
+  virtual int Width() = 0;
+  virtual int Height() = 0;
+  // Waits at most `timeoutMs` (forever when negative) for a key.
+  virtual int ReadKey(int timeoutMs) = 0;
+  // Makes the screen show `screen`.
+  virtual void Show(const ScreenBuffer& screen) = 0;
+  virtual TimePoint Now() { return std::chrono::steady_clock::now(); }
+};
+
+// The curses terminal on standard input and output, set up for the full-screen interface and
+// restored when destroyed; null when the terminal cannot be used.
+std::unique_ptr<Terminal> OpenCursesTerminal();
+
+}  // namespace setup

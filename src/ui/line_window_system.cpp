@@ -1,0 +1,233 @@
+// Line prompts: each dialog printed once and asked as one question.
+#include "ui/line_window_system.h"
+
+#include <algorithm>
+#include <cctype>
+#include <thread>
+
+namespace setup {
+namespace {
+
+// After this many cancellations at the end of the input a dialog that stays open is closed.
+constexpr int kCancelsAtEndOfInput = 3;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string ChoiceList(const std::vector<std::pair<int, std::string>>& labels) {
+  std::string list;
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (i > 0) list += "  ";
+    // Appended piece by piece: one long concatenation trips a false -Wrestrict in GCC 12.
+    list += '[';
+    list += std::to_string(i + 1);
+    list += "] ";
+    list += labels[i].second;
+  }
+  return list;
+}
+
+}  // namespace
+
+LineWindowSystem::LineWindowSystem(std::string applicationTitle, std::istream& in,
+                                   std::ostream& out)
+    : FrontEndWindowSystem(std::move(applicationTitle)), in_(in), out_(out) {}
+
+std::string LineWindowSystem::PlainLines(const std::string& text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      lines += '\n';
+      continue;
+    }
+    lines += text[i];
+  }
+  return lines;
+}
+
+bool LineWindowSystem::ReadLine(std::string* line) {
+  out_.flush();
+  if (endOfInput_ || !std::getline(in_, *line)) {
+    endOfInput_ = true;
+    out_ << "\n";
+    return false;
+  }
+  if (!line->empty() && line->back() == '\r') line->pop_back();
+  return true;
+}
+
+int LineWindowSystem::Match(const std::vector<Choice>& choices, const std::string& answer) {
+  std::string wanted = Lower(answer);
+  // A number picks by position.
+  if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+      })) {
+    std::size_t index = wanted.size() < 4 ? std::stoul(wanted) : 0;
+    return index >= 1 && index <= choices.size() ? choices[index - 1].id : -1;
+  }
+  int found = -1;
+  for (const Choice& choice : choices) {
+    std::string label = Lower(choice.label);
+    if (label == wanted) return choice.id;
+    if (label.compare(0, wanted.size(), wanted) == 0) {
+      if (found != -1) return -2;
+      found = choice.id;
+    }
+  }
+  return found;
+}
+
+void LineWindowSystem::ShowDialog(const Window& window) {
+  out_ << "\n== " << window.caption << " ==\n";
+  if (window.dialogTemplate == nullptr) return;
+  for (const ControlTemplate& control : window.dialogTemplate->controls) {
+    if (control.kind == ControlKind::kStatic) {
+      out_ << PlainLines(control.text) << "\n";
+    } else if (control.kind == ControlKind::kEdit && IsMultiLine(control)) {
+      const std::string& text = window.Text(control.id);
+      if (!text.empty()) {
+        std::string lines = PlainLines(text);
+        out_ << lines << (lines.back() == '\n' ? "" : "\n");
+      }
+    }
+  }
+}
+
+void LineWindowSystem::AskDialog(Window& window) {
+  const DialogTemplate& dialogTemplate = *window.dialogTemplate;
+  std::vector<Choice> choices;
+  int defaultId = 0;
+  const ControlTemplate* field = nullptr;
+  for (const ControlTemplate& control : dialogTemplate.controls) {
+    if (control.kind == ControlKind::kPushButton) {
+      choices.push_back(Choice{control.id, control.text});
+      if (IsDefaultButton(control) && defaultId == 0) defaultId = control.id;
+    }
+    if (control.kind == ControlKind::kEdit && !IsReadOnly(control) && field == nullptr) {
+      field = &control;
+    }
+  }
+  if (defaultId == 0 && !choices.empty()) defaultId = choices.front().id;
+  std::string defaultLabel, cancelLabel = "Cancel";
+  std::vector<std::pair<int, std::string>> labels;
+  for (const Choice& choice : choices) {
+    labels.emplace_back(choice.id, choice.label);
+    if (choice.id == defaultId) defaultLabel = choice.label;
+    if (choice.id == IDCANCEL) cancelLabel = choice.label;
+  }
+
+  int cancels = 0;
+  while (!window.ended) {
+    if (endOfInput_) {
+      if (++cancels > kCancelsAtEndOfInput) {
+        EndDialog(window.handle(), IDCANCEL);
+        break;
+      }
+      PressButton(window, IDCANCEL);
+      continue;
+    }
+    std::string answer;
+    if (field != nullptr) {
+      out_ << "[" << window.Text(field->id) << "]\n"
+           << "Enter = " << defaultLabel << ", or type a new value; < = " << cancelLabel << ": ";
+      if (!ReadLine(&answer)) continue;
+      if (answer == "<") {
+        PressButton(window, IDCANCEL);
+        continue;
+      }
+      if (!answer.empty()) SetDlgItemText(window.handle(), field->id, answer);
+      PressButton(window, defaultId);
+      continue;
+    }
+    out_ << ChoiceList(labels) << " (Enter = " << defaultLabel << "): ";
+    if (!ReadLine(&answer)) continue;
+    if (answer == "<") {
+      PressButton(window, IDCANCEL);
+      continue;
+    }
+    int id = answer.empty() ? defaultId : Match(choices, answer);
+    if (id < 0) {
+      out_ << "Please answer with a number or a name: " << ChoiceList(labels) << "\n";
+      continue;
+    }
+    PressButton(window, id);
+  }
+}
+
+void LineWindowSystem::RunTimers(Window& window) {
+  while (!window.ended) {
+    std::optional<TimePoint> next = NextTimerDue();
+    if (!next) {
+      out_ << ApplicationTitle() << ": the page \"" << window.caption
+           << "\" cannot go on: it waits for nothing\n";
+      EndDialog(window.handle(), IDCANCEL);
+      break;
+    }
+    std::this_thread::sleep_until(*next);
+    DeliverDueTimers(Now());
+  }
+}
+
+void LineWindowSystem::RunModalLoop(Window& window) {
+  ShowDialog(window);
+  bool hasButtons = false;
+  if (window.dialogTemplate != nullptr) {
+    for (const ControlTemplate& control : window.dialogTemplate->controls) {
+      hasButtons = hasButtons || control.kind == ControlKind::kPushButton;
+    }
+  }
+  if (hasButtons) {
+    AskDialog(window);
+  } else {
+    RunTimers(window);
+  }
+  out_.flush();
+}
+
+void LineWindowSystem::OnItemTextChanged(Window& window, int itemId) {
+  if (!window.shown || window.dialogTemplate == nullptr) return;
+  const ControlTemplate* control = window.dialogTemplate->Control(itemId);
+  // The status line of the installation page: a read-only single-line edit.
+  if (control == nullptr || control->kind != ControlKind::kEdit || !IsReadOnly(*control) ||
+      IsMultiLine(*control)) {
+    return;
+  }
+  out_ << window.Text(itemId) << "\n";
+  out_.flush();
+}
+
+int LineWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text,
+                                 const char* caption, unsigned style) {
+  std::string title = MessageBoxCaption(caption);
+  out_ << "\n" << (title.empty() ? "" : title + ": ") << PlainLines(text);
+  if (text.empty() || (text.back() != '\n' && text.back() != '\r')) out_ << "\n";
+  std::vector<MessageBoxButton> buttons = MessageBoxButtons(style);
+  const MessageBoxButton& defaultButton = buttons[MessageBoxDefaultIndex(style)];
+  if (buttons.size() == 1) {
+    out_.flush();
+    return defaultButton.id;
+  }
+  std::vector<Choice> choices;
+  std::vector<std::pair<int, std::string>> labels;
+  for (const MessageBoxButton& button : buttons) {
+    choices.push_back(Choice{button.id, button.label});
+    labels.emplace_back(button.id, button.label);
+  }
+  while (true) {
+    out_ << ChoiceList(labels) << " (Enter = " << defaultButton.label << "): ";
+    std::string answer;
+    if (!ReadLine(&answer)) return defaultButton.id;
+    if (answer.empty()) return defaultButton.id;
+    if (answer == "<") {
+      if (std::optional<int> escape = MessageBoxEscapeAnswer(style)) return *escape;
+    }
+    int id = Match(choices, answer);
+    if (id >= 0) return id;
+    out_ << "Please answer with a number or a name: " << ChoiceList(labels) << "\n";
+  }
+}
+
+}  // namespace setup

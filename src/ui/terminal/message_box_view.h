@@ -1,0 +1,34 @@
+// A message box on the terminal: caption, icon, text and buttons in a modal box on top.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/screen_buffer.h"
+#include "ui/frontend_window_system.h"
+
+namespace setup {
+
+class MessageBoxView {
+ public:
+  MessageBoxView(std::string caption, std::string text, unsigned style);
+
+  // Enter or Space press the focused button (the default one at first); Esc answers Cancel or,
+  // for a box with OK alone, OK, and is ignored by Yes/No boxes; Tab and the arrows move the
+  // focus; a button's first letter presses it.
+  std::optional<int> HandleKey(int key);
+  // Centred on the screen.
+  void Render(ScreenBuffer& screen) const;
+
+  int FocusedButton() const { return buttons_[focus_].id; }
+
+ private:
+  std::string caption_;
+  std::string text_;
+  unsigned style_;
+  std::vector<MessageBoxButton> buttons_;
+  std::size_t focus_;
+};
+
+}  // namespace setup
