@@ -28,7 +28,8 @@ bool StderrIsTerminal() {
 #endif
 }
 
-// The system's texts are Windows-1252; a Linux terminal expects UTF-8.
+}  // namespace
+
 std::string ForTerminal(const std::string& ansi) {
 #ifdef _WIN32
   return ansi;
@@ -49,8 +50,6 @@ std::string ForTerminal(const std::string& ansi) {
   return utf8;
 #endif
 }
-
-}  // namespace
 
 FileSystem& ToolFileSystem() {
 #ifdef _WIN32

@@ -64,6 +64,8 @@ std::string HostPlatform::Open() {
   return PrepareMachineFolder(machineDir_, registry_);
 }
 
+std::string HostPlatform::OpenToRead() { return registry_.Open(); }
+
 Platform HostPlatform::platform() {
   return Platform{files_, registry_, shell_, versions_, windows_, clock_};
 }

@@ -29,6 +29,10 @@ class HostPlatform {
   // Open() answers an error saying so.
   std::string Open();
 
+  // Reads the machine's registry and nothing else: no lock is taken and a missing folder is not
+  // created, for tools that only look at the machine. Answers an empty text or the error.
+  std::string OpenToRead();
+
   Platform platform();
 
   MachineFileSystem& files() { return files_; }
