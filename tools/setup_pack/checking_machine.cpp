@@ -15,7 +15,7 @@
 #include "platform/win32/win32_version_info.h"
 #else
 #include "platform/host/host_platform.h"
-#include "platform/host/machine_folder.h"
+#include "platform/host/files/machine_folder.h"
 #endif
 
 namespace setup::pack {
