@@ -32,6 +32,7 @@ struct LzhufDecoder {
   static constexpr int kTableBits = 7;
   struct TableEntry {
     std::uint16_t path[kTableBits];  // the nodes passed, from the root's child down
+    std::uint16_t last;              // the last of them
     std::uint8_t depth;              // bits consumed: to a leaf, or kTableBits
   };
   void RefreshTable();
