@@ -89,6 +89,7 @@ int Main(int argc, char** argv) {
 
   SetupOutcome outcome;
   std::string nativeLogPath;
+  std::string saveError;
   {
     HostPlatform host(machineDir, currentDir, *windows);
     if (std::string error = host.Open(); !error.empty()) {
@@ -101,6 +102,12 @@ int Main(int argc, char** argv) {
     Platform base = host.platform();
     Platform platform{files, base.registry, base.shell, base.versions, base.windows, base.clock};
     outcome = RunSetup(platform, commandLine, true);
+    // The last registry changes are saved here at the latest; a run whose changes could not be
+    // saved did not install completely.
+    if (host.Flush() != kErrorSuccess) {
+      saveError = host.registry().LastError();
+      if (outcome.exitStatus == kExitCompleted) outcome.exitStatus = kExitAborted;
+    }
     if (!outcome.logFilePath.empty() &&
         host.files().ToNativePath(outcome.logFilePath, &nativeLogPath) != kErrorSuccess) {
       nativeLogPath = outcome.logFilePath;
@@ -109,6 +116,7 @@ int Main(int argc, char** argv) {
   windows.reset();
   terminal.reset();
 
+  if (!saveError.empty()) std::cerr << title << ": " << saveError << "\n";
   if (outcome.exitStatus == kExitAborted && commandLine.unattended && !nativeLogPath.empty()) {
     std::cerr << title << ": installation aborted; the log is " << nativeLogPath << "\n";
   }

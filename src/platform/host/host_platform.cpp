@@ -20,7 +20,9 @@ HostPlatform::HostPlatform(const std::string& machineDir, const std::string& cur
       files_(machineDir, currentDir, &registry_),
       shell_(files_, &registry_),
       versions_(files_),
-      windows_(windows) {}
+      windows_(windows, [this] { static_cast<void>(registry_.Flush()); }) {
+  registry_.KeepChangesUntilFlush();
+}
 
 // An exclusive flock on the machine folder's setup.lock, released by closing the descriptor.
 class HostPlatform::MachineLock {
@@ -61,7 +63,11 @@ std::string HostPlatform::LockMachineFolder() {
 std::string HostPlatform::Open() {
   if (std::string error = LockMachineFolder(); !error.empty()) return error;
   if (std::string error = registry_.Open(); !error.empty()) return error;
-  return PrepareMachineFolder(machineDir_, registry_);
+  if (std::string error = PrepareMachineFolder(machineDir_, registry_); !error.empty()) {
+    return error;
+  }
+  if (registry_.Flush() != kErrorSuccess) return registry_.LastError();
+  return "";
 }
 
 std::string HostPlatform::OpenToRead() { return registry_.Open(); }

@@ -6,6 +6,7 @@
 
 #include "platform/host/files/machine_file_system.h"
 #include "platform/host/registry/host_registry.h"
+#include "platform/host/save_point_window_system.h"
 #include "platform/host/shell/host_shell.h"
 #include "platform/host/version/pe_version_info.h"
 #include "platform/platform.h"
@@ -27,7 +28,11 @@ class HostPlatform {
   // Answers an empty text, or the error to show (a corrupt registry.reg names file and line).
   // From here on this object holds the machine folder's lock: while another installer holds it,
   // Open() answers an error saying so.
+  // Registry changes are saved at the save points of the window system that platform() hands
+  // out (after every timer tick, before every message box) and when this object goes; Flush()
+  // saves them earlier, e.g. to report a failure at the end of the run.
   std::string Open();
+  Win32Error Flush() { return registry_.Flush(); }
 
   // Reads the machine's registry and nothing else: no lock is taken and a missing folder is not
   // created, for tools that only look at the machine. Answers an empty text or the error.
@@ -55,7 +60,7 @@ class HostPlatform {
   HostShell shell_;
   PeVersionInfo versions_;
   SystemClock clock_;
-  WindowSystem& windows_;
+  SavePointWindowSystem windows_;
 };
 
 }  // namespace setup
