@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/text_encoding.h"
+#include "platform/utf8_to_windows1252.h"
 
 namespace setup::pack {
 

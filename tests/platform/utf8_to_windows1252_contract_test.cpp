@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "platform/utf8_to_windows1252.h"
 
 namespace setup {
 namespace {

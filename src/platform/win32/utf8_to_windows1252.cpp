@@ -1,5 +1,5 @@
 // Converting UTF-8 text into Windows-1252 with MultiByteToWideChar and WideCharToMultiByte.
-#include "platform/text_encoding.h"
+#include "platform/utf8_to_windows1252.h"
 
 #include <algorithm>
 #include <climits>
