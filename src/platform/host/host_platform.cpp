@@ -18,7 +18,7 @@ HostPlatform::HostPlatform(const std::string& machineDir, const std::string& cur
     : machineDir_(machineDir),
       registry_(machineDir + "/registry.reg"),
       files_(machineDir, currentDir, &registry_),
-      shell_(files_, &registry_),
+      shell_(files_, &registry_, &codePage_),
       versions_(files_),
       windows_(windows, [this] { static_cast<void>(registry_.Flush()); }) {
   registry_.KeepChangesUntilFlush();
@@ -67,8 +67,32 @@ std::string HostPlatform::Open() {
     return error;
   }
   if (registry_.Flush() != kErrorSuccess) return registry_.LastError();
+  return ReadCodePage();
+}
+
+std::string HostPlatform::ReadCodePage() {
+  const std::string text = ReadMachineSetting(&registry_, kCodePageSetting);
+  unsigned number = 0;
+  bool digits = !text.empty() && text.size() <= 5;
+  for (char c : text) {
+    digits = digits && c >= '0' && c <= '9';
+    if (digits) number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  std::optional<AnsiCodePage> loaded = digits ? AnsiCodePage::Load(number) : std::nullopt;
+  if (!loaded) {
+    std::string known;
+    for (unsigned supported : AnsiCodePage::Supported()) {
+      known += (known.empty() ? "" : ", ") + std::to_string(supported);
+    }
+    return "the machine's ANSI code page \"" + text + "\" (HKEY_LOCAL_MACHINE\\" +
+           kCodePageSetting.key + " " + kCodePageSetting.name +
+           ") is not one this host can use: " + known;
+  }
+  codePage_ = *loaded;
   return "";
 }
+
+std::string HostPlatform::OpenToRead() { return registry_.Open(); }
 
 Platform HostPlatform::platform() {
   return Platform{files_, registry_, shell_, versions_, windows_, clock_};
