@@ -179,7 +179,6 @@ std::string BigRegistryText(const fs::path& root, int values) {
             "\"\r\n";
   }
   text += "\r\n";
-  fs::remove_all(machine);
   return text;
 }
 
@@ -222,7 +221,11 @@ int main(int argc, char** argv) {
     const int values = 50000 / scale;
     const Product sample = SampleProduct(root);
     const std::string big = BigRegistryText(root, values);
-    auto withBig = [&](const fs::path& machine) { WriteFile(machine / "registry.reg", big); };
+    // The machine folder as first use left it (drive_c/ with its folders), with the large file.
+    auto withBig = [&](const fs::path& machine) {
+      fs::copy(root / "registry-template", machine, fs::copy_options::recursive);
+      WriteFile(machine / "registry.reg", big);
+    };
     std::uint64_t saves = 0;
     double te = 0, tb = 0;
     BestOfBoth(
