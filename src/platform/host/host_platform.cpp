@@ -20,7 +20,9 @@ HostPlatform::HostPlatform(const std::string& machineDir, const std::string& cur
       files_(machineDir, currentDir, &registry_),
       shell_(files_, &registry_, &codePage_),
       versions_(files_),
-      windows_(windows) {}
+      windows_(windows) {
+  files_.SetCodePage(&codePage_);
+}
 
 // An exclusive flock on the machine folder's setup.lock, released by closing the descriptor.
 class HostPlatform::MachineLock {

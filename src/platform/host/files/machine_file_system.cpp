@@ -10,6 +10,7 @@
 
 #include "platform/host/files/machine_folder.h"
 #include "platform/host/files/native_file_ops.h"
+#include "platform/host/files/native_names.h"
 #include "platform/host/files/stdio_file.h"
 #include "platform/host/system_errors.h"
 
@@ -47,16 +48,6 @@ bool IsWithin(const std::string& path, const std::string& root) {
          path[root.size()] == '/';
 }
 
-// The entry of `dir` that `name` stands for: the exact name when present, else the first of the
-// names equal without regard to case.
-std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
-  if (NativeEntryExists(JoinNative(dir, name))) return name;
-  for (const std::string& entry : ListNativeDirectory(dir)) {
-    if (EqualsIgnoreCase(entry, name)) return entry;
-  }
-  return std::nullopt;
-}
-
 bool IsNativeDirectory(const std::string& native) {
   struct stat info {};
   return ::stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -67,6 +58,25 @@ bool IsNativeDirectory(const std::string& native) {
 MachineFileSystem::MachineFileSystem(std::string machineDir, std::string currentDir,
                                      Registry* registry)
     : machineDir_(std::move(machineDir)), currentDir_(std::move(currentDir)), registry_(registry) {}
+
+const AnsiCodePage& MachineFileSystem::codePage() const {
+  static const AnsiCodePage windows1252;
+  return codePage_ != nullptr ? *codePage_ : windows1252;
+}
+
+// The entry of `dir` that the ANSI name stands for: the exact name when present (as stored now,
+// else in the raw form of older versions), else the first of the names equal to it when folded.
+std::optional<std::string> MachineFileSystem::FindEntry(const std::string& dir,
+                                                        const std::string& ansiName) const {
+  const std::string native = NativeName(codePage(), ansiName);
+  if (NativeEntryExists(JoinNative(dir, native))) return native;
+  if (native != ansiName && NativeEntryExists(JoinNative(dir, ansiName))) return ansiName;
+  const std::u32string folded = FoldedName(codePage(), native);
+  for (const std::string& entry : ListNativeDirectory(dir)) {
+    if (FoldedName(codePage(), entry) == folded) return entry;
+  }
+  return std::nullopt;
+}
 
 bool MachineFileSystem::IsReachable(const std::string& native) {
   struct stat info {};
@@ -146,8 +156,11 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
   const std::string& last = split.components.back();
   result.parent = current;
   result.parentIsDriveRoot = split.components.size() == 1 && (split.drive != 0 || split.rooted);
+  // A pattern stays ANSI (FindFirstFile matches it against ANSI names); a name becomes the
+  // stored one, or the one to create.
   result.name = last;
   if (!(wildcardLast && HasWildcards(last))) {
+    result.name = NativeName(codePage(), last);
     if (const std::optional<std::string> entry = FindEntry(current, last)) {
       result.name = *entry;
       result.exists = true;
@@ -206,7 +219,7 @@ std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& patt
   }
   if (!HasWildcards(resolved.name)) {
     if (!resolved.exists) return std::nullopt;
-    return FindData{resolved.name, NativeAttributes(resolved.native)};
+    return FindData{AnsiName(codePage(), resolved.name), NativeAttributes(resolved.native)};
   }
   // Windows lists "." and ".." in every directory but a drive's root.
   if (!resolved.parentIsDriveRoot) {
@@ -214,12 +227,16 @@ std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& patt
       if (MatchesWildcard(resolved.name, dots)) return FindData{dots, FILE_ATTRIBUTE_DIRECTORY};
     }
   }
-  std::vector<std::string> names = ListNativeDirectory(resolved.parent);
+  // (ANSI name, stored name)
+  std::vector<std::pair<std::string, std::string>> names;
+  for (std::string& stored : ListNativeDirectory(resolved.parent)) {
+    names.emplace_back(AnsiName(codePage(), stored), std::move(stored));
+  }
   std::stable_sort(names.begin(), names.end(),
-                   [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
-  for (const std::string& name : names) {
+                   [](const auto& a, const auto& b) { return LessIgnoreCase(a.first, b.first); });
+  for (const auto& [name, stored] : names) {
     if (!MatchesWildcard(resolved.name, name)) continue;
-    const std::string native = JoinNative(resolved.parent, name);
+    const std::string native = JoinNative(resolved.parent, stored);
     if (!IsReachable(native)) continue;
     const std::uint32_t attributes = NativeAttributes(native);
     if (attributes == 0) continue;  // a dangling link
@@ -247,7 +264,8 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
       if (!same) return kErrorAlreadyExists;
     }
     const WindowsPath split = SplitWindowsPath(to);
-    return MoveNativeEntry(source.native, JoinNative(target.parent, split.components.back()));
+    return MoveNativeEntry(
+        source.native, JoinNative(target.parent, NativeName(codePage(), split.components.back())));
   }
   return MoveNativeEntry(source.native, target.native);
 }
