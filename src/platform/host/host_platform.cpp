@@ -22,6 +22,7 @@ HostPlatform::HostPlatform(const std::string& machineDir, const std::string& cur
       versions_(files_),
       windows_(windows, [this] { static_cast<void>(registry_.Flush()); }) {
   registry_.KeepChangesUntilFlush();
+  files_.SetCodePage(&codePage_);
 }
 
 // An exclusive flock on the machine folder's setup.lock, released by closing the descriptor.

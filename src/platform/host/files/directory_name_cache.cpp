@@ -27,7 +27,9 @@ std::optional<DirectoryId> NativeDirectoryId(const std::string& native) {
                      static_cast<std::uint64_t>(info.st_ino)};
 }
 
-std::string DirectoryNameCache::Key(std::string_view name) { return FoldCase(name); }
+std::string DirectoryNameCache::Key(std::string_view name) const {
+  return fold_ ? fold_(name) : FoldCase(name);
+}
 
 DirectoryNameCache::Entries& DirectoryNameCache::Load(const DirectoryId& dir,
                                                       const std::string& native) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ struct DirectoryId {
 // noticed when it is found, and the directory is read again.
 class DirectoryNameCache {
  public:
+  // Names equal under `fold` are one name; without one, Windows-1252 letters fold.
+  using Fold = std::function<std::string(std::string_view)>;
+  explicit DirectoryNameCache(Fold fold = nullptr) : fold_(std::move(fold)) {}
+
   // The entry of `dir` (native path `native`) that `name` stands for: the exact name when it
   // exists, else the first in byte order of the names equal to it without regard to case.
   [[nodiscard]] std::optional<std::string> Find(const DirectoryId& dir, const std::string& native,
@@ -48,9 +53,10 @@ class DirectoryNameCache {
   using Entries = std::unordered_map<std::string, std::vector<std::string>>;
 
   // The one folding the lookups use: change it here and every cached key follows.
-  static std::string Key(std::string_view name);
+  std::string Key(std::string_view name) const;
   Entries& Load(const DirectoryId& dir, const std::string& native);
 
+  Fold fold_;
   std::unordered_map<DirectoryId, Entries, IdHash> directories_;
 };
 

@@ -10,8 +10,10 @@
 
 #include "platform/host/files/machine_folder.h"
 #include "platform/host/files/native_file_ops.h"
+#include "platform/host/files/native_names.h"
 #include "platform/host/files/stdio_file.h"
 #include "platform/host/system_errors.h"
+#include "platform/text_encoding.h"
 
 namespace setup {
 
@@ -57,7 +59,17 @@ bool IsNativeDirectory(const std::string& native) {
 
 MachineFileSystem::MachineFileSystem(std::string machineDir, std::string currentDir,
                                      Registry* registry)
-    : machineDir_(std::move(machineDir)), currentDir_(std::move(currentDir)), registry_(registry) {}
+    : machineDir_(std::move(machineDir)),
+      currentDir_(std::move(currentDir)),
+      registry_(registry),
+      // A name stored raw by older versions folds to the same key as its UTF-8 form.
+      names_(
+          [this](std::string_view native) { return EncodeUtf8(FoldedName(codePage(), native)); }) {}
+
+const AnsiCodePage& MachineFileSystem::codePage() const {
+  static const AnsiCodePage windows1252;
+  return codePage_ != nullptr ? *codePage_ : windows1252;
+}
 
 bool MachineFileSystem::IsReachable(const std::string& native) {
   struct stat info {};
@@ -140,9 +152,12 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
   result.parent = current;
   result.parentId = *currentId;
   result.parentIsDriveRoot = split.components.size() == 1 && (split.drive != 0 || split.rooted);
+  // A pattern stays ANSI (FindFirstFile matches it against ANSI names); a name becomes the
+  // stored one, or the one to create.
   result.name = last;
   if (!(wildcardLast && HasWildcards(last))) {
-    if (const std::optional<std::string> entry = names_.Find(*currentId, current, last)) {
+    result.name = NativeName(codePage(), last);
+    if (const std::optional<std::string> entry = names_.Find(*currentId, current, result.name)) {
       result.name = *entry;
       result.exists = true;
     }
@@ -208,7 +223,7 @@ std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& patt
   }
   if (!HasWildcards(resolved.name)) {
     if (!resolved.exists) return std::nullopt;
-    return FindData{resolved.name, NativeAttributes(resolved.native)};
+    return FindData{AnsiName(codePage(), resolved.name), NativeAttributes(resolved.native)};
   }
   // Windows lists "." and ".." in every directory but a drive's root.
   if (!resolved.parentIsDriveRoot) {
@@ -216,12 +231,16 @@ std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& patt
       if (MatchesWildcard(resolved.name, dots)) return FindData{dots, FILE_ATTRIBUTE_DIRECTORY};
     }
   }
-  std::vector<std::string> names = ListNativeDirectory(resolved.parent);
+  // (ANSI name, stored name)
+  std::vector<std::pair<std::string, std::string>> names;
+  for (std::string& stored : ListNativeDirectory(resolved.parent)) {
+    names.emplace_back(AnsiName(codePage(), stored), std::move(stored));
+  }
   std::stable_sort(names.begin(), names.end(),
-                   [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
-  for (const std::string& name : names) {
+                   [](const auto& a, const auto& b) { return LessIgnoreCase(a.first, b.first); });
+  for (const auto& [name, stored] : names) {
     if (!MatchesWildcard(resolved.name, name)) continue;
-    const std::string native = JoinNative(resolved.parent, name);
+    const std::string native = JoinNative(resolved.parent, stored);
     if (!IsReachable(native)) continue;
     const std::uint32_t attributes = NativeAttributes(native);
     if (attributes == 0) continue;  // a dangling link
@@ -249,7 +268,7 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
       if (!same) return kErrorAlreadyExists;
     }
     const WindowsPath split = SplitWindowsPath(to);
-    const std::string& name = split.components.back();
+    const std::string name = NativeName(codePage(), split.components.back());
     const Win32Error error = MoveNativeEntry(source.native, JoinNative(target.parent, name));
     if (error == kErrorSuccess) {
       names_.Removed(source.parentId, source.name);

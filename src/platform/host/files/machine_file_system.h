@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/host/ansi_code_page.h"
 #include "platform/host/files/directory_name_cache.h"
 #include "platform/host/files/windows_path.h"
 #include "platform/registry.h"
@@ -16,11 +17,15 @@ namespace setup {
 //   keeps no current directory per drive. A path rooted at "\" is on drive C:.
 // - A path without drive or root is relative to the current directory given at construction.
 // - `..` never climbs above a drive's root, nor above the current directory for relative paths.
-// - Names are matched against existing entries without regard to case (an exact match wins
-//   where Linux holds several) and are created with the case given. What a directory holds is
-//   read once and then kept by this object's own creates, moves and deletes, so placing many
-//   files in one folder costs in proportion to their number; entries that others add meanwhile
-//   are found only by their exact name (the machine folder is locked for the run).
+// - Names are stored as UTF-8, converted from the ANSI code page, as Wine stores them; names
+//   are matched against existing entries without regard to case as Windows matches them
+//   (Unicode simple case folding: "É" finds "é"; an exact match wins where Linux holds
+//   several) and are created with the case given. A name stored by older versions in raw ANSI
+//   bytes is still found, and FindFirstFile reports every name in ANSI.
+// - What a directory holds is read once and then kept by this object's own creates, moves and
+//   deletes, so placing many files in one folder costs in proportion to their number; entries
+//   that others add meanwhile are found only by their exact name (the machine folder is locked
+//   for the run).
 // - A symbolic link whose target lies outside the machine folder and the current directory is
 //   never followed: such paths answer kErrorAccessDenied. Network paths ("\\server\share") are
 //   not reachable (kErrorBadPathname).
@@ -34,6 +39,8 @@ class MachineFileSystem final : public FileSystem {
   MachineFileSystem(std::string machineDir, std::string currentDir, Registry* registry = nullptr);
 
   void SetRegistry(Registry* registry) { registry_ = registry; }
+  // The ANSI code page of the names (null: Windows-1252); must outlive this object.
+  void SetCodePage(const AnsiCodePage* codePage) { codePage_ = codePage; }
   const std::string& machineDir() const { return machineDir_; }
 
   // Maps a Windows path to the native path it stands for, matching existing names. The last
@@ -58,10 +65,12 @@ class MachineFileSystem final : public FileSystem {
   struct Resolved;
   Resolved Resolve(const std::string& path, bool wildcardLast);
   bool IsReachable(const std::string& native);
+  const AnsiCodePage& codePage() const;
 
   std::string machineDir_;
   std::string currentDir_;
   Registry* registry_;
+  const AnsiCodePage* codePage_ = nullptr;
   DirectoryNameCache names_;
 };
 
