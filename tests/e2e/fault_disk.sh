@@ -11,7 +11,7 @@ if [ "${SETUP_E2E_NAMESPACE:-}" != 1 ]; then
   fi
   if ! "${namespace[@]}" mount -t tmpfs tmpfs /mnt 2>/dev/null; then
     echo "fault_disk: skipped, no private mount namespace here"
-    exit 0
+    exit 77
   fi
   SETUP_E2E_NAMESPACE=1 exec "${namespace[@]}" bash "$0"
 fi

@@ -2,7 +2,7 @@
 source "$(dirname "$0")/support.bash"
 if ! command -v tmux >/dev/null; then
   echo "terminal_ui: skipped (no tmux)"
-  exit 0
+  exit 77
 fi
 
 dist=$WORK/dist

@@ -14,6 +14,7 @@ command -v tmux >/dev/null || need+=(tmux)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || need+=(libgtest-dev)
 command -v clang++ >/dev/null || need+=(clang)
+command -v clang-format >/dev/null || need+=(clang-format)
 [ ${#need[@]} -eq 0 ] && exit 0
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive

@@ -7,6 +7,10 @@ bash tools/ci/install-deps.sh
 
 jobs=$(nproc)
 status=0
+
+# Every tracked source file keeps the repository's format; a file that does not fails the run.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror || status=1
+
 run_preset() {
   local preset=$1
   cmake --preset "$preset" >/dev/null
