@@ -14,6 +14,7 @@
 #include "decompress/lzhuf_encoder.h"
 #include "script/script_loader.h"
 #include "tool_support.h"
+#include "uninstaller_option.h"
 
 namespace setup::pack {
 namespace {
@@ -197,9 +198,12 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   return true;
 }
 
-int RunBuild(const std::vector<std::string>& args) {
+int RunBuild(const std::vector<std::string>& arguments) {
   const Command& self = kBuildCommand;
   BuildOptions options;
+  std::vector<std::string> args = arguments;
+  std::optional<std::string> uninstallerName;
+  if (!TakeUninstallerOptions(self, &args, &uninstallerName)) return kExitUsage;
   if (!ParseOptions(self, args, &options)) return kExitUsage;
 
   std::vector<SourceLine> sources;
@@ -253,6 +257,10 @@ int RunBuild(const std::vector<std::string>& args) {
     ReportError(self, "cannot write '" + (out / "setup.drc").string() + "'");
     return kExitFailure;
   }
+  if (uninstallerName &&
+      !AddUninstaller(self, options.script, installer, OwnDirectory(), out, *uninstallerName)) {
+    return kExitFailure;
+  }
   if (options.welcome && !CopyInto(self, *options.welcome, out / "Setup2.txt")) {
     return kExitFailure;
   }
@@ -277,6 +285,8 @@ const Command kBuildCommand = {
     "  --welcome FILE   the welcome text, copied as Setup2.txt\n"
     "  --terms FILE     the terms and conditions, copied as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
+    "  --uninstaller --name NAME   add the uninstaller and list the product as NAME among the\n"
+    "                   installed programs (DisplayName, UninstallString, InstallLocation)\n"
     "\n"
     "Every F line's source is compressed from SRCDIR into DISTDIR under the same name (a\n"
     "missing source is an error naming its line); PLAIN is scrambled into DISTDIR/setup.drc.\n"
