@@ -97,10 +97,12 @@ expect_eq "" "$(dll_count 'C:\\Windows\\System32\\snrt12.dll')" "no count left"
 [ ! -e "$machine/drive_c/Windows/System32/snrt12.dll" ] || fail "--remove-shared kept the library"
 [ ! -e "$app" ] || fail "the installation directory stayed"
 
-# Nothing of it left: a copy of the uninstaller with its script says so and changes nothing.
+# A product whose files the user already deleted: what is left (registry, the uninstaller) goes.
 run_in "$UNINSTALL_DIST" ./setup Sample --unattended --machine="$machine"
 rm -rf "$app/Data" "$app/Help" "$app"/*.exe "$app"/readme.txt "$app/SETUP.LOG"
 rm -rf "$machine/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sample Notes"
 uninstall_in "$app" --unattended
 expect_eq 0 "$STATUS" "a product whose files are gone"
+[ ! -e "$app" ] || fail "the rest of a product whose files were gone stayed"
+expect_lacks "$(cat "$machine/registry.reg")" 'Uninstall\Sample Notes' "its uninstall key"
 echo "uninstall_sample: ok"
