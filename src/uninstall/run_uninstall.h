@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "uninstall/program_remover.h"
+#include "platform/program_remover.h"
 #include "uninstall/uninstall_command_line.h"
 
 namespace setup {

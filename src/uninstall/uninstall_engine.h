@@ -12,7 +12,7 @@
 #include "platform/platform.h"
 #include "script/setup_script.h"
 #include "uninstall/product_record.h"
-#include "uninstall/program_remover.h"
+#include "platform/program_remover.h"
 
 namespace setup {
 
