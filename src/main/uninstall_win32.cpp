@@ -49,7 +49,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Emit(title + ": " + parseError + "\n", true, title);
     return kUninstallCannotStart;
   }
-  if (commandLine.removeAfter) return RemoveAfterProcess(*commandLine.removeAfter, commandLine.paths);
+  if (commandLine.removeAfter)
+    return RemoveAfterProcess(*commandLine.removeAfter, commandLine.paths);
   if (commandLine.machine) {
     Emit(title + ": option --machine is only for the Linux program\n", true, title);
     return kUninstallCannotStart;

@@ -31,15 +31,15 @@ void Win32ProgramRemover::Finish() {
   const std::string copy =
       std::string(temp) + "Uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
   if (CopyFileA(program_.c_str(), copy.c_str(), FALSE) == 0) return;
-  std::string commandLine =
-      Quoted(copy) + " --remove-after=" + std::to_string(GetCurrentProcessId()) + " " +
-      Quoted(program_);
+  std::string commandLine = Quoted(copy) +
+                            " --remove-after=" + std::to_string(GetCurrentProcessId()) + " " +
+                            Quoted(program_);
   for (const std::string& directory : directories_) commandLine += " " + Quoted(directory);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                     DETACHED_PROCESS, nullptr, temp, &startup, &process) != 0) {
+  if (CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                     nullptr, temp, &startup, &process) != 0) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
