@@ -7,7 +7,12 @@
 namespace setup {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += "\"";
+  return quoted;
+}
 
 }  // namespace
 
@@ -28,8 +33,11 @@ void Win32ProgramRemover::Finish() {
   char temp[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathA(sizeof temp, temp);
   if (length == 0 || length >= sizeof temp) return;
-  const std::string copy =
-      std::string(temp) + "Uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
+  // Built piece by piece: one concatenation trips a false -Wrestrict in MinGW's GCC 12.
+  std::string copy = temp;
+  copy += "Uninstall-";
+  copy += std::to_string(GetCurrentProcessId());
+  copy += ".exe";
   if (CopyFileA(program_.c_str(), copy.c_str(), FALSE) == 0) return;
   std::string commandLine = Quoted(copy) +
                             " --remove-after=" + std::to_string(GetCurrentProcessId()) + " " +
