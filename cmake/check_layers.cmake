@@ -16,7 +16,7 @@ set(rules
   "src/ui!^ui/!${PLATFORM_API}!${RESOURCES}"
   "src/platform/host!^platform/host/!${PLATFORM_API}"
   "src/platform/win32!^platform/win32/!${PLATFORM_API}!${RESOURCES}"
-  "tools/setup_pack!^[a-z_]+\\.h$!${CORE}!^uninstall/!^ui/|^platform/!${RESOURCES}")
+  "tools/setup_pack!^(setup_pack/)?[a-z_]+\\.h$!${CORE}!^uninstall/!^ui/|^platform/!${RESOURCES}")
 
 set(violations "")
 foreach(rule IN LISTS rules)

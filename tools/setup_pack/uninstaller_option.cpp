@@ -104,8 +104,9 @@ bool TakeUninstallerOptions(const Command& self, std::vector<std::string>* args,
   return true;
 }
 
-bool AddUninstaller(const Command& self, const std::string& plainScript, const fs::path& installer,
-                    const fs::path& ownDir, const fs::path& out, const std::string& productName) {
+bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
+                    const fs::path& installer, const fs::path& ownDir, const fs::path& out,
+                    const std::string& productName) {
   std::string name = installer.filename().string();
   const bool windows =
       Upper(name).size() > 4 && Upper(name).substr(Upper(name).size() - 4) == ".EXE";
@@ -118,8 +119,7 @@ bool AddUninstaller(const Command& self, const std::string& plainScript, const f
     return false;
   }
 
-  std::ifstream in(plainScript, std::ios::binary);
-  std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string script = plainScriptBytes;
   if (!script.empty() && script.back() != '\n') script += "\r\n";
   const std::string key =
       "K|SZ|HKEY_LOCAL_MACHINE|Software|Microsoft|Windows|CurrentVersion|Uninstall|" + productName;

@@ -15,10 +15,10 @@ bool TakeUninstallerOptions(const Command& self, std::vector<std::string>* args,
                             std::optional<std::string>* productName);
 
 // Writes into `out` the uninstaller program (found beside `installer`, else beside setup-pack),
-// the scrambled script with the uninstaller's F and K lines appended to `plainScript` (as
-// setup.drc), and the same script compressed as the copy the uninstaller reads back. The
-// author's own K lines for the product's uninstall key win. False after a report.
-bool AddUninstaller(const Command& self, const std::string& plainScript,
+// the scrambled script with the uninstaller's F and K lines appended to `plainScriptBytes` (the
+// plain script) (as setup.drc), and the same script compressed as the copy the uninstaller reads
+// back. The author's own K lines for the product's uninstall key win. False after a report.
+bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
                     const std::filesystem::path& installer, const std::filesystem::path& ownDir,
                     const std::filesystem::path& out, const std::string& productName);
 
