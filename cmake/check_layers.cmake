@@ -12,10 +12,11 @@ set(rules
   "src/script!${CORE}!${PLATFORM_API}!${RESOURCES}"
   "src/app!${CORE}!${PLATFORM_API}!${RESOURCES}"
   "src/install!${CORE}!${PLATFORM_API}!${RESOURCES}"
+  "src/uninstall!^uninstall/!${CORE}!${PLATFORM_API}!${RESOURCES}"
   "src/ui!^ui/!${PLATFORM_API}!${RESOURCES}"
   "src/platform/host!^platform/host/!${PLATFORM_API}"
   "src/platform/win32!^platform/win32/!${PLATFORM_API}!${RESOURCES}"
-  "tools/setup_pack!^(setup_pack/)?[a-z_]+\\.h$!${CORE}!^ui/|^platform/!${RESOURCES}")
+  "tools/setup_pack!^(setup_pack/)?[a-z_]+\\.h$!${CORE}!^uninstall/!^ui/|^platform/!${RESOURCES}")
 
 set(violations "")
 foreach(rule IN LISTS rules)

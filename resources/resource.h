@@ -6,6 +6,7 @@
 #define IDD_TERMS 103           // terms and conditions page
 #define IDD_DECOMPRESS 104      // installation page
 #define IDD_DIRECTORY 105       // installation directory page
+#define IDD_UNINSTALL 106       // the uninstaller's progress page
 #define IDC_TERMS_TEXT 1000     // terms edit box
 #define IDC_DIRECTORY 1001      // directory edit box
 #define IDC_STATUS 1002         // installation status line

@@ -79,6 +79,13 @@ void InstallLog::Write(const char* format, ...) {
   }
 }
 
+bool InstallLog::Close() {
+  if (m_pFile == nullptr) return false;
+  const bool written = !m_pFile->Error() && m_pFile->Close();
+  m_pFile.reset();
+  return written;
+}
+
 int InstallLog::Open(const std::string& path) {
   if (m_pFile) return 0;
   int crtError = 0;

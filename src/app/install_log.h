@@ -28,6 +28,10 @@ class InstallLog {
   // Creates the file and writes the pending lines; 0 when already open or not creatable.
   int Open(const std::string& path);
 
+  // Closes the file before process exit; false when any line could not be written to it (a
+  // full disk) or no file is open. Later lines collect in memory again.
+  bool Close();
+
   bool IsOpen() const { return m_pFile != nullptr; }
   const std::string& Pending() const { return m_strPending; }
 

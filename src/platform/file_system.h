@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32_types.h"
 
@@ -69,6 +70,15 @@ class FileSystem {
 
   // DeleteFileA: removes a file (never a directory: kErrorAccessDenied).
   virtual Win32Error DeleteFile(const std::string& path) = 0;
+
+  // RemoveDirectoryA: removes an empty directory; kErrorDirNotEmpty when it holds anything.
+  virtual Win32Error RemoveDirectory(const std::string& /*path*/) {
+    return kErrorCallNotImplemented;
+  }
+
+  // FindFirstFileA / FindNextFileA over `directory`\*: its entries without "." and "..";
+  // empty when it cannot be listed.
+  virtual std::vector<FindData> ListDirectory(const std::string& /*directory*/) { return {}; }
 
   // SetFileAttributesA: FILE_ATTRIBUTE_ARCHIVE alone clears read-only, hidden and system.
   virtual Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;

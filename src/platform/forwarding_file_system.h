@@ -27,6 +27,12 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.MoveFile(from, to);
   }
   Win32Error DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
+  Win32Error RemoveDirectory(const std::string& path) override {
+    return inner_.RemoveDirectory(path);
+  }
+  std::vector<FindData> ListDirectory(const std::string& directory) override {
+    return inner_.ListDirectory(directory);
+  }
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
     return inner_.SetFileAttributes(path, attributes);
   }

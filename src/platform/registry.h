@@ -44,6 +44,23 @@ class Registry {
   virtual Win32Error SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) = 0;
 
+  // RegDeleteValueA: kErrorFileNotFound when the value is absent.
+  virtual Win32Error DeleteValue(RegKey /*key*/, const std::string& /*name*/) {
+    return kErrorCallNotImplemented;
+  }
+
+  // RegDeleteKeyA(parent, subkey): removes a key that has no subkeys (kErrorAccessDenied when it
+  // has some); kErrorFileNotFound when it is missing.
+  virtual Win32Error DeleteKey(RegKey /*parent*/, const std::string& /*subkey*/) {
+    return kErrorCallNotImplemented;
+  }
+
+  // RegQueryInfoKeyA: how many subkeys and values the key holds.
+  virtual Win32Error QueryInfoKey(RegKey /*key*/, std::uint32_t* /*subkeys*/,
+                                  std::uint32_t* /*values*/) {
+    return kErrorCallNotImplemented;
+  }
+
   // RegCloseKey. Closing a predefined root does nothing.
   virtual void CloseKey(RegKey key) = 0;
 };

@@ -34,6 +34,7 @@ enum : Win32Error {
   kErrorBadPathname = 161,
   kErrorAlreadyExists = 183,
   kErrorFilenameExcedRange = 206,
+  kErrorCallNotImplemented = 120,
   kErrorMoreData = 234,
   kErrorNoMoreItems = 259,
   kErrorDirectory = 267,
@@ -74,6 +75,7 @@ enum : unsigned {
   MB_ICONINFORMATION = 0x40,
   MB_TYPEMASK = 0xF,
   MB_ICONMASK = 0xF0,
+  MB_DEFBUTTON2 = 0x100,
 };
 #endif
 

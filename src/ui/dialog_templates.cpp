@@ -41,6 +41,15 @@ constexpr std::array kDecompressControls{
                     kControl | kSsIcon | kSsSunken},
 };
 
+constexpr std::array kUninstallControls{
+    ControlTemplate{IDC_STATUS, ControlKind::kEdit, "", 32, 4, 136, 12,
+                    kControl | kWsBorder | kEsLeft | kEsAutoHScroll | kEsReadOnly},
+    ControlTemplate{IDC_PROGRESS, ControlKind::kProgress, "Progress1", 32, 20, 136, 8,
+                    kControl | kWsBorder},
+    ControlTemplate{kNoControlId, ControlKind::kIcon, "128", 4, 4, 20, 20,
+                    kControl | kSsIcon | kSsSunken},
+};
+
 constexpr std::array kDirectoryControls{
     ControlTemplate{1, ControlKind::kPushButton, "Continue", 264, 4, 50, 14,
                     kControl | kWsTabStop | kBsDefPushButton},
@@ -65,6 +74,8 @@ const std::array kTemplates{
                    kWsExAppWindow, kFont, 8, kDecompressControls},
     DialogTemplate{IDD_DIRECTORY, "Setup", 0, 0, 320, 45, kPage, kWsExAppWindow, kFont, 8,
                    kDirectoryControls},
+    DialogTemplate{IDD_UNINSTALL, "Uninstall", 0, 0, 176, 33, kPage | kWsVisible, kWsExAppWindow,
+                   kFont, 8, kUninstallControls},
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The four dialog templates of the program as data, for the front ends that draw dialogs
+// The dialog templates of the programs as data, for the front ends that draw dialogs
 // themselves (the Windows program reads the same templates from its resource script).
 #pragma once
 
@@ -66,10 +66,10 @@ struct DialogTemplate {
   const ControlTemplate* Control(int controlId) const;
 };
 
-// The template of that resource id (102, 103, 104 or 105), or null.
+// The template of that resource id (102 to 106), or null.
 const DialogTemplate* FindDialogTemplate(int templateId);
 
-// All four, in resource id order.
+// All of them, in resource id order.
 std::span<const DialogTemplate> DialogTemplates();
 
 inline bool IsDefaultButton(const ControlTemplate& control) {

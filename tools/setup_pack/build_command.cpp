@@ -16,6 +16,7 @@
 #include "script/scrambling.h"
 #include "script_check_run.h"
 #include "tool_support.h"
+#include "uninstaller_option.h"
 
 namespace setup::pack {
 namespace {
@@ -168,9 +169,12 @@ bool WriteInto(const Command& self, const std::string& bytes, const fs::path& to
   return true;
 }
 
-int RunBuild(const std::vector<std::string>& args) {
+int RunBuild(const std::vector<std::string>& arguments) {
   const Command& self = kBuildCommand;
   BuildOptions options;
+  std::vector<std::string> args = arguments;
+  std::optional<std::string> uninstallerName;
+  if (!TakeUninstallerOptions(self, &args, &uninstallerName)) return kExitUsage;
   if (!ParseOptions(self, args, &options)) return kExitUsage;
 
   // Everything is checked before anything is written.
@@ -213,6 +217,10 @@ int RunBuild(const std::vector<std::string>& args) {
   }
   std::vector<std::string> copied = {"script"};
   if (!WriteInto(self, Scrambled(check->normalised.bytes), out / "setup.drc")) return kExitFailure;
+  if (uninstallerName && !AddUninstaller(self, check->normalised.bytes, installer, OwnDirectory(),
+                                         out, *uninstallerName)) {
+    return kExitFailure;
+  }
   if (welcome) {
     if (!WriteInto(self, *welcome, out / kWelcomeText.fileName)) return kExitFailure;
     copied.push_back("welcome text");
@@ -243,6 +251,8 @@ const Command kBuildCommand = {
     "  --welcome FILE   the welcome text, written as Setup2.txt\n"
     "  --terms FILE     the terms and conditions, written as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
+    "  --uninstaller --name NAME   add the uninstaller and list the product as NAME among the\n"
+    "                   installed programs (DisplayName, UninstallString, InstallLocation)\n"
     "  --machine=DIR    the machine folder the script is checked against (see 'check --help')\n"
     "\n"
     "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"

@@ -136,6 +136,22 @@ Win32Error Win32FileSystem::DeleteFile(const std::string& path) {
   return Win32Result(DeleteFileA(path.c_str()) != 0);
 }
 
+Win32Error Win32FileSystem::RemoveDirectory(const std::string& path) {
+  return Win32Result(RemoveDirectoryA(path.c_str()) != 0);
+}
+
+std::vector<FindData> Win32FileSystem::ListDirectory(const std::string& directory) {
+  std::vector<FindData> entries;
+  WIN32_FIND_DATAA data{};
+  ScopedFindHandle search(FindFirstFileA((directory + "\\*").c_str(), &data));
+  if (!search.valid()) return entries;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") entries.push_back(FindData{name, data.dwFileAttributes});
+  } while (FindNextFileA(search.get(), &data) != 0);
+  return entries;
+}
+
 Win32Error Win32FileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   return Win32Result(SetFileAttributesA(path.c_str(), attributes) != 0);
 }

@@ -81,4 +81,30 @@ void Win32Registry::CloseKey(RegKey key) {
   RegCloseKey(ToHkey(key));
 }
 
+Win32Error Win32Registry::DeleteValue(RegKey key, const std::string& name) {
+  // The key may have been opened for reading only: deleting needs a handle that may set values.
+  HKEY writable = nullptr;
+  LONG status = RegOpenKeyExA(ToHkey(key), "", 0, KEY_SET_VALUE, &writable);
+  if (status != ERROR_SUCCESS) return static_cast<Win32Error>(status);
+  status = RegDeleteValueA(writable, name.c_str());
+  RegCloseKey(writable);
+  return static_cast<Win32Error>(status);
+}
+
+Win32Error Win32Registry::DeleteKey(RegKey parent, const std::string& subkey) {
+  return static_cast<Win32Error>(RegDeleteKeyA(ToHkey(parent), subkey.c_str()));
+}
+
+Win32Error Win32Registry::QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) {
+  DWORD subkeyCount = 0;
+  DWORD valueCount = 0;
+  const LONG status =
+      RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &subkeyCount, nullptr, nullptr,
+                       &valueCount, nullptr, nullptr, nullptr, nullptr);
+  if (status != ERROR_SUCCESS) return static_cast<Win32Error>(status);
+  *subkeys = subkeyCount;
+  *values = valueCount;
+  return kErrorSuccess;
+}
+
 }  // namespace setup

@@ -18,6 +18,8 @@
 #undef MoveFile
 #undef DeleteFile
 #undef SetFileAttributes
+#undef RemoveDirectory
+#undef DeleteKey
 #undef GetTempPath
 #undef GetWindowsDirectory
 #undef GetSystemDirectory

@@ -294,6 +294,25 @@ Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
   return error;
 }
 
+Win32Error MachineFileSystem::RemoveDirectory(const std::string& path) {
+  const Resolved resolved = Resolve(path, false);
+  if (resolved.error != kErrorSuccess) return resolved.error;
+  // A drive's root (or the current directory) is never removed.
+  if (resolved.isTop) return kErrorAccessDenied;
+  if (!resolved.exists) return kErrorFileNotFound;
+  return RemoveNativeDirectory(resolved.native);
+}
+
+std::vector<FindData> MachineFileSystem::ListDirectory(const std::string& directory) {
+  std::vector<FindData> entries;
+  const Resolved resolved = Resolve(directory, false);
+  if (resolved.error != kErrorSuccess || !resolved.exists) return entries;
+  for (const std::string& name : ListNativeDirectory(resolved.native)) {
+    entries.push_back(FindData{name, NativeAttributes(resolved.native + "/" + name)});
+  }
+  return entries;
+}
+
 Win32Error MachineFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   const Resolved resolved = Resolve(path, false);
   if (resolved.error != kErrorSuccess) return resolved.error;

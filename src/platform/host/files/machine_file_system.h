@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/host/ansi_code_page.h"
@@ -55,6 +56,8 @@ class MachineFileSystem final : public FileSystem {
   std::optional<FindData> FindFirstFile(const std::string& pattern) override;
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
+  Win32Error RemoveDirectory(const std::string& path) override;
+  std::vector<FindData> ListDirectory(const std::string& directory) override;
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::string GetTempPath() override;
   std::string GetWindowsDirectory() override;

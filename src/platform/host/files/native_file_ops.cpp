@@ -158,6 +158,15 @@ Win32Error DeleteNativeFile(const std::string& native) {
   return ::unlink(native.c_str()) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
 }
 
+Win32Error RemoveNativeDirectory(const std::string& native) {
+  struct stat info {};
+  if (::lstat(native.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
+  if (!S_ISDIR(info.st_mode)) return kErrorDirectory;
+  if (::rmdir(native.c_str()) == 0) return kErrorSuccess;
+  const int error = errno;
+  return error == ENOTEMPTY || error == EEXIST ? kErrorDirNotEmpty : Win32ErrorFromErrno(error);
+}
+
 Win32Error SetNativeAttributes(const std::string& native, std::uint32_t attributes) {
   struct stat info {};
   if (::stat(native.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);

@@ -30,6 +30,9 @@ namespace setup {
 // DeleteFileA: a directory or a read-only file gives kErrorAccessDenied.
 [[nodiscard]] Win32Error DeleteNativeFile(const std::string& native);
 
+// RemoveDirectoryA: kErrorDirNotEmpty when it holds anything, kErrorDirectory for a file.
+[[nodiscard]] Win32Error RemoveNativeDirectory(const std::string& native);
+
 // SetFileAttributesA: READONLY takes away every write permission, its absence gives the owner's
 // back. Directories keep their permissions (Windows ignores read-only on them). Other bits have
 // no host meaning and are accepted.

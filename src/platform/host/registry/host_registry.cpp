@@ -408,6 +408,56 @@ Win32Error HostRegistry::SetValue(RegKey key, const std::string& name, std::uint
   return Commit(std::move(change));
 }
 
+Win32Error HostRegistry::DeleteValue(RegKey key, const std::string& name) {
+  KeyRef ref;
+  if (const Win32Error error = Locate(key, "", &ref); error != kErrorSuccess) return error;
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  const RegistryKeyNode* present = tree_.Find(ref.root, ref.path);
+  if (present == nullptr) return kErrorKeyDeleted;
+  if (present->FindValue(name) == nullptr) return kErrorFileNotFound;
+
+  std::optional<FileLock> lock;
+  if (const Win32Error error = BeginChange(&lock); error != kErrorSuccess) return error;
+  RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
+  if (node == nullptr) return kErrorKeyDeleted;
+  if (!node->RemoveValue(name)) return kErrorFileNotFound;
+  return Save();
+}
+
+Win32Error HostRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
+  KeyRef ref;
+  if (const Win32Error error = Locate(parent, subkey, &ref); error != kErrorSuccess) return error;
+  // A root is not a subkey of anything.
+  if (ref.path.empty()) return kErrorAccessDenied;
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  const RegistryKeyNode* present = tree_.Find(ref.root, ref.path);
+  if (present == nullptr) return kErrorFileNotFound;
+  if (!present->subkeys.empty()) return kErrorAccessDenied;
+
+  std::optional<FileLock> lock;
+  if (const Win32Error error = BeginChange(&lock); error != kErrorSuccess) return error;
+  const std::string leaf = ref.path.back();
+  ref.path.pop_back();
+  RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
+  const RegistryKeyNode* child = node != nullptr ? node->FindSubkey(leaf) : nullptr;
+  if (child == nullptr) return kErrorFileNotFound;
+  if (!child->subkeys.empty()) return kErrorAccessDenied;
+  node->RemoveSubkey(leaf);
+  return Save();
+}
+
+Win32Error HostRegistry::QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) {
+  if (subkeys == nullptr || values == nullptr) return kErrorInvalidParameter;
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  KeyRef ref;
+  if (const Win32Error error = Locate(key, "", &ref); error != kErrorSuccess) return error;
+  const RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
+  if (node == nullptr) return kErrorKeyDeleted;
+  *subkeys = static_cast<std::uint32_t>(node->subkeys.size());
+  *values = static_cast<std::uint32_t>(node->values.size());
+  return kErrorSuccess;
+}
+
 void HostRegistry::CloseKey(RegKey key) { handles_.erase(key); }
 
 }  // namespace setup

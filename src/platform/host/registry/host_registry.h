@@ -58,6 +58,9 @@ class HostRegistry final : public Registry {
                         std::uint32_t* size) override;
   Win32Error SetValue(RegKey key, const std::string& name, std::uint32_t type,
                       const std::uint8_t* data, std::uint32_t size) override;
+  Win32Error DeleteValue(RegKey key, const std::string& name) override;
+  Win32Error DeleteKey(RegKey parent, const std::string& subkey) override;
+  Win32Error QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   void CloseKey(RegKey key) override;
 
  private:

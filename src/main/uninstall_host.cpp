@@ -1,0 +1,138 @@
+// The host uninstaller `uninstall`: started from the product's installation directory inside a
+// machine folder, it removes that installation, with the installer's three front ends.
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/application_title.h"
+#include "platform/host/files/machine_folder.h"
+#include "platform/host/host_platform.h"
+#include "platform/terminal.h"
+#include "ui/frontend_window_system.h"
+#include "ui/line_window_system.h"
+#include "ui/terminal/terminal_window_system.h"
+#include "ui/unattended_window_system.h"
+#include "uninstall/run_uninstall.h"
+
+namespace setup {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Linux lets a running program's file go at once.
+class HostProgramRemover final : public ProgramRemover {
+ public:
+  explicit HostProgramRemover(FileSystem& files) : files_(files) {}
+  Win32Error RemoveProgram(const std::string& path, bool* deferred) override {
+    *deferred = false;
+    return files_.DeleteFile(path);
+  }
+  void RemoveDirectoryLater(const std::string&) override {}
+
+ private:
+  FileSystem& files_;
+};
+
+// The Windows path of this program inside the machine folder (DIR/drive_c/x/y is C:\x\y);
+// empty when it lies outside.
+std::string ProgramWindowsPath(const std::string& machineDir) {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (error) return "";
+  const fs::path machine = fs::weakly_canonical(machineDir, error);
+  if (error) return "";
+  const fs::path relative = self.lexically_relative(machine);
+  if (relative.empty() || *relative.begin() == "..") return "";
+  std::string windows;
+  bool first = true;
+  for (const fs::path& part : relative) {
+    const std::string name = part.string();
+    if (first) {
+      if (name.size() != 7 || name.rfind("drive_", 0) != 0 ||
+          std::isalpha(static_cast<unsigned char>(name[6])) == 0) {
+        return "";
+      }
+      windows =
+          std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(name[6])))) +
+          ":";
+      first = false;
+      continue;
+    }
+    windows += "\\" + name;
+  }
+  return windows;
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  if (args.empty()) args.emplace_back("uninstall");
+  const std::string title = ApplicationTitleFromPath(args[0]);
+
+  UninstallCommandLine commandLine;
+  std::string parseError;
+  if (!ParseUninstallCommandLine(args, &commandLine, &parseError) || commandLine.removeAfter) {
+    std::cerr << title << ": "
+              << (parseError.empty() ? "unknown option --remove-after" : parseError) << "\n";
+    return kUninstallCannotStart;
+  }
+  if (commandLine.help) {
+    std::cout << UninstallUsageText(title, true);
+    return kUninstallRemoved;
+  }
+  const std::string machineDir =
+      ChooseMachineFolder(commandLine.machine, std::getenv("SETUP_MACHINE"),
+                          std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (machineDir.empty()) {
+    std::cerr << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
+    return kUninstallCannotStart;
+  }
+  const std::string programPath = ProgramWindowsPath(machineDir);
+  if (programPath.empty()) {
+    std::cerr << title << ": this program lies outside the machine folder " << machineDir
+              << "; start the uninstaller installed with the product\n";
+    return kUninstallCannotStart;
+  }
+  const std::string currentDir = HostPlatform::CurrentDirectory();
+
+  std::unique_ptr<Terminal> terminal;
+  std::unique_ptr<FrontEndWindowSystem> windows;
+  if (commandLine.unattended) {
+    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr);
+  } else {
+    if (::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0)
+      terminal = OpenCursesTerminal();
+    if (terminal) {
+      windows = std::make_unique<TerminalWindowSystem>(title, *terminal);
+    } else {
+      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout);
+    }
+  }
+
+  UninstallOutcome outcome;
+  {
+    HostPlatform host(machineDir, currentDir.empty() ? std::string("/") : currentDir, *windows);
+    if (std::string error = host.Open(); !error.empty()) {
+      windows.reset();
+      terminal.reset();
+      std::cerr << title << ": " << error << "\n";
+      return kUninstallCannotStart;
+    }
+    HostProgramRemover remover(host.files());
+    outcome = RunUninstall(host.platform(), commandLine, programPath, remover);
+  }
+  windows.reset();
+  terminal.reset();
+  return outcome.exitStatus;
+}
+
+}  // namespace
+}  // namespace setup
+
+int main(int argc, char** argv) { return setup::Main(argc, argv); }

@@ -1,0 +1,31 @@
+// Finding the product's uninstall record among the script's registry lines.
+#include "uninstall/product_record.h"
+
+#include "uninstall/registry_path.h"
+
+namespace setup {
+
+std::optional<ProductRecord> FindProductRecord(const SetupScript& script) {
+  std::optional<ProductRecord> record;
+  for (const RegistryEntry& entry : script.registryEntries) {
+    if (entry.type != RegistryType::kSz) continue;
+    const std::optional<RegistryPath> path = SplitRegistryPath(entry.keyPath, entry.separator);
+    if (!path) continue;
+    const std::optional<std::string> name = UninstallKeyName(*path);
+    if (!name || !EqualsNoCase(path->valueName, "InstallLocation")) continue;
+    record = ProductRecord{*name, *name, entry.keyPath, entry.separator};
+  }
+  if (!record) return record;
+  for (const RegistryEntry& entry : script.registryEntries) {
+    if (entry.type != RegistryType::kSz || entry.stringValue.empty()) continue;
+    const std::optional<RegistryPath> path = SplitRegistryPath(entry.keyPath, entry.separator);
+    if (!path) continue;
+    const std::optional<std::string> name = UninstallKeyName(*path);
+    if (name && EqualsNoCase(*name, record->name) && EqualsNoCase(path->valueName, "DisplayName")) {
+      record->displayName = entry.stringValue;
+    }
+  }
+  return record;
+}
+
+}  // namespace setup

@@ -1,0 +1,119 @@
+// The uninstaller's run, from reading the script copy to the final message.
+#include "uninstall/run_uninstall.h"
+
+#include "app/install_log.h"
+#include "install/file_operations.h"
+#include "install/registry_access.h"
+#include "script/script_loader.h"
+#include "uninstall/dlg_uninstall.h"
+#include "uninstall/product_record.h"
+#include "uninstall/uninstall_engine.h"
+
+namespace setup {
+namespace {
+
+int ErrorBox(WindowSystem& windows, const std::string& text) {
+  return windows.MessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLine& commandLine,
+                              const std::string& programPath, ProgramRemover& remover) {
+  WindowSystem& windows = platform.windows;
+  const std::string title = windows.ApplicationTitle();
+  UninstallOutcome outcome;
+  SetupScript script;
+  InstallLog log(platform.files, platform.clock, script);
+
+  const std::size_t slash = programPath.rfind('\\');
+  const std::string programDir =
+      slash == std::string::npos ? std::string(".") : programPath.substr(0, slash);
+  const std::string scriptCopy = programDir + "\\" + kUninstallScriptName;
+  if (FileExists(platform.files, scriptCopy) == 0 ||
+      LoadFileList(platform, script, nullptr, scriptCopy.c_str(), nullptr) == 0) {
+    ErrorBox(windows, "The uninstall information " + scriptCopy +
+                          " is missing or damaged: the product cannot be removed.");
+    outcome.exitStatus = kUninstallCannotStart;
+    return outcome;
+  }
+  const std::optional<ProductRecord> product = FindProductRecord(script);
+  if (!product) {
+    ErrorBox(windows, "The uninstall information " + scriptCopy +
+                          " names no installation directory: the product cannot be removed.");
+    outcome.exitStatus = kUninstallCannotStart;
+    return outcome;
+  }
+
+  // The directory exactly as the installer had it, so every path (the shared files' count
+  // names among them) comes out as the installer formed it: the registry keeps it as typed.
+  // A record that names another directory belongs to another installation of the product;
+  // this program removes the one it lies in.
+  std::string installDir = programDir;
+  const std::optional<std::string> location =
+      ReadRegistryString(platform.registry, product->installLocationPath, product->separator);
+  if (location && SamePath(TrimDirectory(*location), programDir)) installDir = *location;
+  log.Write("Begin Uninstallation");
+  log.Write("Product: %s", product->name.c_str());
+  log.Write("Installation directory: %s", installDir.c_str());
+  if (LoadFileList(platform, script, nullptr, scriptCopy.c_str(), installDir.c_str()) == 0) {
+    ErrorBox(windows, "The uninstall information " + scriptCopy +
+                          " is missing or damaged: the product cannot be removed.");
+    outcome.exitStatus = kUninstallCannotStart;
+    return outcome;
+  }
+
+  SharedFilePolicy policy = SharedFilePolicy::kAsk;
+  if (commandLine.unattended) {
+    policy = commandLine.removeShared ? SharedFilePolicy::kRemove : SharedFilePolicy::kKeep;
+  }
+  UninstallEngine engine(platform, script, log, remover,
+                         UninstallTarget{*product, installDir, programPath, scriptCopy}, policy);
+  if (!engine.AnythingInstalled()) {
+    windows.MessageBox(nullptr,
+                       product->displayName +
+                           " is not installed on this computer (any more): nothing was changed.",
+                       title.c_str(), MB_OK | MB_ICONINFORMATION);
+    return outcome;
+  }
+  if (!commandLine.unattended &&
+      windows.MessageBox(
+          nullptr, "Do you want to remove " + product->displayName + " and all of its components?",
+          title.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    outcome.exitStatus = kUninstallCancelled;
+    return outcome;
+  }
+
+  // The log goes where the removal cannot take it: the temporary directory.
+  std::string tempDir = platform.files.GetTempPath();
+  if (!tempDir.empty() && tempDir.back() != '\\') tempDir += '\\';
+  const std::string logPath = tempDir + kUninstallLogName;
+  const bool logOpen = !tempDir.empty() && log.Open(logPath) != 0;
+
+  DlgUninstall page(windows, engine);
+  page.DoModal();
+
+  log.Write("End of Uninstallation");
+  const bool logWritten = logOpen && log.Close();
+  if (logOpen) outcome.logFilePath = logPath;
+
+  std::string text;
+  if (engine.leftovers().empty()) {
+    text = product->displayName + " was removed from this computer.";
+  } else {
+    text = "Some elements could not be removed. You can remove them manually:";
+    for (const std::string& path : engine.leftovers()) text += "\n" + path;
+  }
+  if (logWritten) {
+    text += "\n\nThe log of the removal is " + logPath;
+  } else {
+    text += "\n\nThe log of the removal could not be written completely (is the disk full?): " +
+            (logOpen ? logPath : tempDir + kUninstallLogName);
+  }
+  windows.MessageBox(nullptr, text, title.c_str(),
+                     engine.failed() || !logWritten ? MB_OK | MB_ICONWARNING : MB_OK);
+  outcome.exitStatus = engine.failed() || !logWritten ? kUninstallIncomplete : kUninstallRemoved;
+  return outcome;
+}
+
+}  // namespace setup

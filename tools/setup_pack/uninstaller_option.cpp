@@ -1,0 +1,157 @@
+// The uninstaller's part of a distribution: its program, a copy of the script and the records
+// that list the product among the installed programs.
+#include "uninstaller_option.h"
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "decompress/byte_stream.h"
+#include "decompress/lzhuf_encoder.h"
+#include "script/script_loader.h"
+#include "tool_support.h"
+#include "uninstall/product_record.h"
+
+namespace setup::pack {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The payload names in the distribution folder.
+constexpr const char* kProgramSource = "uninstall-program.cmp";
+constexpr const char* kScriptSource = "uninstall-script.cmp";
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The value names the author's K lines already set in the product's uninstall key.
+bool AuthorSets(const std::string& script, const std::string& productName,
+                const std::string& valueName) {
+  std::size_t start = 0;
+  while (start < script.size()) {
+    std::size_t feed = script.find('\n', start);
+    if (feed == std::string::npos) break;
+    std::string line = script.substr(start, feed - start);
+    start = feed + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() < 3 || (line[0] != 'K' && line[0] != 'k')) continue;
+    const char sep = line[1];
+    std::string path = line.substr(2);
+    const std::size_t afterType = path.find(sep);
+    const std::size_t last = path.rfind(sep);
+    if (afterType == std::string::npos || last == afterType) continue;
+    path = path.substr(afterType + 1, last - afterType - 1);
+    for (char& c : path) {
+      if (c == sep) c = '\\';
+    }
+    const std::string wanted =
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\" +
+        Upper(productName) + "\\" + Upper(valueName);
+    if (Upper(path) == wanted) return true;
+  }
+  return false;
+}
+
+bool Compress(const Command& self, const fs::path& from, const fs::path& to) {
+  std::unique_ptr<File> in = OpenInput(self, from.string());
+  if (!in) return false;
+  const std::int64_t length = in->Length();
+  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  if (!out || length < 0) return false;
+  lzhuf::FileSource source(*in);
+  lzhuf::FileSink sink(*out);
+  const lzhuf::EncodeResult result =
+      lzhuf::CompressStream(source, static_cast<std::uint32_t>(length), sink);
+  if (!out->Close() || result != lzhuf::EncodeResult::kDone) {
+    ReportError(self, "could not compress '" + from.string() + "'");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TakeUninstallerOptions(const Command& self, std::vector<std::string>* args,
+                            std::optional<std::string>* productName) {
+  bool wanted = false;
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < args->size(); ++i) {
+    const std::string& arg = (*args)[i];
+    if (arg == "--uninstaller") {
+      wanted = true;
+    } else if (arg.rfind("--name=", 0) == 0) {
+      *productName = arg.substr(7);
+    } else if (arg == "--name" && i + 1 < args->size()) {
+      *productName = (*args)[++i];
+    } else {
+      rest.push_back(arg);
+    }
+  }
+  *args = std::move(rest);
+  if (productName->has_value() &&
+      (productName->value().empty() ||
+       productName->value().find_first_of("\\|\r\n") != std::string::npos)) {
+    ReportError(self, "--name needs a product name without backslash, '|' or line breaks");
+    return false;
+  }
+  if (wanted != productName->has_value()) {
+    ReportError(self, "--uninstaller and --name NAME go together");
+    return false;
+  }
+  return true;
+}
+
+bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
+                    const fs::path& installer, const fs::path& ownDir, const fs::path& out,
+                    const std::string& productName) {
+  std::string name = installer.filename().string();
+  const bool windows =
+      Upper(name).size() > 4 && Upper(name).substr(Upper(name).size() - 4) == ".EXE";
+  const std::string programName = windows ? "Uninstall.exe" : "uninstall";
+  fs::path program = installer.parent_path() / programName;
+  std::error_code error;
+  if (!fs::is_regular_file(program, error)) program = ownDir / programName;
+  if (!fs::is_regular_file(program, error)) {
+    ReportError(self, "the uninstaller '" + program.string() + "' is missing; build it first");
+    return false;
+  }
+
+  std::string script = plainScriptBytes;
+  if (!script.empty() && script.back() != '\n') script += "\r\n";
+  const std::string key =
+      "K|SZ|HKEY_LOCAL_MACHINE|Software|Microsoft|Windows|CurrentVersion|Uninstall|" + productName;
+  script += std::string("F|") + kProgramSource + "|?APPDIR?\\" + programName + "\r\n";
+  script += std::string("F|") + kScriptSource + "|?APPDIR?\\" + kUninstallScriptName + "\r\n";
+  if (!AuthorSets(script, productName, "DisplayName")) {
+    script += key + "|DisplayName|" + productName + "\r\n";
+  }
+  if (!AuthorSets(script, productName, "UninstallString")) {
+    script += key + "|UninstallString|\"?APPDIR?\\" + programName + "\"\r\n";
+  }
+  if (!AuthorSets(script, productName, "InstallLocation")) {
+    script += key + "|InstallLocation|?APPDIR?\r\n";
+  }
+
+  const fs::path plain = out / "uninstall-script.txt";
+  {
+    std::ofstream write(plain, std::ios::binary | std::ios::trunc);
+    write << script;
+    if (!write.flush()) {
+      ReportError(self, "cannot write '" + plain.string() + "'");
+      return false;
+    }
+  }
+  const fs::path scrambled = out / "setup.drc";
+  const bool ok =
+      ScrambleScript(ToolFileSystem(), plain.string().c_str(), scrambled.string().c_str()) == 1 &&
+      Compress(self, scrambled, out / kScriptSource) &&
+      Compress(self, program, out / kProgramSource);
+  fs::remove(plain, error);
+  if (!ok) ReportError(self, "cannot add the uninstaller to '" + out.string() + "'");
+  return ok;
+}
+
+}  // namespace setup::pack
