@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_encoder.h"
+#include "distribution_files.h"
 #include "script/script_loader.h"
 #include "tool_support.h"
 
@@ -33,6 +34,7 @@ struct BuildOptions {
   std::optional<std::string> welcome;
   std::optional<std::string> terms;
   std::optional<std::string> installer;
+  std::optional<std::string> name;
 };
 
 // One F line of the plain script: where it stands and the source it names.
@@ -61,7 +63,8 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
       {"--script", &options->script}, {"--from", &options->from}, {"--out", &options->out}};
   std::map<std::string, std::optional<std::string>*> optional = {{"--welcome", &options->welcome},
                                                                  {"--terms", &options->terms},
-                                                                 {"--setup", &options->installer}};
+                                                                 {"--setup", &options->installer},
+                                                                 {"--name", &options->name}};
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::string value;
@@ -258,6 +261,10 @@ int RunBuild(const std::vector<std::string>& args) {
   }
   if (options.terms && !CopyInto(self, *options.terms, out / "terms.txt")) return kExitFailure;
   if (!CopyInto(self, installer, out / installer.filename())) return kExitFailure;
+  if (options.name && !WriteAutorun(self, out, installer.filename().string(), *options.name)) {
+    return kExitFailure;
+  }
+  if (!WriteManifest(self, out, relatives)) return kExitFailure;
 
   std::printf("%s: %zu files, %lld bytes compressed to %lld; script, texts and %s\n",
               out.string().c_str(), relatives.size(), static_cast<long long>(inBytes),
@@ -277,11 +284,13 @@ const Command kBuildCommand = {
     "  --welcome FILE   the welcome text, copied as Setup2.txt\n"
     "  --terms FILE     the terms and conditions, copied as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
+    "  --name NAME      the product name: autorun.inf starts the installer with it\n"
     "\n"
     "Every F line's source is compressed from SRCDIR into DISTDIR under the same name (a\n"
     "missing source is an error naming its line); PLAIN is scrambled into DISTDIR/setup.drc.\n"
     "Users start the installer in DISTDIR. A warning names script lines that do not end in\n"
-    "CR LF, since the installer drops the byte before each line feed.\n",
+    "CR LF, since the installer drops the byte before each line feed. DISTDIR/setup.sum lists\n"
+    "every file with its size and SHA-256; the installer refuses files that do not match.\n",
     RunBuild,
 };
 
