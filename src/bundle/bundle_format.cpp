@@ -114,8 +114,8 @@ BodyResult ReadBody(Input& input, std::uint64_t length, Output& output, std::str
     std::string name;
     std::uint32_t flags = 0;
     std::uint64_t size = 0;
-    if (!reader.Text(&name) || !ValidEntryName(name) || !reader.U32(&flags) ||
-        !reader.U64(&size) || size > reader.left()) {
+    if (!reader.Text(&name) || !ValidEntryName(name) || !reader.U32(&flags) || !reader.U64(&size) ||
+        size > reader.left()) {
       return BodyResult::kDamaged;
     }
     if (!output.BeginFile(name, (flags & kExecutable) != 0)) return BodyResult::kWriteFailed;

@@ -49,6 +49,7 @@ std::optional<Located> Locate(File& file) {
   std::string window;
   std::int64_t windowStart = 0;
   std::int64_t position = 0;
+  std::int64_t tried = -1;  // the last offset already tried
   std::unique_ptr<char[]> buffer(new char[kScanBlock]);
   while (position < length) {
     if (!file.Seek(position)) return std::nullopt;
@@ -64,6 +65,11 @@ std::optional<Located> Locate(File& file) {
     std::size_t found = 0;
     while ((found = window.find(magic, found)) != std::string::npos) {
       const std::int64_t at = windowStart + static_cast<std::int64_t>(found);
+      if (at <= tried) {
+        ++found;
+        continue;
+      }
+      tried = at;
       std::string bytes = window.substr(found, kHeaderSize);
       if (bytes.size() < kHeaderSize && at + static_cast<std::int64_t>(kHeaderSize) <= length) {
         // The header runs into the next block: read it whole.
@@ -77,9 +83,6 @@ std::optional<Located> Locate(File& file) {
         return Located{body, *header};
       }
       ++found;
-    }
-    if (window.size() >= kHeaderSize) {
-      // Found magics near the end are kept for the next round only if they may be cut off.
     }
   }
   return std::nullopt;
@@ -170,9 +173,8 @@ int RunBundle(BundleSystem& system, const std::vector<std::string>& arguments) {
   }
   self.reset();
 
-  const int status =
-      system.RunAndWait(folder, system.InstallerName(), InstallerArguments(productName, arguments),
-                        &error);
+  const int status = system.RunAndWait(folder, system.InstallerName(),
+                                       InstallerArguments(productName, arguments), &error);
   system.RemoveTree(folder);
   if (status < 0) {
     system.ShowError("The installer cannot be started: " + error);
