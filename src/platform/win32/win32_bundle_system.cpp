@@ -42,17 +42,22 @@ std::string Quote(const std::string& argument) {
     quoted += c;
   }
   quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
+  quoted += '"';
+  return quoted;
 }
 
 void RemoveBelow(const std::string& folder) {
   WIN32_FIND_DATAA data;
-  ScopedHandle<FindHandleTraits> find(FindFirstFileA((folder + "\\*").c_str(), &data));
+  std::string pattern = folder;
+  pattern += "\\*";
+  ScopedHandle<FindHandleTraits> find(FindFirstFileA(pattern.c_str(), &data));
   if (!find.valid()) return;
   do {
     const std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
-    const std::string path = folder + "\\" + name;
+    std::string path = folder;
+    path += '\\';
+    path += name;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       RemoveBelow(path);
       RemoveDirectoryA(path.c_str());
@@ -90,7 +95,8 @@ std::string Win32BundleSystem::CreatePrivateFolder(std::string* error) {
     std::snprintf(name, sizeof name, "SetupBundle-%lx-%lx-%u",
                   static_cast<unsigned long>(GetCurrentProcessId()),
                   static_cast<unsigned long>(GetTickCount()), attempt);
-    const std::string folder = base + name;
+    std::string folder = base;
+    folder += name;
     if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
@@ -113,9 +119,14 @@ void Win32BundleSystem::RemoveTree(const std::string& path) {
 
 int Win32BundleSystem::RunAndWait(const std::string& folder, const std::string& program,
                                   const std::vector<std::string>& arguments, std::string* error) {
-  const std::string path = folder + "\\" + program;
+  std::string path = folder;
+  path += '\\';
+  path += program;
   std::string commandLine = Quote(path);
-  for (const std::string& argument : arguments) commandLine += " " + Quote(argument);
+  for (const std::string& argument : arguments) {
+    commandLine += ' ';
+    commandLine += Quote(argument);
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
