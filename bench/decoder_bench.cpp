@@ -5,6 +5,10 @@
 // /dev/null), alternating the two and keeping the best of N runs of each, both as wall time and
 // as the CPU time (user + system) the process used; on a busy machine the CPU time is the steadier
 // of the two. In-process figures are CPU time too.
+//
+// The second table sets the decoder against the one it replaced (bench/baseline_decoder.*): this
+// program runs itself as `--expand-with before|after X` (plain stdio in and out, the same for
+// both), in turn with gzip -dc, and reports the best and the median of each.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -26,8 +30,12 @@
 #include <string>
 #include <vector>
 
+#include "baseline_decoder.h"
 #include "decompress/lzhuf_decoder.h"
 #include "decompress/lzhuf_encoder.h"
+#include "decompress/lzhuf_tree.h"
+#include "decompress/position_tables.h"
+#include "machine_corpus.h"
 
 extern char** environ;
 
@@ -150,26 +158,26 @@ std::string MakeBinary(std::size_t size, std::uint32_t seed) {
   Generator g(seed);
   constexpr int kLocal = -1, kImmediate = -2, kImport = -3, kRelative = -4, kShort = -5;
   static const std::vector<std::vector<int>> forms = {
-      {0x8B, 0x45, kLocal},                  // mov eax, [ebp+local]
-      {0x89, 0x45, kLocal},                  // mov [ebp+local], eax
-      {0x8B, 0x4D, kLocal},                  // mov ecx, [ebp+local]
-      {0x50},                                // push eax
-      {0xE8, kRelative},                     // call rel32
-      {0x83, 0xC4, kImmediate},              // add esp, imm8
-      {0x85, 0xC0},                          // test eax, eax
-      {0x74, kShort},                        // je short
-      {0x75, kShort},                        // jne short
-      {0xFF, 0x15, kImport},                 // call [import]
-      {0x6A, kImmediate},                    // push imm8
-      {0x8D, 0x45, kLocal},                  // lea eax, [ebp+local]
-      {0x33, 0xC0},                          // xor eax, eax
-      {0x56},                                // push esi
-      {0x8B, 0xF0},                          // mov esi, eax
-      {0x3B, 0xC1},                          // cmp eax, ecx
+      {0x8B, 0x45, kLocal},                       // mov eax, [ebp+local]
+      {0x89, 0x45, kLocal},                       // mov [ebp+local], eax
+      {0x8B, 0x4D, kLocal},                       // mov ecx, [ebp+local]
+      {0x50},                                     // push eax
+      {0xE8, kRelative},                          // call rel32
+      {0x83, 0xC4, kImmediate},                   // add esp, imm8
+      {0x85, 0xC0},                               // test eax, eax
+      {0x74, kShort},                             // je short
+      {0x75, kShort},                             // jne short
+      {0xFF, 0x15, kImport},                      // call [import]
+      {0x6A, kImmediate},                         // push imm8
+      {0x8D, 0x45, kLocal},                       // lea eax, [ebp+local]
+      {0x33, 0xC0},                               // xor eax, eax
+      {0x56},                                     // push esi
+      {0x8B, 0xF0},                               // mov esi, eax
+      {0x3B, 0xC1},                               // cmp eax, ecx
       {0xC7, 0x45, kLocal, kImmediate, 0, 0, 0},  // mov dword [ebp+local], imm
       {0x0F, 0x84, kShort, 0x00, 0x00, 0x00},     // je near
-      {0x8B, 0x0D, kImport},                 // mov ecx, [global]
-      {0x5E},                                // pop esi
+      {0x8B, 0x0D, kImport},                      // mov ecx, [global]
+      {0x5E},                                     // pop esi
   };
   auto put32 = [](std::string& out, std::uint32_t v) {
     for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>(v >> (8 * k)));
@@ -321,11 +329,114 @@ struct Row {
   ProcessTime expand, gunzip;                           // best of each, whole process
 };
 
+// Reads a payload file from stdio blocks, the same way for either decoder.
+class StdioSource final : public setup::lzhuf::ByteSource {
+ public:
+  explicit StdioSource(std::FILE* file) : file_(file) {}
+  std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
+    return std::fread(buffer, 1, size, file_);
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+class StdoutSink final : public setup::lzhuf::ByteSink {
+ public:
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    return std::fwrite(data, 1, size, stdout) == size;
+  }
+};
+
+// The child process of the before/after comparison: expands `path` to standard output.
+int ExpandWith(const std::string& which, const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return 1;
+  std::uint8_t header[4];
+  const bool headerRead = std::fread(header, 1, 4, file) == 4;
+  StdioSource source(file);
+  StdoutSink sink;
+  bool ok = headerRead;
+  if (ok && which == "before") {
+    auto decoder = std::make_unique<setup::baseline::LzhufDecoder>();
+    ok = decoder->Expand(setup::ReadLengthHeader(header), source, sink) ==
+         setup::baseline::LzhufDecoder::Result::kDone;
+  } else if (ok) {
+    auto decoder = std::make_unique<setup::LzhufDecoder>();
+    ok = decoder->Expand(setup::ReadLengthHeader(header), source, sink) ==
+         setup::LzhufDecoder::Result::kDone;
+  }
+  std::fclose(file);
+  return ok && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// What a payload asks of the decoder: symbols, literals, matches, rebuilds, longest code.
+struct StreamShape {
+  long symbols = 0, literals = 0, matches = 0, rebuilds = 0;
+  int longestCode = 0;
+};
+
+StreamShape ShapeOf(const std::string& payload) {
+  using namespace setup::lzhuf;
+  StreamShape shape;
+  if (payload.size() < 4) return shape;
+  const std::int64_t length =
+      setup::ReadLengthHeader(reinterpret_cast<const std::uint8_t*>(payload.data()));
+  std::size_t bit = 32;
+  auto next = [&] {
+    const std::size_t byte = bit / 8;
+    const int value =
+        byte < payload.size() ? static_cast<std::uint8_t>(payload[byte]) >> (7 - bit % 8) & 1 : 0;
+    ++bit;
+    return value;
+  };
+  auto tree = std::make_unique<AdaptiveTree>();
+  tree->Init();
+  for (std::int64_t produced = 0; produced < length;) {
+    int node = tree->child[kRoot];
+    int depth = 1;
+    for (; node < kNodeCount; ++depth) node = tree->child[node + next()];
+    const int symbol = node - kNodeCount;
+    shape.longestCode = std::max(shape.longestCode, depth - 1);
+    if (tree->frequency[kRoot] == kMaxFrequency) ++shape.rebuilds;
+    tree->Update(symbol);
+    ++shape.symbols;
+    if (symbol < 256) {
+      ++shape.literals;
+      ++produced;
+      continue;
+    }
+    ++shape.matches;
+    int b = 0;
+    for (int k = 0; k < 8; ++k) b = b << 1 | next();
+    for (int k = 0; k < positionLengthTable[b] - 2; ++k) next();
+    produced += MatchLength(symbol);
+  }
+  return shape;
+}
+
+struct Timings {
+  std::vector<double> cpu;
+  double Best() const { return *std::min_element(cpu.begin(), cpu.end()); }
+  double Median() const {
+    std::vector<double> sorted = cpu;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[sorted.size() / 2];
+  }
+};
+
+struct Comparison {
+  std::string name;
+  StreamShape shape;
+  Timings gunzip, before, after, setupPack;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string setupPack =
-      (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "setup-pack").string();
+  if (argc == 4 && std::string(argv[1]) == "--expand-with") return ExpandWith(argv[2], argv[3]);
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  std::string setupPack = (fs::path(self).parent_path().parent_path() / "setup-pack").string();
   int repeat = 15;
   std::string keep;
   std::string only;
@@ -345,20 +456,23 @@ int main(int argc, char** argv) {
                    : fs::path(keep);
   fs::create_directories(work);
 
-  const std::pair<std::string, std::string> corpus[] = {
+  std::vector<std::pair<std::string, std::string>> corpus = {
       {"mixed", MakeMixed(kSize)},           {"text", MakeText(kSize, 11)},
       {"source", MakeSource(kSize, 12)},     {"binary", MakeBinary(kSize, 13)},
       {"incompressible", MakeRandom(kSize)}, {"long runs", MakeRuns(kSize)},
   };
+  for (auto& set : setup::bench::MachineCorpora(kSize)) corpus.push_back(std::move(set));
 
   auto decoder = std::make_unique<setup::LzhufDecoder>();
   std::vector<Row> rows;
+  std::vector<Comparison> comparisons;
   for (const auto& [name, data] : corpus) {
     if (!only.empty() && only.find(name) == std::string::npos) continue;
     Row row;
     row.name = name;
     row.size = data.size();
-    const std::string stem = (work / name).string();
+    std::string stem = (work / name).string();
+    std::replace(stem.end() - static_cast<std::ptrdiff_t>(name.size()), stem.end(), ' ', '-');
     std::string payload, greedy;
     row.encode = MBps(
         data.size(),
@@ -389,19 +503,33 @@ int main(int argc, char** argv) {
     row.encodeGzip = MBps(data.size(), gzipSeconds);
     row.gzip = FileSize(stem + ".bin.gz");
     row.expand = row.gunzip = {1e9, 1e9};
+    Comparison comparison;
+    comparison.name = name;
+    comparison.shape = ShapeOf(payload);
+    // In turn, so that a burst of load on a shared machine falls on every contender alike.
     for (int i = 0; i < repeat; ++i) {
       const ProcessTime gunzip = RunProcess({"gzip", "-dc", stem + ".bin.gz"}, "/dev/null");
       const ProcessTime expand =
           RunProcess({setupPack, "expand", stem + ".lzh", "/dev/null"}, "/dev/null");
-      if (gunzip.cpu < 0 || expand.cpu < 0) {
+      const ProcessTime before =
+          RunProcess({self, "--expand-with", "before", stem + ".lzh"}, "/dev/null");
+      const ProcessTime after =
+          RunProcess({self, "--expand-with", "after", stem + ".lzh"}, "/dev/null");
+      if (gunzip.cpu < 0 || expand.cpu < 0 || before.cpu < 0 || after.cpu < 0) {
         std::fprintf(stderr, "%s: a process failed\n", name.c_str());
         return 1;
       }
       row.gunzip = {std::min(row.gunzip.wall, gunzip.wall), std::min(row.gunzip.cpu, gunzip.cpu)};
       row.expand = {std::min(row.expand.wall, expand.wall), std::min(row.expand.cpu, expand.cpu)};
+      comparison.gunzip.cpu.push_back(gunzip.cpu);
+      comparison.setupPack.cpu.push_back(expand.cpu);
+      comparison.before.cpu.push_back(before.cpu);
+      comparison.after.cpu.push_back(after.cpu);
     }
     rows.push_back(row);
+    comparisons.push_back(comparison);
   }
+  if (rows.empty()) return 0;
 
   std::printf("Corpus: %zu bytes per set; whole-process times are the best of %d runs.\n\n", kSize,
               repeat);
@@ -420,6 +548,38 @@ int main(int argc, char** argv) {
         r.gunzip.cpu / r.expand.cpu, r.expand.wall * 1e3, r.gunzip.wall * 1e3,
         r.gunzip.wall / r.expand.wall);
   }
+
+  std::printf(
+      "\nBefore and after: CPU time of whole processes, best / median of %d runs in turn.\n",
+      repeat);
+  std::printf("%-15s %8s %7s %6s %3s | %13s | %13s | %13s | %13s | %-11s %-11s %-11s %-11s\n", "",
+              "symbols", "literal", "match", "re-", "gzip -dc", "before", "after", "setup-pack",
+              "before", "after", "setup-pack", "after vs");
+  std::printf("%-15s %8s %7s %6s %3s | %13s | %13s | %13s | %13s | %-11s %-11s %-11s %-11s\n",
+              "set", "", "share", "k", "bld", "ms", "ms", "ms", "ms", "vs gzip", "vs gzip",
+              "vs gzip", "before");
+  for (const Comparison& c : comparisons) {
+    auto ms = [](const Timings& t) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%5.1f / %5.1f", t.Best() * 1e3, t.Median() * 1e3);
+      return std::string(text);
+    };
+    auto ratio = [](const Timings& faster, const Timings& slower) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.2f/%.2fx", faster.Best() / slower.Best(),
+                    faster.Median() / slower.Median());
+      return std::string(text);
+    };
+    std::printf("%-15s %8ld %6.0f%% %6.0f %3ld | %s | %s | %s | %s | %-11s %-11s %-11s %-11s\n",
+                c.name.c_str(), c.shape.symbols, 100.0 * c.shape.literals / c.shape.symbols,
+                c.shape.matches / 1e3, c.shape.rebuilds, ms(c.gunzip).c_str(), ms(c.before).c_str(),
+                ms(c.after).c_str(), ms(c.setupPack).c_str(), ratio(c.gunzip, c.before).c_str(),
+                ratio(c.gunzip, c.after).c_str(), ratio(c.gunzip, c.setupPack).c_str(),
+                ratio(c.before, c.after).c_str());
+  }
+  std::printf(
+      "speed ratios are best/median: the other's time over this one's (above 1 is faster).\n");
+
   const Row& mixed = rows.front();
   const double saving = 100.0 * (1.0 - static_cast<double>(mixed.optimal) / mixed.greedy);
   const double speedCpu = mixed.gunzip.cpu / mixed.expand.cpu;
@@ -427,7 +587,15 @@ int main(int argc, char** argv) {
   std::printf(
       "\nratio = input size / output size; speed = expand's throughput / gzip -dc's, whole "
       "process.\n");
-  std::printf("Targets on the mixed set:\n");
+  for (const Comparison& c : comparisons) {
+    if (c.name != "literal mix") continue;
+    const double speed = c.gunzip.Median() / c.setupPack.Median();
+    std::printf(
+        "Target on the literal mix: setup-pack expand vs gzip -dc %.2fx by median CPU time "
+        "(target >= 0.75) %s\n",
+        speed, speed >= 0.75 ? "met" : "MISSED");
+  }
+  std::printf("Targets on the %s set:\n", mixed.name.c_str());
   std::printf("  decoding vs gzip -dc: %.2fx by CPU time, %.2fx by wall time (target >= 0.75) %s\n",
               speedCpu, speedWall, std::min(speedCpu, speedWall) >= 0.75 ? "met" : "MISSED");
   std::printf("  encoding throughput: %.1f MB/s (target >= 10) %s\n", mixed.encode,

@@ -16,7 +16,7 @@ set(rules
   "src/bundle!^bundle/!${PLATFORM_API}"
   "src/platform/host!^platform/host/!${PLATFORM_API}"
   "src/platform/win32!^platform/win32/!${PLATFORM_API}!${RESOURCES}"
-  "tools/setup_pack!^[a-z_]+\\.h$!${CORE}!^ui/|^platform/|^bundle/!${RESOURCES}")
+  "tools/setup_pack!^(setup_pack/)?[a-z_]+\\.h$!${CORE}!^ui/|^platform/|^bundle/!${RESOURCES}")
 
 set(violations "")
 foreach(rule IN LISTS rules)

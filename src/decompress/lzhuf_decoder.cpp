@@ -74,6 +74,7 @@ void LzhufDecoder::FillNode(int depth, unsigned code, std::uint16_t* path) {
   const unsigned shift = static_cast<unsigned>(kTableBits - depth);
   TableEntry entry{};
   std::memcpy(entry.path, path, sizeof entry.path);
+  entry.last = path[depth - 1];
   entry.depth = static_cast<std::uint8_t>(depth);
   for (unsigned k = code << shift; k < (code + 1) << shift; ++k) table_[k] = entry;
 }
@@ -146,10 +147,12 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
     // the table, the rest one bit at a time.
     if (tree.changedCount != 0) RefreshTable();
     const TableEntry& entry = table_[bits >> (64 - kTableBits)];
-    std::memcpy(path, entry.path, sizeof entry.path);
     int depth = entry.depth;
     bits <<= depth;
-    unsigned n = tree.child[path[depth - 1]];
+    // From the entry itself, not from the copy: reading back a just-copied word would wait for the
+    // copy, and this load starts the walk on which the next symbol waits.
+    unsigned n = tree.child[entry.last];
+    std::memcpy(path, entry.path, sizeof entry.path);
     while (n < static_cast<unsigned>(kNodeCount)) {
       const unsigned node = n + static_cast<unsigned>(bits >> 63);
       bits <<= 1;
@@ -161,21 +164,30 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
 
     // Update the tree. While no node changes place, the nodes to increment are the ones just
     // passed, which the CPU can do without chasing parent links.
-    if (tree.frequency[kRoot] == kMaxFrequency) {
+    std::uint16_t* const frequency = tree.frequency;
+    if (frequency[kRoot] == kMaxFrequency) {
       tree.Rebuild();
       tree.UpdateFromNode(tree.parent[kNodeCount + symbol]);
     } else {
       int i = depth - 1;
       for (; i >= 0; --i) {
-        const int node = path[i];
-        const int moved = tree.IncrementNode(node);
+        const unsigned node = path[i];
+        const unsigned moved = tree.IncrementNode(node);
         if (moved != node) {
-          tree.UpdateFromNode(tree.parent[moved]);
+          // The rest of the way goes by parent links. An exchange is almost always with a node
+          // at the same depth, which has i ancestors below the root: counting them down ends the
+          // loop without waiting for the chain of parent loads to tell where the root is.
+          unsigned n = tree.parent[moved];
+          for (int k = i; k > 0 && n != kRoot; --k) n = tree.parent[tree.IncrementNode(n)];
+          if (n == kRoot) {
+            ++frequency[kRoot];
+          } else {
+            tree.UpdateFromNode(n);  // the exchange was with a deeper node
+          }
           break;
         }
       }
-      // The root never changes place, and no other node comes near its weight.
-      if (i < 0) ++tree.frequency[kRoot];
+      if (i < 0) ++frequency[kRoot];
     }
 
     if (symbol < 256) {

@@ -29,9 +29,10 @@ struct LzhufDecoder {
  private:
   // The first kTableBits of a code, looked up at once. An exchange in the top of the tree
   // refills only the entries below the nodes exchanged.
-  static constexpr int kTableBits = 7;
+  static constexpr int kTableBits = 6;
   struct TableEntry {
     std::uint16_t path[kTableBits];  // the nodes passed, from the root's child down
+    std::uint16_t last;              // the last of them
     std::uint8_t depth;              // bits consumed: to a leaf, or kTableBits
   };
   void RefreshTable();

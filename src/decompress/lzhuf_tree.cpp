@@ -3,10 +3,14 @@
 
 #include <cstring>
 #include <initializer_list>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace setup::lzhuf {
 
 void AdaptiveTree::Init() {
+  for (std::uint16_t& f : frequency) f = 0xFFFF;  // the sentinels
   for (int s = 0; s < kSymbolCount; ++s) {
     frequency[s] = 1;
     child[s] = static_cast<std::uint16_t>(s + kNodeCount);
@@ -17,19 +21,17 @@ void AdaptiveTree::Init() {
     child[j] = static_cast<std::uint16_t>(i);
     parent[i] = parent[i + 1] = static_cast<std::uint16_t>(j);
   }
-  frequency[kNodeCount] = 0xFFFF;
   parent[kRoot] = 0;
-  IndexWeights();
+  ResetWatch();
 }
 
-void AdaptiveTree::IndexWeights() {
-  for (int i = 0; i < kNodeCount; ++i) lastOfWeight[frequency[i]] = static_cast<std::uint16_t>(i);
+void AdaptiveTree::ResetWatch() {
   std::memset(watched, 0, sizeof watched);
   changedCount = kChangedMax + 1;
 }
 
-void AdaptiveTree::NoteChanged(int n, int l) {
-  for (const int node : {n, l}) {
+void AdaptiveTree::NoteChanged(unsigned n, unsigned l) {
+  for (const unsigned node : {n, l}) {
     if (!watched[node] || changedCount > kChangedMax) continue;
     if (changedCount == kChangedMax) {
       ++changedCount;
@@ -67,16 +69,34 @@ void AdaptiveTree::Rebuild() {
     parent[c] = static_cast<std::uint16_t>(i);
     if (c < kNodeCount) parent[c + 1] = static_cast<std::uint16_t>(i);
   }
-  IndexWeights();
+  ResetWatch();
 }
 
-int AdaptiveTree::MoveUp(int n, unsigned f) {
-  const int l = lastOfWeight[f];
+namespace {
+
+// The last index from `first` on whose weight is `f`, given that frequency[first] is f. The
+// sentinels end every run before the array does.
+inline unsigned LastOfWeight(const std::uint16_t* frequency, unsigned first, unsigned f) {
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(f));
+  for (unsigned m = first + 1;; m += 8) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frequency + m));
+    const unsigned equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, wanted)));
+    if (equal != 0xFFFF) return m + static_cast<unsigned>(__builtin_ctz(~equal)) / 2 - 1;
+  }
+#else
+  unsigned m = first + 1;
+  while (frequency[m] == f) ++m;
+  return m - 1;
+#endif
+}
+
+}  // namespace
+
+unsigned AdaptiveTree::MoveUp(unsigned n, unsigned f) {
+  const unsigned l = LastOfWeight(frequency, n + 1, f);
   if (watched[n] | watched[l]) NoteChanged(n, l);
   frequency[l] = static_cast<std::uint16_t>(f + 1);
-  lastOfWeight[f] = static_cast<std::uint16_t>(l - 1);  // n < l still weighs f
-  const unsigned kept = lastOfWeight[f + 1];
-  lastOfWeight[f + 1] = static_cast<std::uint16_t>(frequency[l + 1] == f + 1 ? kept : unsigned(l));
 
   // A leaf has one parent entry, an internal node's children two: the second store repeats the
   // first for a leaf, which spares a branch.

@@ -27,16 +27,18 @@ inline constexpr int MatchLength(int symbol) { return symbol - 256 + kMinMatch; 
 // the root each weight is at least the sum of the next two, so a leaf deeper than 21 would need a
 // root weight of at least fib(24) = 46368. The decoder relies on that bound.
 //
-// lastOfWeight[f] is the highest index of a node weighing f, kept whenever some node weighs f.
-// It replaces the scan for the last node of equal weight, which is long when many symbols are
-// about equally common.
+// An exchange moves a node past the run of nodes of its own weight; the run is found by comparing
+// several weights at once. Keeping an index of every run's end instead costs a table update on
+// every increment, which is the more common operation by far.
 struct AdaptiveTree {
   static constexpr int kMaxDepth = 21;
 
-  std::uint16_t frequency[kNodeCount + 1];  // the last entry is a 0xFFFF sentinel
+  // Entries from kNodeCount on are 0xFFFF sentinels: the one at kNodeCount ends every run of
+  // equal weights, the others let the run's scan load whole blocks.
+  static constexpr int kSentinels = 8;
+  std::uint16_t frequency[kNodeCount + 1 + kSentinels];
   std::uint16_t child[kNodeCount];
   std::uint16_t parent[kNodeCount + kSymbolCount];
-  std::uint16_t lastOfWeight[kMaxFrequency + 2];
 
   // For a decoder's lookup table over the top of the tree: the nodes the table relies on are
   // marked, and each exchange involving one is listed. Init and Rebuild, and a list too long,
@@ -59,32 +61,31 @@ struct AdaptiveTree {
   }
 
   // The increment walk from node `n` up to the root, keeping the weights sorted.
-  void UpdateFromNode(int n) {
+  // Node numbers are unsigned here: the parent chain is the update's critical path, and a signed
+  // index would cost a sign extension on every step of it.
+  void UpdateFromNode(unsigned n) {
     do {
       n = IncrementNode(n);
     } while ((n = parent[n]) != 0);
   }
 
-  // Adds one to node n's weight. A node that would pass its right neighbour first changes place
-  // with the last node of its weight. Answers the node now holding n's subtree.
-  int IncrementNode(int n) {
+  // Adds one to node n's weight. A node that would pass its right neighbour (which never weighs
+  // less) first changes place with the last node of its weight. Answers the node now holding n's
+  // subtree.
+  unsigned IncrementNode(unsigned n) {
     const unsigned f = frequency[n];
-    const unsigned next = frequency[n + 1];
-    if (next <= f) return MoveUp(n, f);
+    if (frequency[n + 1] == f) return MoveUp(n, f);
     frequency[n] = static_cast<std::uint16_t>(f + 1);
-    lastOfWeight[f] = static_cast<std::uint16_t>(n - 1);  // meaningless once no node weighs f
-    // Whether the next weight is present already is hard to predict: no branch on it.
-    const unsigned kept = lastOfWeight[f + 1];
-    lastOfWeight[f + 1] = static_cast<std::uint16_t>(next == f + 1 ? kept : unsigned(n));
     return n;
   }
 
+  // IncrementNode's exchange: node n and its right neighbour weigh f; the last node of that weight
+  // takes n's subtree and the new weight, n takes the last node's subtree.
+  unsigned MoveUp(unsigned n, unsigned f);
+
  private:
-  void NoteChanged(int n, int l);
-  // IncrementNode's exchange: node n, weighing f like the nodes up to lastOfWeight[f], gives its
-  // subtree to that last one, which takes the new weight.
-  int MoveUp(int n, unsigned f);
-  void IndexWeights();
+  void NoteChanged(unsigned n, unsigned l);
+  void ResetWatch();
 };
 
 }  // namespace setup::lzhuf

@@ -16,6 +16,7 @@
 #include "platform/host/files/machine_folder.h"
 #include "platform/host/files/stdio_file.h"
 #include "platform/host/host_platform.h"
+#include "platform/host/host_text_encoding.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
 #include "ui/line_window_system.h"
@@ -43,6 +44,29 @@ class ProgramDirectoryFiles final : public ForwardingFileSystem {
  private:
   std::string welcomePath_;
 };
+
+// The arguments after argument 0 (which locates files natively) and --dir as ANSI text; an
+// empty text, or the message when one holds a character the code page lacks.
+std::string ArgumentsToAnsi(const TextEncoding& encoding, CommandLine* commandLine) {
+  auto convert = [&](std::string* text, const std::string& what) -> std::string {
+    EncodeFailure failure;
+    std::optional<std::string> ansi = TerminalToAnsi(encoding, *text, &failure);
+    if (ansi) {
+      *text = std::move(*ansi);
+      return "";
+    }
+    if (failure.invalid) return what + " is not text in the locale's encoding";
+    return what + ": " + encoding.ToTerminal(RefusedCharacterMessage(encoding, failure.refused));
+  };
+  for (std::size_t i = 1; i < commandLine->arguments.size(); ++i) {
+    const std::string what = i == 1 ? "the product name" : "argument " + std::to_string(i);
+    if (std::string error = convert(&commandLine->arguments[i], what); !error.empty()) {
+      return error;
+    }
+  }
+  if (commandLine->directory) return convert(&*commandLine->directory, "--dir");
+  return "";
+}
 
 int Main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
@@ -73,22 +97,28 @@ int Main(int argc, char** argv) {
   }
 
   // The front end. The terminal (when there is one) is restored before anything is printed.
+  // Its texts are in the machine's code page, known once the registry has been read.
+  HostTextEncoding encoding;
   std::unique_ptr<Terminal> terminal;
   std::unique_ptr<FrontEndWindowSystem> windows;
+  UnattendedWindowSystem* unattended = nullptr;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, std::cerr);
+    auto front = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr, encoding);
+    unattended = front.get();
+    windows = std::move(front);
   } else {
     if (::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0)
       terminal = OpenCursesTerminal();
     if (terminal) {
-      windows = std::make_unique<TerminalWindowSystem>(title, *terminal);
+      windows = std::make_unique<TerminalWindowSystem>(title, *terminal, encoding);
     } else {
-      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout);
+      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout, encoding);
     }
   }
 
   SetupOutcome outcome;
   std::string nativeLogPath;
+  std::string saveError;
   {
     HostPlatform host(machineDir, currentDir, *windows);
     if (std::string error = host.Open(); !error.empty()) {
@@ -97,10 +127,25 @@ int Main(int argc, char** argv) {
       std::cerr << title << ": " << error << "\n";
       return kExitCannotStart;
     }
+    encoding.SetCodePage(host.codePage());
+    // The product name and --dir come in the locale's encoding; the system reads ANSI text.
+    if (std::string error = ArgumentsToAnsi(encoding, &commandLine); !error.empty()) {
+      windows.reset();
+      terminal.reset();
+      std::cerr << title << ": " << error << "\n";
+      return kExitCannotStart;
+    }
+    if (unattended != nullptr) unattended->SetDirectory(commandLine.directory);
     ProgramDirectoryFiles files(host.files(), WelcomeTextPath(args[0], true));
     Platform base = host.platform();
     Platform platform{files, base.registry, base.shell, base.versions, base.windows, base.clock};
     outcome = RunSetup(platform, commandLine, true);
+    // The last registry changes are saved here at the latest; a run whose changes could not be
+    // saved did not install completely.
+    if (host.Flush() != kErrorSuccess) {
+      saveError = host.registry().LastError();
+      if (outcome.exitStatus == kExitCompleted) outcome.exitStatus = kExitAborted;
+    }
     if (!outcome.logFilePath.empty() &&
         host.files().ToNativePath(outcome.logFilePath, &nativeLogPath) != kErrorSuccess) {
       nativeLogPath = outcome.logFilePath;
@@ -109,6 +154,7 @@ int Main(int argc, char** argv) {
   windows.reset();
   terminal.reset();
 
+  if (!saveError.empty()) std::cerr << title << ": " << saveError << "\n";
   if (outcome.exitStatus == kExitAborted && commandLine.unattended && !nativeLogPath.empty()) {
     std::cerr << title << ": installation aborted; the log is " << nativeLogPath << "\n";
   }

@@ -11,8 +11,8 @@ namespace {
 
 // To add a command: declare it in commands.h, define it in its own file, list it here.
 const Command* const kCommands[] = {
-    &kCompressCommand, &kExpandCommand, &kScrambleCommand, &kUnscrambleCommand,
-    &kBuildCommand,    &kVerifyCommand, &kBundleCommand,
+    &kCompressCommand, &kExpandCommand, &kScrambleCommand, &kUnscrambleCommand, &kInitCommand,
+    &kCheckCommand,    &kBuildCommand,  &kVerifyCommand,   &kBundleCommand,
 };
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "help"; }
@@ -20,7 +20,8 @@ bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || a
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: setup-pack COMMAND ARGS...\n\nCommands:\n");
   for (const Command* command : kCommands) {
-    std::fprintf(out, "  %-11s %-14s %s\n", command->name, command->arguments, command->summary);
+    std::fprintf(out, "  %-11s %s\n              %s\n", command->name, command->arguments,
+                 command->summary);
   }
   std::fprintf(out, "\n'setup-pack COMMAND --help' describes one command.\n");
 }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/text_encoding.h"
+
 namespace setup {
 
 ScreenBuffer::ScreenBuffer(int width, int height)
@@ -17,7 +19,7 @@ const Cell& ScreenBuffer::At(int x, int y) const {
                 static_cast<std::size_t>(x)];
 }
 
-void ScreenBuffer::Put(int x, int y, char ch, CellStyle style) {
+void ScreenBuffer::Put(int x, int y, char32_t ch, CellStyle style) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
   Cell& cell = cells_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                       static_cast<std::size_t>(x)];
@@ -25,13 +27,21 @@ void ScreenBuffer::Put(int x, int y, char ch, CellStyle style) {
   cell.style = style;
 }
 
-void ScreenBuffer::Text(int x, int y, std::string_view text, CellStyle style, int maxWidth) {
+void ScreenBuffer::Text(int x, int y, std::u32string_view text, CellStyle style, int maxWidth) {
   int limit = maxWidth < 0 ? static_cast<int>(text.size())
                            : std::min(maxWidth, static_cast<int>(text.size()));
   for (int i = 0; i < limit; ++i) Put(x + i, y, text[static_cast<std::size_t>(i)], style);
 }
 
-void ScreenBuffer::Fill(const Rect& area, char ch, CellStyle style) {
+void ScreenBuffer::Text(int x, int y, std::string_view ascii, CellStyle style, int maxWidth) {
+  std::u32string text;
+  for (char byte : ascii) {
+    text += static_cast<unsigned char>(byte) >= 0x80 ? U'?' : static_cast<char32_t>(byte);
+  }
+  Text(x, y, text, style, maxWidth);
+}
+
+void ScreenBuffer::Fill(const Rect& area, char32_t ch, CellStyle style) {
   for (int y = area.y; y < area.bottom(); ++y) {
     for (int x = area.x; x < area.right(); ++x) Put(x, y, ch, style);
   }
@@ -60,28 +70,28 @@ void ScreenBuffer::ShowCursor(int x, int y) {
 }
 
 std::string ScreenBuffer::Row(int y) const {
-  std::string row;
+  std::u32string row;
   for (int x = 0; x < width_; ++x) {
-    char ch = At(x, y).ch;
+    char32_t ch = At(x, y).ch;
     switch (ch) {
       case kBoxTopLeft:
       case kBoxTopRight:
       case kBoxBottomLeft:
       case kBoxBottomRight:
-        row += '+';
+        row += U'+';
         break;
       case kBoxHorizontal:
-        row += '-';
+        row += U'-';
         break;
       case kBoxVertical:
-        row += '|';
+        row += U'|';
         break;
       default:
         row += ch;
         break;
     }
   }
-  return row;
+  return EncodeUtf8(row);
 }
 
 std::string ScreenBuffer::ToText() const {
@@ -94,6 +104,11 @@ std::string ScreenBuffer::ToText() const {
   return text;
 }
 
+char32_t DisplayChar(char32_t character) {
+  if (character < 0x20 || (character >= 0x7F && character < 0xA0)) return U' ';
+  return character;
+}
+
 char DisplayChar(char byte) {
   auto value = static_cast<unsigned char>(byte);
   if (value >= 0x80) return '?';
@@ -101,22 +116,22 @@ char DisplayChar(char byte) {
   return byte;
 }
 
-std::vector<std::string> WrapText(std::string_view text, int width) {
-  std::vector<std::string> lines;
+std::vector<std::u32string> WrapText(std::u32string_view text, int width) {
+  std::vector<std::u32string> lines;
   if (width < 1) width = 1;
   auto limit = static_cast<std::size_t>(width);
   std::size_t start = 0;
   while (true) {
-    std::size_t end = text.find("\r\n", start);
-    std::string_view paragraph =
-        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    std::size_t end = text.find(U"\r\n", start);
+    std::u32string_view paragraph = text.substr(
+        start, end == std::u32string_view::npos ? std::u32string_view::npos : end - start);
     // The paragraph as cells, tabs expanded.
-    std::string cells;
-    for (char byte : paragraph) {
-      if (byte == '\t') {
-        cells.append(8 - cells.size() % 8, ' ');
+    std::u32string cells;
+    for (char32_t character : paragraph) {
+      if (character == U'\t') {
+        cells.append(8 - cells.size() % 8, U' ');
       } else {
-        cells += DisplayChar(byte);
+        cells += DisplayChar(character);
       }
     }
     if (cells.empty()) lines.emplace_back();
@@ -126,8 +141,8 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
         break;
       }
       // Break after the last blank that fits; a blank just past the edge breaks there too.
-      std::size_t cut = cells.find_last_of(' ', limit);
-      if (cut == std::string::npos || cut == 0) {
+      std::size_t cut = cells.find_last_of(U' ', limit);
+      if (cut == std::u32string::npos || cut == 0) {
         lines.push_back(cells.substr(0, limit));
         cells.erase(0, limit);
         continue;
@@ -135,9 +150,19 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
       lines.push_back(cells.substr(0, std::min(cut, limit)));
       cells.erase(0, cut + 1);
     }
-    if (end == std::string_view::npos) break;
+    if (end == std::u32string_view::npos) break;
     start = end + 2;
   }
+  return lines;
+}
+
+std::vector<std::string> WrapText(std::string_view text, int width) {
+  std::u32string wide;
+  for (char byte : text) {
+    wide += static_cast<unsigned char>(byte) >= 0x80 ? U'?' : static_cast<char32_t>(byte);
+  }
+  std::vector<std::string> lines;
+  for (const std::u32string& line : WrapText(wide, width)) lines.push_back(EncodeUtf8(line));
   return lines;
 }
 

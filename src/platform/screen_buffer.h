@@ -1,5 +1,5 @@
-// An off-screen picture of the terminal: characters with a drawing style per cell, and where
-// the cursor stands. The terminal interface renders into it; the terminal shows it.
+// An off-screen picture of the terminal: Unicode characters with a drawing style per cell, and
+// where the cursor stands. The terminal interface renders into it; the terminal shows it.
 #pragma once
 
 #include <cstdint>
@@ -24,17 +24,17 @@ enum class CellStyle : std::uint8_t {
 };
 
 // Line-drawing characters, kept apart from text; the terminal draws them with its own glyphs.
-enum : char {
-  kBoxTopLeft = '\x01',
-  kBoxTopRight = '\x02',
-  kBoxBottomLeft = '\x03',
-  kBoxBottomRight = '\x04',
-  kBoxHorizontal = '\x05',
-  kBoxVertical = '\x06',
+enum : char32_t {
+  kBoxTopLeft = 1,
+  kBoxTopRight,
+  kBoxBottomLeft,
+  kBoxBottomRight,
+  kBoxHorizontal,
+  kBoxVertical,
 };
 
 struct Cell {
-  char ch = ' ';
+  char32_t ch = U' ';
   CellStyle style = CellStyle::kDesktop;
 };
 
@@ -56,10 +56,13 @@ class ScreenBuffer {
   const Cell& At(int x, int y) const;
 
   // Drawing clips at the buffer's edges.
-  void Put(int x, int y, char ch, CellStyle style);
-  // Writes `text` from (x, y), at most `maxWidth` cells (all that fit when negative).
-  void Text(int x, int y, std::string_view text, CellStyle style, int maxWidth = -1);
-  void Fill(const Rect& area, char ch, CellStyle style);
+  void Put(int x, int y, char32_t ch, CellStyle style);
+  // Writes `text` from (x, y), one cell a character, at most `maxWidth` cells (all that fit when
+  // negative).
+  void Text(int x, int y, std::u32string_view text, CellStyle style, int maxWidth = -1);
+  // The same for ASCII text (a byte of the upper half shows as '?').
+  void Text(int x, int y, std::string_view ascii, CellStyle style, int maxWidth = -1);
+  void Fill(const Rect& area, char32_t ch, CellStyle style);
   // A single-line frame around the edge of `area`.
   void Frame(const Rect& area, CellStyle style);
 
@@ -69,7 +72,7 @@ class ScreenBuffer {
   int cursorX() const { return cursorX_; }
   int cursorY() const { return cursorY_; }
 
-  // One row as plain text, frames drawn with + - |, trailing blanks kept.
+  // One row as plain UTF-8 text, frames drawn with + - |, trailing blanks kept.
   std::string Row(int y) const;
   // Every row, each ending in a line feed, trailing blanks dropped.
   std::string ToText() const;
@@ -83,15 +86,19 @@ class ScreenBuffer {
   int cursorY_ = 0;
 };
 
-// A byte of a window text as the terminal shows it: printable ASCII as it is, a tab or any
-// other control character as a blank, bytes of the upper half as '?' (the terminal shows
-// ASCII only).
+// A character of a window text as the terminal shows it: a tab or any other control character
+// (C0, DEL, C1) as a blank, everything else as it is.
+char32_t DisplayChar(char32_t character);
+// A byte of a text of unknown code page: printable ASCII as it is, control characters as a
+// blank, bytes of the upper half as '?'.
 char DisplayChar(char byte);
 
-// Breaks `text` into lines of at most `width` cells the way a multi-line edit box does: only
-// CR LF breaks a line (a lone CR or LF shows as a blank), tabs advance to the next multiple of
-// eight, and a line too long for the box wraps after its last blank that fits (a word longer
-// than the box is cut).
+// Breaks `text` into lines of at most `width` cells (one a character) the way a multi-line edit
+// box does: only CR LF breaks a line (a lone CR or LF shows as a blank), tabs advance to the next
+// multiple of eight, and a line too long for the box wraps after its last blank that fits (a
+// word longer than the box is cut).
+std::vector<std::u32string> WrapText(std::u32string_view text, int width);
+// The same for a text of unknown code page, its bytes shown as DisplayChar(char) shows them.
 std::vector<std::string> WrapText(std::string_view text, int width);
 
 }  // namespace setup

@@ -9,10 +9,11 @@
 
 namespace setup {
 
-// Keys: printable bytes stand for themselves (32 to 255); the others are these.
+// Keys: a typed character stands for its Unicode code point (32 and up, below kKeyEnter); the
+// other keys are these, beyond Unicode.
 enum Key : int {
   kKeyNone = -1,  // nothing arrived before the time ran out
-  kKeyEnter = 1000,
+  kKeyEnter = 0x110000,
   kKeyEscape,
   kKeyTab,
   kKeyBackTab,  // Shift+Tab
@@ -30,6 +31,9 @@ enum Key : int {
   kKeyClosed,  // the terminal is gone (end of input, hang-up)
 };
 
+// A key that types a character.
+inline bool IsCharacterKey(int key) { return key >= 32 && key < kKeyEnter; }
+
 class Terminal {
  public:
   using TimePoint = std::chrono::steady_clock::time_point;
@@ -46,7 +50,8 @@ class Terminal {
 };
 
 // The curses terminal on standard input and output, set up for the full-screen interface and
-// restored when destroyed; null when the terminal cannot be used.
+// restored when destroyed; null when the terminal cannot be used. Characters are shown and read
+// in the locale's encoding; one the terminal cannot show appears as '?'.
 std::unique_ptr<Terminal> OpenCursesTerminal();
 
 }  // namespace setup

@@ -32,8 +32,8 @@ std::string ChoiceList(const std::vector<std::pair<int, std::string>>& labels) {
 }  // namespace
 
 LineWindowSystem::LineWindowSystem(std::string applicationTitle, std::istream& in,
-                                   std::ostream& out)
-    : FrontEndWindowSystem(std::move(applicationTitle)), in_(in), out_(out) {}
+                                   std::ostream& out, const TextEncoding& encoding)
+    : FrontEndWindowSystem(std::move(applicationTitle)), in_(in), out_(out), encoding_(encoding) {}
 
 std::string LineWindowSystem::PlainLines(const std::string& text) {
   std::string lines;
@@ -81,16 +81,16 @@ int LineWindowSystem::Match(const std::vector<Choice>& choices, const std::strin
 }
 
 void LineWindowSystem::ShowDialog(const Window& window) {
-  out_ << "\n== " << window.caption << " ==\n";
+  out_ << "\n== " << Shown(window.caption) << " ==\n";
   if (window.dialogTemplate == nullptr) return;
   for (const ControlTemplate& control : window.dialogTemplate->controls) {
     if (control.kind == ControlKind::kStatic) {
-      out_ << PlainLines(control.text) << "\n";
+      out_ << Shown(PlainLines(control.text)) << "\n";
     } else if (control.kind == ControlKind::kEdit && IsMultiLine(control)) {
       const std::string& text = window.Text(control.id);
       if (!text.empty()) {
         std::string lines = PlainLines(text);
-        out_ << lines << (lines.back() == '\n' ? "" : "\n");
+        out_ << Shown(lines) << (lines.back() == '\n' ? "" : "\n");
       }
     }
   }
@@ -131,18 +131,30 @@ void LineWindowSystem::AskDialog(Window& window) {
     }
     std::string answer;
     if (field != nullptr) {
-      out_ << "[" << window.Text(field->id) << "]\n"
-           << "Enter = " << defaultLabel << ", or type a new value; < = " << cancelLabel << ": ";
+      out_ << "[" << Shown(window.Text(field->id)) << "]\n"
+           << "Enter = " << Shown(defaultLabel)
+           << ", or type a new value; < = " << Shown(cancelLabel) << ": ";
       if (!ReadLine(&answer)) continue;
       if (answer == "<") {
         PressButton(window, IDCANCEL);
         continue;
       }
-      if (!answer.empty()) SetDlgItemText(window.handle(), field->id, answer);
+      if (!answer.empty()) {
+        EncodeFailure failure;
+        std::optional<std::string> ansi = TerminalToAnsi(encoding_, answer, &failure);
+        if (!ansi) {
+          out_ << (failure.invalid
+                       ? std::string("That is not text in this terminal's encoding")
+                       : encoding_.ToTerminal(RefusedCharacterMessage(encoding_, failure.refused)))
+               << "; please type it again.\n";
+          continue;
+        }
+        SetDlgItemText(window.handle(), field->id, *ansi);
+      }
       PressButton(window, defaultId);
       continue;
     }
-    out_ << ChoiceList(labels) << " (Enter = " << defaultLabel << "): ";
+    out_ << Shown(ChoiceList(labels)) << " (Enter = " << Shown(defaultLabel) << "): ";
     if (!ReadLine(&answer)) continue;
     if (answer == "<") {
       PressButton(window, IDCANCEL);
@@ -150,7 +162,7 @@ void LineWindowSystem::AskDialog(Window& window) {
     }
     int id = answer.empty() ? defaultId : Match(choices, answer);
     if (id < 0) {
-      out_ << "Please answer with a number or a name: " << ChoiceList(labels) << "\n";
+      out_ << "Please answer with a number or a name: " << Shown(ChoiceList(labels)) << "\n";
       continue;
     }
     PressButton(window, id);
@@ -161,7 +173,7 @@ void LineWindowSystem::RunTimers(Window& window) {
   while (!window.ended) {
     std::optional<TimePoint> next = NextTimerDue();
     if (!next) {
-      out_ << ApplicationTitle() << ": the page \"" << window.caption
+      out_ << ApplicationTitle() << ": the page \"" << Shown(window.caption)
            << "\" cannot go on: it waits for nothing\n";
       EndDialog(window.handle(), IDCANCEL);
       break;
@@ -195,14 +207,14 @@ void LineWindowSystem::OnItemTextChanged(Window& window, int itemId) {
       IsMultiLine(*control)) {
     return;
   }
-  out_ << window.Text(itemId) << "\n";
+  out_ << Shown(window.Text(itemId)) << "\n";
   out_.flush();
 }
 
 int LineWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text,
                                  const char* caption, unsigned style) {
   std::string title = MessageBoxCaption(caption);
-  out_ << "\n" << (title.empty() ? "" : title + ": ") << PlainLines(text);
+  out_ << "\n" << Shown((title.empty() ? "" : title + ": ") + PlainLines(text));
   if (text.empty() || (text.back() != '\n' && text.back() != '\r')) out_ << "\n";
   std::vector<MessageBoxButton> buttons = MessageBoxButtons(style);
   const MessageBoxButton& defaultButton = buttons[MessageBoxDefaultIndex(style)];

@@ -9,19 +9,24 @@
 // with one button is shown and needs no answer. The installation page asks nothing: its status
 // line is printed each time it changes while its timer runs in real time.
 // At the end of the input every dialog is cancelled and every box takes its default button.
+// Texts go out in the terminal's encoding; a typed value is taken back into the ANSI code page,
+// and one holding a character the code page lacks is refused and asked again.
 #pragma once
 
 #include <istream>
 #include <ostream>
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "ui/frontend_window_system.h"
 
 namespace setup {
 
 class LineWindowSystem final : public FrontEndWindowSystem {
  public:
-  LineWindowSystem(std::string applicationTitle, std::istream& in, std::ostream& out);
+  // `encoding` must outlive this object.
+  LineWindowSystem(std::string applicationTitle, std::istream& in, std::ostream& out,
+                   const TextEncoding& encoding = AsciiTextEncoding());
 
   int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
                  unsigned style) override;
@@ -45,9 +50,12 @@ class LineWindowSystem final : public FrontEndWindowSystem {
   void ShowDialog(const Window& window);
   void AskDialog(Window& window);
   void RunTimers(Window& window);
+  // An ANSI text as the terminal shows it.
+  std::string Shown(const std::string& ansi) const { return encoding_.AnsiToTerminal(ansi); }
 
   std::istream& in_;
   std::ostream& out_;
+  const TextEncoding& encoding_;
   bool endOfInput_ = false;
 };
 

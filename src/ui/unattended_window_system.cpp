@@ -14,10 +14,11 @@ constexpr long long kMaxTicks = 100'000'000;
 
 UnattendedWindowSystem::UnattendedWindowSystem(std::string applicationTitle,
                                                std::optional<std::string> directory,
-                                               std::ostream& err)
+                                               std::ostream& err, const TextEncoding& encoding)
     : FrontEndWindowSystem(std::move(applicationTitle)),
       directory_(std::move(directory)),
-      err_(err) {}
+      err_(err),
+      encoding_(encoding) {}
 
 std::string UnattendedWindowSystem::OneLine(const std::string& caption, const std::string& text) {
   std::string line = caption + ": ";
@@ -30,7 +31,7 @@ std::string UnattendedWindowSystem::OneLine(const std::string& caption, const st
 
 int UnattendedWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text,
                                        const char* caption, unsigned style) {
-  err_ << OneLine(MessageBoxCaption(caption), text) << '\n';
+  err_ << encoding_.AnsiToTerminal(OneLine(MessageBoxCaption(caption), text)) << '\n';
   err_.flush();
   return MessageBoxButtons(style)[MessageBoxDefaultIndex(style)].id;
 }
@@ -52,7 +53,7 @@ void UnattendedWindowSystem::RunModalLoop(Window& window) {
   while (!window.ended) {
     if (window.timers.empty() || ++ticks > kMaxTicks) {
       // Nothing a user could do would end this dialog either: give up rather than hang.
-      err_ << ApplicationTitle() << ": the page \"" << window.caption
+      err_ << ApplicationTitle() << ": the page \"" << encoding_.AnsiToTerminal(window.caption)
            << "\" cannot go on without a user\n";
       EndDialog(window.handle(), IDCANCEL);
       break;

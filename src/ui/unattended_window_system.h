@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "ui/frontend_window_system.h"
 
 namespace setup {
@@ -15,9 +16,13 @@ namespace setup {
 class UnattendedWindowSystem final : public FrontEndWindowSystem {
  public:
   // `directory`: the text to put into the directory page's edit box (--dir); nothing keeps
-  // the proposed one. Message boxes go to `err`.
+  // the proposed one. Message boxes go to `err` in the terminal's encoding; `encoding` must
+  // outlive this object.
   UnattendedWindowSystem(std::string applicationTitle, std::optional<std::string> directory,
-                         std::ostream& err);
+                         std::ostream& err, const TextEncoding& encoding = AsciiTextEncoding());
+
+  // Replaces the directory given at construction (an ANSI text).
+  void SetDirectory(std::optional<std::string> directory) { directory_ = std::move(directory); }
 
   int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
                  unsigned style) override;
@@ -31,6 +36,7 @@ class UnattendedWindowSystem final : public FrontEndWindowSystem {
  private:
   std::optional<std::string> directory_;
   std::ostream& err_;
+  const TextEncoding& encoding_;
 };
 
 }  // namespace setup

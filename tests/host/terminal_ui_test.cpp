@@ -2,14 +2,18 @@
 // the dialogs and the rendered screen are read back.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <deque>
 #include <functional>
+#include <sstream>
 
 #include "app/directory_dialog.h"
 #include "app/terms_dialog.h"
 #include "app/welcome_dialog.h"
+#include "platform/host/host_text_encoding.h"
 #include "resources/resource.h"
 #include "support/fake_file_system.h"
+#include "ui/line_window_system.h"
 #include "ui/terminal/terminal_window_system.h"
 
 namespace setup::testing {
@@ -398,6 +402,151 @@ TEST(TerminalText, EditBoxesWrapLikeWindows) {
       {"caf\xe9", 10, {"caf?"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.lines, WrapText(c.text, c.width)) << c.text;
+}
+
+// The texts of the sample product as its author wrote them, Windows-1252, and as UTF-8.
+constexpr const char* kAnsiSample = "Bem-vindo \xE0 instala\xE7\xE3o: \xE0 \xE7 \xE9 \xA9 \x80";
+constexpr const char* kUtf8Sample =
+    "Bem-vindo \xC3\xA0 instala\xC3\xA7\xC3\xA3o: \xC3\xA0 \xC3\xA7 \xC3\xA9 \xC2\xA9 \xE2\x82\xAC";
+
+TEST(TerminalCodePage, PagesAndBoxesShowTheCodePagesCharacters) {
+  HostTextEncoding encoding;  // Windows-1252
+  FakeTerminal terminal;
+  TerminalWindowSystem windows("setup", terminal, encoding);
+  WelcomeDialog dialog(windows);
+  dialog.m_strCaption = "Acm\xE9 Setup";
+  dialog.m_strWelcomeText = kAnsiSample;
+  terminal.Check([](const ScreenBuffer& screen) {
+    EXPECT_TRUE(Shows(screen, "Acm\xC3\xA9 Setup")) << screen.ToText();
+    EXPECT_TRUE(Shows(screen, kUtf8Sample)) << screen.ToText();
+    EXPECT_TRUE(Shows(screen, "Esc: cancel"));
+  });
+  terminal.Keys({kKeyEscape});
+  terminal.Keys({kKeyEnter});
+  EXPECT_EQ(IDCANCEL, dialog.DoModal());
+
+  ScreenBuffer screen(80, 24);
+  MessageBoxView box("Erro", "Caf\xE9 \x80 10", MB_OK, encoding);
+  box.Render(screen);
+  EXPECT_TRUE(Shows(screen, "Caf\xC3\xA9 \xE2\x82\xAC 10")) << screen.ToText();
+}
+
+TEST(TerminalCodePage, TypedCharactersBecomeAnsiBytesOrAreRefused) {
+  struct Case {
+    std::vector<int> typed;  // after Tab Tab, which selects the proposal
+    std::string directory;
+    bool refused;
+  };
+  const Case cases[] = {
+      {{'C', ':', '\\', 'A', 'c', 'm', 0xE9}, "C:\\Acm\xE9", false},
+      {{'\\', 0xE0, 0xE7, 0xE9, 0xA9, 0x20AC}, "\\\xE0\xE7\xE9\xA9\x80", false},
+      // Polish ł has no byte in Windows-1252: refused, and the text typed so far is kept.
+      {{'A', 0x142, 'b'}, "Ab", true},
+      // Refused at once: the proposal stays selected and whole.
+      {{0x4E2D}, "C:\\Program Files\\Caf\xE9", true},
+  };
+  for (const Case& c : cases) {
+    HostTextEncoding encoding;
+    SetupScript script;
+    script.defaultDirectory = "C:\\Program Files\\Caf\xE9";
+    FakeTerminal terminal;
+    TerminalWindowSystem windows("setup", terminal, encoding);
+    DirectoryDialog dialog(windows, script);
+    terminal.Check([](const ScreenBuffer& screen) {
+      EXPECT_TRUE(Shows(screen, "[C:\\Program Files\\Caf\xC3\xA9")) << screen.ToText();
+      EXPECT_TRUE(Shows(screen, "Esc: back")) << "Esc presses Back on this page";
+    });
+    terminal.Keys({kKeyTab, kKeyTab});
+    bool sawNotice = false;
+    for (int key : c.typed) {
+      terminal.Keys({key});
+      terminal.Check([&sawNotice](const ScreenBuffer& screen) {
+        sawNotice = sawNotice || Shows(screen, "the ANSI code page Windows-1252 has no such");
+      });
+    }
+    terminal.Keys({kKeyEnter});
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(c.directory, dialog.m_strDirectory);
+    EXPECT_EQ(c.refused, sawNotice);
+  }
+}
+
+TEST(TerminalCodePage, WelcomeBoxSaysWhenMoreTextLiesBelow) {
+  HostTextEncoding encoding;
+  FakeTerminal terminal;
+  TerminalWindowSystem windows("setup", terminal, encoding);
+  WelcomeDialog dialog(windows);
+  std::string text;
+  for (int i = 1; i <= 20; ++i) text += "Linha " + std::to_string(i) + " \xE9\r\n";
+  dialog.m_strWelcomeText = text;
+  terminal.Check([](const ScreenBuffer& screen) {
+    EXPECT_TRUE(Shows(screen, "more: PgDn")) << screen.ToText();
+  });
+  terminal.Keys({kKeyPageDown, kKeyPageDown, kKeyPageDown, kKeyPageDown});
+  terminal.Check([](const ScreenBuffer& screen) {
+    EXPECT_TRUE(Shows(screen, "Linha 20 \xC3\xA9")) << screen.ToText();
+    EXPECT_FALSE(Shows(screen, "more: PgDn")) << "nothing lies below the end";
+  });
+  terminal.Keys({kKeyEnter});
+  EXPECT_EQ(IDOK, dialog.DoModal());
+
+  FakeTerminal shortTerminal;
+  TerminalWindowSystem shortWindows("setup", shortTerminal, encoding);
+  WelcomeDialog shortDialog(shortWindows);
+  shortDialog.m_strWelcomeText = "Ol\xE1.";
+  shortTerminal.Check([](const ScreenBuffer& screen) {
+    EXPECT_FALSE(Shows(screen, "more: PgDn")) << screen.ToText();
+  });
+  shortTerminal.Keys({kKeyEnter});
+  EXPECT_EQ(IDOK, shortDialog.DoModal());
+}
+
+TEST(TerminalCodePage, WrappingCountsCharactersNotBytes) {
+  struct Case {
+    std::u32string text;
+    int width;
+    std::vector<std::u32string> lines;
+  };
+  const Case cases[] = {
+      {U"\u00e0\u00e7\u00e9 \u00a9\u20ac", 5, {U"\u00e0\u00e7\u00e9", U"\u00a9\u20ac"}},
+      {U"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9", 4, {U"\u00e9\u00e9\u00e9\u00e9", U"\u00e9\u00e9"}},
+      {U"a\u0081b\tc", 20, {U"a b     c"}},  // a C1 control (an undefined byte) as a blank
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.lines, WrapText(c.text, c.width));
+}
+
+TEST(LineCodePage, PromptsConvertOnTheWayOutAndIn) {
+  struct Case {
+    std::string input;
+    std::string directory;  // "" when the page was left by "<"
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {"\n", "C:\\Caf\xE9", {"[C:\\Caf\xC3\xA9]"}},
+      {"D:\\Acm\xC3\xA9 \xE2\x82\xAC\n", "D:\\Acm\xE9 \x80", {}},
+      {"D:\\Ma\xC5\x82y\nD:\\Maly\n",
+       "D:\\Maly",
+       {"\"\xC5\x82\" cannot be typed: the ANSI code page Windows-1252 has no such character"}},
+      {"D:\\caf\xE9\nD:\\ok\n", "D:\\ok", {"not text in this terminal's encoding"}},
+  };
+  for (const Case& c : cases) {
+    HostTextEncoding encoding;
+    ASSERT_NE(nullptr, std::setlocale(LC_CTYPE, "C.UTF-8"));
+    SetupScript script;
+    script.defaultDirectory = "C:\\Caf\xE9";
+    std::istringstream in(c.input);
+    std::ostringstream out;
+    LineWindowSystem windows("setup", in, out, encoding);
+    DirectoryDialog dialog(windows, script);
+    dialog.m_strCaption = "Acm\xE9 Setup";
+    EXPECT_EQ(IDOK, dialog.DoModal()) << out.str();
+    EXPECT_EQ(c.directory, dialog.m_strDirectory);
+    EXPECT_NE(std::string::npos, out.str().find("== Acm\xC3\xA9 Setup ==")) << out.str();
+    for (const std::string& text : c.shown) {
+      EXPECT_NE(std::string::npos, out.str().find(text)) << out.str();
+    }
+  }
+  std::setlocale(LC_CTYPE, "C");
 }
 
 }  // namespace

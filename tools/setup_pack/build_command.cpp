@@ -13,7 +13,9 @@
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_encoder.h"
 #include "distribution_files.h"
-#include "script/script_loader.h"
+#include "distribution_texts.h"
+#include "script/scrambling.h"
+#include "script_check_run.h"
 #include "tool_support.h"
 
 namespace setup::pack {
@@ -35,12 +37,7 @@ struct BuildOptions {
   std::optional<std::string> terms;
   std::optional<std::string> installer;
   std::optional<std::string> name;
-};
-
-// One F line of the plain script: where it stands and the source it names.
-struct SourceLine {
-  int lineNumber;
-  std::string source;
+  std::optional<std::string> machine;
 };
 
 // The directory of this program, where the build put the installer too.
@@ -64,7 +61,8 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
   std::map<std::string, std::optional<std::string>*> optional = {{"--welcome", &options->welcome},
                                                                  {"--terms", &options->terms},
                                                                  {"--setup", &options->installer},
-                                                                 {"--name", &options->name}};
+                                                                 {"--name", &options->name},
+                                                                 {"--machine", &options->machine}};
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::string value;
@@ -96,63 +94,6 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
     }
   }
   return true;
-}
-
-// The F lines' sources, read with the installer's line rules: a line runs up to its line feed
-// and loses the byte before it (the CR of a CR LF file).
-bool ReadSources(const Command& self, const std::string& scriptPath,
-                 std::vector<SourceLine>* sources) {
-  std::ifstream in(scriptPath, std::ios::binary);
-  if (!in) {
-    ReportError(self, "cannot read the script '" + scriptPath + "'");
-    return false;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::size_t start = 0;
-  int lineNumber = 0;
-  while (start < bytes.size()) {
-    std::size_t feed = bytes.find('\n', start);
-    ++lineNumber;
-    if (feed == std::string::npos) {
-      std::fprintf(stderr,
-                   "setup-pack build: warning: %s line %d has no line feed; the installer "
-                   "ignores it\n",
-                   scriptPath.c_str(), lineNumber);
-      break;
-    }
-    std::size_t index = feed - start;
-    std::string text = bytes.substr(start, index >= 2 ? index - 1 : index);
-    if (index >= 2 && bytes[feed - 1] != '\r') {
-      std::fprintf(stderr,
-                   "setup-pack build: warning: %s line %d ends in a bare line feed; the installer "
-                   "drops its last character ('%c')\n",
-                   scriptPath.c_str(), lineNumber, bytes[feed - 1]);
-    }
-    start = feed + 1;
-    if (text.size() < 3 || (text[0] != 'F' && text[0] != 'f')) continue;
-    std::string field = text.substr(2);
-    std::string::size_type separator = field.find(text[1]);
-    std::string source =
-        separator == std::string::npos ? std::string() : field.substr(0, separator);
-    sources->push_back(SourceLine{lineNumber, source});
-  }
-  return true;
-}
-
-// The source's place below a folder: Windows separators become the native one. Sources are
-// opened relative to the distribution folder, so they must stay inside it.
-std::optional<fs::path> RelativeSource(const std::string& source) {
-  if (source.empty()) return std::nullopt;
-  std::string native = source;
-  for (char& c : native) {
-    if (c == '\\') c = '/';
-  }
-  if (native.front() == '/' || (native.size() >= 2 && native[1] == ':')) return std::nullopt;
-  fs::path path(native);
-  for (const fs::path& part : path) {
-    if (part == "..") return std::nullopt;
-  }
-  return path;
 }
 
 bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
@@ -200,36 +141,57 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   return true;
 }
 
+// The position-keyed transform of setup.drc over the whole script.
+std::string Scrambled(const std::string& plain) {
+  std::string scrambled(plain);
+  for (std::size_t i = 0; i < scrambled.size(); ++i) {
+    scrambled[i] = static_cast<char>(
+        ScrambleByte(static_cast<std::uint8_t>(scrambled[i]), static_cast<std::int64_t>(i) + 1));
+  }
+  return scrambled;
+}
+
+// "a, b and c".
+std::string JoinedList(const std::vector<std::string>& items) {
+  std::string joined;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) joined += i + 1 == items.size() ? " and " : ", ";
+    joined += items[i];
+  }
+  return joined;
+}
+
+bool WriteInto(const Command& self, const std::string& bytes, const fs::path& to) {
+  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  if (!out) return false;
+  if (out->Write(bytes.data(), bytes.size()) != bytes.size() || !out->Close()) {
+    ReportError(self, "cannot write '" + to.string() + "'");
+    return false;
+  }
+  return true;
+}
+
 int RunBuild(const std::vector<std::string>& args) {
   const Command& self = kBuildCommand;
   BuildOptions options;
   if (!ParseOptions(self, args, &options)) return kExitUsage;
 
-  std::vector<SourceLine> sources;
-  if (!ReadSources(self, options.script, &sources)) return kExitFailure;
-
-  // Every source must exist before anything is written.
+  // Everything is checked before anything is written.
+  const std::optional<ScriptCheck> check = RunScriptCheck(
+      self, ScriptCheckRequest{options.script, options.machine, options.from}, stderr, false);
+  if (!check) return kExitFailure;
+  if (check->diagnostics.errors() > 0) {
+    ReportError(self, "the script has errors; nothing was written");
+    return kExitFailure;
+  }
+  std::optional<std::string> welcome;
+  std::optional<std::string> terms;
+  if (!PrepareDistributionText(self, kWelcomeText, options.welcome, &welcome) ||
+      !PrepareDistributionText(self, kTermsText, options.terms, &terms)) {
+    return kExitFailure;
+  }
   const fs::path from(options.from);
   const fs::path out(options.out);
-  std::vector<fs::path> relatives;
-  std::set<fs::path> seen;
-  for (const SourceLine& line : sources) {
-    std::optional<fs::path> relative = RelativeSource(line.source);
-    if (!relative) {
-      ReportError(self, options.script + " line " + std::to_string(line.lineNumber) +
-                            ": the source '" + line.source +
-                            "' must be a relative name inside the distribution folder");
-      return kExitFailure;
-    }
-    std::error_code error;
-    if (!fs::is_regular_file(from / *relative, error)) {
-      ReportError(self, options.script + " line " + std::to_string(line.lineNumber) +
-                            ": the source '" + line.source + "' is missing (looked for " +
-                            (from / *relative).string() + ")");
-      return kExitFailure;
-    }
-    if (seen.insert(*relative).second) relatives.push_back(*relative);
-  }
   fs::path installer =
       options.installer ? fs::path(*options.installer) : OwnDirectory() / kInstallerName;
   std::error_code error;
@@ -246,29 +208,36 @@ int RunBuild(const std::vector<std::string>& args) {
   }
   std::int64_t inBytes = 0;
   std::int64_t outBytes = 0;
-  for (const fs::path& relative : relatives) {
+  for (const std::string& source : check->sources) {
+    const fs::path relative(source);
     if (!CompressOne(self, from / relative, out / relative, &inBytes, &outBytes)) {
       return kExitFailure;
     }
   }
-  if (ScrambleScript(ToolFileSystem(), options.script.c_str(),
-                     (out / "setup.drc").string().c_str()) != 1) {
-    ReportError(self, "cannot write '" + (out / "setup.drc").string() + "'");
-    return kExitFailure;
+  std::vector<std::string> copied = {"script"};
+  if (!WriteInto(self, Scrambled(check->normalised.bytes), out / "setup.drc")) return kExitFailure;
+  if (welcome) {
+    if (!WriteInto(self, *welcome, out / kWelcomeText.fileName)) return kExitFailure;
+    copied.push_back("welcome text");
   }
-  if (options.welcome && !CopyInto(self, *options.welcome, out / "Setup2.txt")) {
-    return kExitFailure;
+  if (terms) {
+    if (!WriteInto(self, *terms, out / kTermsText.fileName)) return kExitFailure;
+    copied.push_back("terms");
   }
-  if (options.terms && !CopyInto(self, *options.terms, out / "terms.txt")) return kExitFailure;
   if (!CopyInto(self, installer, out / installer.filename())) return kExitFailure;
+  copied.push_back(installer.filename().string());
   if (options.name && !WriteAutorun(self, out, installer.filename().string(), *options.name)) {
     return kExitFailure;
   }
-  if (!WriteManifest(self, out, relatives)) return kExitFailure;
+  if (!WriteManifest(self, out,
+                     std::vector<fs::path>(check->sources.begin(), check->sources.end()))) {
+    return kExitFailure;
+  }
 
-  std::printf("%s: %zu files, %lld bytes compressed to %lld; script, texts and %s\n",
-              out.string().c_str(), relatives.size(), static_cast<long long>(inBytes),
-              static_cast<long long>(outBytes), installer.filename().string().c_str());
+  TellScriptChanges(options.script, check->normalised);
+  std::printf("%s: %zu files, %lld bytes compressed to %lld; %s\n", out.string().c_str(),
+              check->sources.size(), static_cast<long long>(inBytes),
+              static_cast<long long>(outBytes), JoinedList(copied).c_str());
   return kExitSuccess;
 }
 
@@ -278,19 +247,22 @@ const Command kBuildCommand = {
     "build",
     "OPTIONS",
     "Makes a ready distribution folder for a product.",
-    "  --script PLAIN   the plain setup script (lines ending in CR LF)\n"
+    "  --script PLAIN   the plain setup script\n"
     "  --from SRCDIR    where the F lines' sources lie, uncompressed, under their own names\n"
     "  --out DISTDIR    the distribution folder to fill (created when missing)\n"
-    "  --welcome FILE   the welcome text, copied as Setup2.txt\n"
-    "  --terms FILE     the terms and conditions, copied as terms.txt\n"
+    "  --welcome FILE   the welcome text, written as Setup2.txt\n"
+    "  --terms FILE     the terms and conditions, written as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
     "  --name NAME      the product name: autorun.inf starts the installer with it\n"
+    "  --machine=DIR    the machine folder the script is checked against (see 'check --help')\n"
     "\n"
-    "Every F line's source is compressed from SRCDIR into DISTDIR under the same name (a\n"
-    "missing source is an error naming its line); PLAIN is scrambled into DISTDIR/setup.drc.\n"
-    "Users start the installer in DISTDIR. A warning names script lines that do not end in\n"
-    "CR LF, since the installer drops the byte before each line feed. DISTDIR/setup.sum lists\n"
-    "every file with its size and SHA-256; the installer refuses files that do not match.\n",
+    "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"
+    "warnings are shown and the build goes on. Every F line's source is compressed from SRCDIR\n"
+    "into DISTDIR under the same name, and PLAIN is scrambled into DISTDIR/setup.drc. The\n"
+    "script and the texts get CR LF line ends and, when written in UTF-8, Windows-1252\n"
+    "characters, as the installer reads them; each change is told in one line.\n"
+    "Users start the installer in DISTDIR. DISTDIR/setup.sum lists every file with its size\n"
+    "and SHA-256; the installer refuses files that do not match.\n",
     RunBuild,
 };
 

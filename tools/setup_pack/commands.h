@@ -22,6 +22,8 @@ extern const Command kUnscrambleCommand;
 extern const Command kBuildCommand;
 extern const Command kVerifyCommand;
 extern const Command kBundleCommand;
+extern const Command kCheckCommand;
+extern const Command kInitCommand;
 
 // Exit statuses.
 inline constexpr int kExitSuccess = 0;

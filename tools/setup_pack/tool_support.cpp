@@ -28,29 +28,15 @@ bool StderrIsTerminal() {
 #endif
 }
 
-// The system's texts are Windows-1252; a Linux terminal expects UTF-8.
+}  // namespace
+
 std::string ForTerminal(const std::string& ansi) {
 #ifdef _WIN32
   return ansi;
 #else
-  std::string utf8;
-  for (char16_t c : AnsiToUtf16(ansi)) {
-    if (c < 0x80) {
-      utf8.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      utf8.push_back(static_cast<char>(0xC0 | c >> 6));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      utf8.push_back(static_cast<char>(0xE0 | c >> 12));
-      utf8.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return utf8;
+  return AnsiCodePage().ToUtf8(ansi);
 #endif
 }
-
-}  // namespace
 
 FileSystem& ToolFileSystem() {
 #ifdef _WIN32

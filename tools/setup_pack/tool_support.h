@@ -17,6 +17,9 @@ namespace setup::pack {
 // This platform's file system, taking paths as the user typed them.
 FileSystem& ToolFileSystem();
 
+// The system's texts are Windows-1252; a Linux terminal expects UTF-8.
+std::string ForTerminal(const std::string& ansi);
+
 // "setup-pack COMMAND: message" on standard error.
 void ReportError(const Command& command, const std::string& message);
 

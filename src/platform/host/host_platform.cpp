@@ -18,9 +18,11 @@ HostPlatform::HostPlatform(const std::string& machineDir, const std::string& cur
     : machineDir_(machineDir),
       registry_(machineDir + "/registry.reg"),
       files_(machineDir, currentDir, &registry_),
-      shell_(files_, &registry_),
+      shell_(files_, &registry_, &codePage_),
       versions_(files_),
-      windows_(windows) {}
+      windows_(windows, [this] { static_cast<void>(registry_.Flush()); }) {
+  registry_.KeepChangesUntilFlush();
+}
 
 // An exclusive flock on the machine folder's setup.lock, released by closing the descriptor.
 class HostPlatform::MachineLock {
@@ -61,8 +63,36 @@ std::string HostPlatform::LockMachineFolder() {
 std::string HostPlatform::Open() {
   if (std::string error = LockMachineFolder(); !error.empty()) return error;
   if (std::string error = registry_.Open(); !error.empty()) return error;
-  return PrepareMachineFolder(machineDir_, registry_);
+  if (std::string error = PrepareMachineFolder(machineDir_, registry_); !error.empty()) {
+    return error;
+  }
+  if (registry_.Flush() != kErrorSuccess) return registry_.LastError();
+  return ReadCodePage();
 }
+
+std::string HostPlatform::ReadCodePage() {
+  const std::string text = ReadMachineSetting(&registry_, kCodePageSetting);
+  unsigned number = 0;
+  bool digits = !text.empty() && text.size() <= 5;
+  for (char c : text) {
+    digits = digits && c >= '0' && c <= '9';
+    if (digits) number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  std::optional<AnsiCodePage> loaded = digits ? AnsiCodePage::Load(number) : std::nullopt;
+  if (!loaded) {
+    std::string known;
+    for (unsigned supported : AnsiCodePage::Supported()) {
+      known += (known.empty() ? "" : ", ") + std::to_string(supported);
+    }
+    return "the machine's ANSI code page \"" + text + "\" (HKEY_LOCAL_MACHINE\\" +
+           kCodePageSetting.key + " " + kCodePageSetting.name +
+           ") is not one this host can use: " + known;
+  }
+  codePage_ = *loaded;
+  return "";
+}
+
+std::string HostPlatform::OpenToRead() { return registry_.Open(); }
 
 Platform HostPlatform::platform() {
   return Platform{files_, registry_, shell_, versions_, windows_, clock_};

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/terminal.h"
 
@@ -18,8 +19,9 @@ bool IsEditable(const ControlTemplate& control) {
 
 }  // namespace
 
-DialogView::DialogView(const DialogTemplate& dialogTemplate)
+DialogView::DialogView(const DialogTemplate& dialogTemplate, const TextEncoding& encoding)
     : template_(dialogTemplate),
+      encoding_(encoding),
       rects_(dialogTemplate.controls.size()),
       edits_(dialogTemplate.controls.size()) {
   // The system gives the focus to the first tab-stop control.
@@ -103,7 +105,8 @@ Rect DialogView::TextArea(std::size_t index) const {
 
 int DialogView::LineCount(std::size_t index, const Window& window) const {
   return static_cast<int>(
-      WrapText(window.Text(template_.controls[index].id), TextArea(index).width).size());
+      WrapText(encoding_.Decode(window.Text(template_.controls[index].id)), TextArea(index).width)
+          .size());
 }
 
 void DialogView::Scroll(std::size_t index, const Window& window, int delta) {
@@ -149,13 +152,22 @@ int DialogView::CurrentDefault() const {
   return IDOK;
 }
 
-bool DialogView::EditKey(std::size_t index, int key, Window& window) {
+bool DialogView::EditKey(std::size_t index, int key, Window& window, char32_t* refused) {
   const ControlTemplate& control = template_.controls[index];
   EditState& edit = edits_[index];
   std::string& text = window.itemTexts[control.id];
   int length = static_cast<int>(text.size());
   edit.caret = std::clamp(edit.caret, 0, length);
-  bool printable = key >= 32 && key <= 255;
+  bool printable = IsCharacterKey(key);
+  std::optional<char> byte;
+  if (printable) {
+    // Refused before anything changes: the selection stays, as nothing was typed.
+    byte = encoding_.Encode(static_cast<char32_t>(key));
+    if (!byte) {
+      *refused = static_cast<char32_t>(key);
+      return true;
+    }
+  }
   if (printable || key == kKeyBackspace || key == kKeyDelete) {
     if (edit.allSelected) {
       text.clear();
@@ -165,7 +177,7 @@ bool DialogView::EditKey(std::size_t index, int key, Window& window) {
     }
   }
   if (printable) {
-    text.insert(static_cast<std::size_t>(edit.caret), 1, static_cast<char>(key));
+    text.insert(static_cast<std::size_t>(edit.caret), 1, *byte);
     ++edit.caret;
     return true;
   }
@@ -247,9 +259,10 @@ DialogView::KeyResult DialogView::HandleKey(int key, Window& window) {
     }
   }
 
-  if (focused != nullptr && IsEditable(*focused) && EditKey(focusIndex, key, window)) {
+  char32_t refused = 0;
+  if (focused != nullptr && IsEditable(*focused) && EditKey(focusIndex, key, window, &refused)) {
     KeepCaretVisible(focusIndex, window);
-    return {true, 0};
+    return {true, 0, refused};
   }
 
   // Scrolling: the focused multi-line box, else (PgUp/PgDn) the first one of the dialog.
@@ -297,7 +310,7 @@ void DialogView::Render(const Window& window, ScreenBuffer& screen) const {
   // The caption bar takes the top edge.
   Rect bar{frame_.x, frame_.y, frame_.width, 1};
   screen.Fill(bar, ' ', CellStyle::kTitle);
-  screen.Text(bar.x + 1, bar.y, window.caption, CellStyle::kTitle, bar.width - 2);
+  screen.Text(bar.x + 1, bar.y, encoding_.Decode(window.caption), CellStyle::kTitle, bar.width - 2);
   for (std::size_t i = 0; i < template_.controls.size(); ++i) {
     switch (template_.controls[i].kind) {
       case ControlKind::kPushButton:
@@ -322,15 +335,15 @@ void DialogView::Render(const Window& window, ScreenBuffer& screen) const {
 void DialogView::RenderButton(std::size_t index, const Window& window, ScreenBuffer& screen) const {
   const ControlTemplate& control = template_.controls[index];
   const Rect& rect = rects_[index];
-  std::string label;
-  for (char c : window.Text(control.id)) {
-    if (c != '&') label += DisplayChar(c);
+  std::u32string label;
+  for (char32_t c : encoding_.Decode(window.Text(control.id))) {
+    if (c != U'&') label += DisplayChar(c);
   }
   bool focused = static_cast<int>(index) == focus_;
   // "[ OK ]", or "> OK <" with the focus; narrower forms when the button is small.
-  std::string face = focused ? "> " + label + " <" : "[ " + label + " ]";
+  std::u32string face = focused ? U"> " + label + U" <" : U"[ " + label + U" ]";
   if (static_cast<int>(face.size()) > rect.width) {
-    face = (focused ? ">" : "[") + label + (focused ? "<" : "]");
+    face = (focused ? U">" : U"[") + label + (focused ? U"<" : U"]");
   }
   if (static_cast<int>(face.size()) > rect.width) face = label;
   CellStyle style = focused                          ? CellStyle::kFocus
@@ -353,11 +366,21 @@ void DialogView::RenderEdit(std::size_t index, const Window& window, ScreenBuffe
     bool framed = area.y != rect.y;
     if (framed) screen.Frame(rect, focused ? CellStyle::kFocus : CellStyle::kWindow);
     screen.Fill(area, ' ', CellStyle::kField);
-    std::vector<std::string> lines = WrapText(text, area.width);
+    std::vector<std::u32string> lines = WrapText(encoding_.Decode(text), area.width);
     for (int row = 0; row < area.height; ++row) {
       auto line = static_cast<std::size_t>(edit.top + row);
       if (line >= lines.size()) break;
       screen.Text(area.x, area.y + row, lines[line], CellStyle::kField, area.width);
+    }
+    // Without a scroll bar nothing else says that the text goes on below the box.
+    bool more = static_cast<int>(lines.size()) > edit.top + area.height;
+    if ((control.style & kWsVScroll) == 0 && framed && more) {
+      std::string_view marker = " more: PgDn ";
+      int width = static_cast<int>(marker.size());
+      if (width <= rect.width - 2) {
+        screen.Text(rect.right() - 1 - width, rect.bottom() - 1, marker,
+                    focused ? CellStyle::kFocus : CellStyle::kWindow);
+      }
     }
     if ((control.style & kWsVScroll) != 0) {
       int x = area.right();
@@ -394,9 +417,10 @@ void DialogView::RenderEdit(std::size_t index, const Window& window, ScreenBuffe
     // Keep the caret inside the box (automatic horizontal scroll).
     first = std::clamp(edit.scroll, std::max(0, caret - width + 1), caret);
   }
+  const std::u32string characters = encoding_.Decode(text);
   for (int i = 0; i < width && first + i < length; ++i) {
     bool selected = focused && edit.allSelected && IsEditable(control);
-    screen.Put(x + i, rect.y, DisplayChar(text[static_cast<std::size_t>(first + i)]),
+    screen.Put(x + i, rect.y, DisplayChar(characters[static_cast<std::size_t>(first + i)]),
                selected ? CellStyle::kSelection : CellStyle::kField);
   }
   if (focused && IsEditable(control)) screen.ShowCursor(x + caret - first, rect.y);
@@ -407,7 +431,7 @@ void DialogView::RenderStatic(std::size_t index, const Window& window, ScreenBuf
   const Rect& rect = rects_[index];
   // A static without an id keeps its template text; one with an id may have been given another.
   std::string text = control.id == kNoControlId ? control.text : window.Text(control.id);
-  std::vector<std::string> lines = WrapText(text, rect.width);
+  std::vector<std::u32string> lines = WrapText(encoding_.Decode(text), rect.width);
   for (int row = 0; row < rect.height && row < static_cast<int>(lines.size()); ++row) {
     screen.Text(rect.x, rect.y + row, lines[static_cast<std::size_t>(row)], CellStyle::kWindow,
                 rect.width);

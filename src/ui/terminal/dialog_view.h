@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/screen_buffer.h"
+#include "platform/text_encoding.h"
 #include "ui/dialog_templates.h"
 #include "ui/frontend_window_system.h"
 
@@ -15,7 +16,9 @@ class DialogView {
  public:
   using Window = FrontEndWindowSystem::Window;
 
-  explicit DialogView(const DialogTemplate& dialogTemplate);
+  // The window's texts are ANSI text in `encoding`'s code page; `encoding` must outlive the view.
+  explicit DialogView(const DialogTemplate& dialogTemplate,
+                      const TextEncoding& encoding = AsciiTextEncoding());
 
   // Places the window centred on a screen of that size, above a help row, scaled down where
   // the screen is smaller than the template (a dialog unit is a quarter of a cell across and an
@@ -27,12 +30,14 @@ class DialogView {
 
   struct KeyResult {
     bool handled = false;
-    int button = 0;  // the button to press: IDOK, IDCANCEL or another id; 0 for none
+    int button = 0;        // the button to press: IDOK, IDCANCEL or another id; 0 for none
+    char32_t refused = 0;  // a typed character the ANSI code page cannot hold, not inserted
   };
   // Enter presses the focused push button, else the default one (IDOK when there is none); Esc
   // presses IDCANCEL; Tab and Shift+Tab move the focus; arrows move between buttons or scroll
   // and move the caret in the focused edit box; PgUp/PgDn scroll the text. Typing edits a
-  // focused editable box, whose text is the window's item text.
+  // focused editable box, whose text is the window's item text: a character becomes its byte in
+  // the ANSI code page, and one the code page lacks is refused.
   KeyResult HandleKey(int key, Window& window);
 
   void Render(const Window& window, ScreenBuffer& screen) const;
@@ -57,7 +62,7 @@ class DialogView {
   void Scroll(std::size_t index, const Window& window, int delta);
   void MoveFocus(int step, bool buttonsOnly);
   void SetFocus(int index);
-  bool EditKey(std::size_t index, int key, Window& window);
+  bool EditKey(std::size_t index, int key, Window& window, char32_t* refused);
   int FieldWidth(std::size_t index) const;
   void KeepCaretVisible(std::size_t index, const Window& window);
   // The button that Enter would press and that is drawn as the default.
@@ -70,6 +75,7 @@ class DialogView {
   void RenderProgress(std::size_t index, const Window& window, ScreenBuffer& screen) const;
 
   const DialogTemplate& template_;
+  const TextEncoding& encoding_;
   Rect frame_;
   std::vector<Rect> rects_;
   std::vector<EditState> edits_;

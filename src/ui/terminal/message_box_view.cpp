@@ -41,10 +41,12 @@ std::string WithCrLf(const std::string& text) {
 
 }  // namespace
 
-MessageBoxView::MessageBoxView(std::string caption, std::string text, unsigned style)
+MessageBoxView::MessageBoxView(std::string caption, std::string text, unsigned style,
+                               const TextEncoding& encoding)
     : caption_(std::move(caption)),
       text_(std::move(text)),
       style_(style),
+      encoding_(encoding),
       buttons_(MessageBoxButtons(style)),
       focus_(MessageBoxDefaultIndex(style)) {}
 
@@ -68,7 +70,7 @@ std::optional<int> MessageBoxView::HandleKey(int key) {
     default:
       break;
   }
-  if (key > 0 && key < 256) {
+  if (key > 0 && key < 128) {
     int letter = std::tolower(key);
     for (const MessageBoxButton& button : buttons_) {
       if (std::tolower(static_cast<unsigned char>(button.label[0])) == letter) return button.id;
@@ -81,9 +83,10 @@ void MessageBoxView::Render(ScreenBuffer& screen) const {
   std::string icon = IconText(style_);
   int iconWidth = icon.empty() ? 0 : static_cast<int>(icon.size()) + 2;
   int maxText = std::max(10, std::min(70, screen.width() - 6 - iconWidth));
-  std::vector<std::string> lines = WrapText(WithCrLf(text_), maxText);
+  std::vector<std::u32string> lines = WrapText(encoding_.Decode(WithCrLf(text_)), maxText);
+  const std::u32string caption = encoding_.Decode(caption_);
   int textWidth = 0;
-  for (const std::string& line : lines)
+  for (const std::u32string& line : lines)
     textWidth = std::max(textWidth, static_cast<int>(line.size()));
 
   int buttonWidth = 8;
@@ -91,8 +94,8 @@ void MessageBoxView::Render(ScreenBuffer& screen) const {
     buttonWidth = std::max(buttonWidth, static_cast<int>(std::string(button.label).size()) + 4);
   }
   int buttonsWidth = static_cast<int>(buttons_.size()) * (buttonWidth + 2) - 2;
-  int width = std::max(
-      {static_cast<int>(caption_.size()) + 4, iconWidth + textWidth + 4, buttonsWidth + 4});
+  int width =
+      std::max({static_cast<int>(caption.size()) + 4, iconWidth + textWidth + 4, buttonsWidth + 4});
   width = std::min(width, screen.width());
   int height = std::min(static_cast<int>(lines.size()) + 5, std::max(5, screen.height() - 1));
   Rect frame{std::max(0, (screen.width() - width) / 2),
@@ -101,7 +104,7 @@ void MessageBoxView::Render(ScreenBuffer& screen) const {
   screen.Fill(frame, ' ', CellStyle::kWindow);
   screen.Frame(frame, CellStyle::kWindow);
   screen.Fill(Rect{frame.x, frame.y, frame.width, 1}, ' ', CellStyle::kTitle);
-  screen.Text(frame.x + 1, frame.y, caption_, CellStyle::kTitle, frame.width - 2);
+  screen.Text(frame.x + 1, frame.y, caption, CellStyle::kTitle, frame.width - 2);
 
   int textX = frame.x + 2;
   if (!icon.empty()) {

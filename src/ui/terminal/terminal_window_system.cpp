@@ -7,16 +7,40 @@
 namespace setup {
 namespace {
 
-constexpr const char* kHelp =
-    " Enter: default button   Esc: cancel   Tab/Shift+Tab: next/previous   PgUp/PgDn: scroll";
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
 
 // How often the dialog of a gone terminal is cancelled before it is closed outright.
 constexpr int kCancelsWhenClosed = 3;
 
 }  // namespace
 
-TerminalWindowSystem::TerminalWindowSystem(std::string applicationTitle, Terminal& terminal)
-    : FrontEndWindowSystem(std::move(applicationTitle)), terminal_(terminal) {}
+TerminalWindowSystem::TerminalWindowSystem(std::string applicationTitle, Terminal& terminal,
+                                           const TextEncoding& encoding)
+    : FrontEndWindowSystem(std::move(applicationTitle)), terminal_(terminal), encoding_(encoding) {}
+
+std::string TerminalWindowSystem::HelpText() const {
+  // Esc presses the Cancel button, which some pages call otherwise ("Back").
+  std::string escape = "cancel";
+  if (boxes_.empty() && !windows().empty()) {
+    const Window& innermost = *windows().back();
+    const ControlTemplate* cancel =
+        innermost.dialogTemplate == nullptr ? nullptr : innermost.dialogTemplate->Control(IDCANCEL);
+    if (cancel != nullptr && cancel->kind == ControlKind::kPushButton) {
+      std::string label;
+      for (char c : innermost.Text(IDCANCEL)) {
+        if (c != '&') label += c;
+      }
+      if (!label.empty()) escape = Lower(label);
+    }
+  }
+  return " Enter: default button   Esc: " + escape +
+         "   Tab/Shift+Tab: next/previous   PgUp/PgDn: scroll";
+}
 
 TerminalWindowSystem::~TerminalWindowSystem() = default;
 
@@ -27,7 +51,7 @@ DialogView* TerminalWindowSystem::ViewOf(WindowHandle window) {
 
 void TerminalWindowSystem::OnWindowOpened(Window& window) {
   if (window.dialogTemplate == nullptr) return;
-  views_[&window] = std::make_unique<DialogView>(*window.dialogTemplate);
+  views_[&window] = std::make_unique<DialogView>(*window.dialogTemplate, encoding_);
 }
 
 void TerminalWindowSystem::OnWindowClosing(Window& window) { views_.erase(&window); }
@@ -38,7 +62,11 @@ ScreenBuffer TerminalWindowSystem::Render() {
   ScreenBuffer screen(width, height);
   screen.Fill(Rect{0, 0, width, height}, ' ', CellStyle::kDesktop);
   screen.Fill(Rect{0, height - 1, width, 1}, ' ', CellStyle::kHelp);
-  screen.Text(0, height - 1, kHelp, CellStyle::kHelp, width);
+  if (notice_.empty()) {
+    screen.Text(0, height - 1, encoding_.Decode(HelpText()), CellStyle::kHelp, width);
+  } else {
+    screen.Text(0, height - 1, U" " + notice_, CellStyle::kHelp, width);
+  }
   // Outermost first, so the innermost dialog lies on top; a window that has not run its
   // initialisation yet has nothing to show.
   for (const std::unique_ptr<Window>& window : windows()) {
@@ -72,6 +100,7 @@ int TerminalWindowSystem::NextKey() {
     return kKeyClosed;
   }
   int key = terminal_.ReadKey(timeoutMs);
+  if (key != kKeyNone && key != kKeyResize) notice_.clear();
   if (key == kKeyClosed) closed_ = true;
   if (key == kKeyNone) DeliverDueTimers(Now());
   return key;
@@ -97,13 +126,14 @@ void TerminalWindowSystem::RunModalLoop(Window& window) {
       continue;
     }
     DialogView::KeyResult result = view->HandleKey(key, window);
+    if (result.refused != 0) notice_ = RefusedCharacterMessage(encoding_, result.refused);
     if (result.button != 0) PressButton(window, result.button);
   }
 }
 
 int TerminalWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text,
                                      const char* caption, unsigned style) {
-  MessageBoxView box(MessageBoxCaption(caption), text, style);
+  MessageBoxView box(MessageBoxCaption(caption), text, style, encoding_);
   boxes_.push_back(&box);
   std::optional<int> answer;
   while (!answer) {

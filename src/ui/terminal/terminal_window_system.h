@@ -21,7 +21,10 @@ namespace setup {
 
 class TerminalWindowSystem final : public FrontEndWindowSystem {
  public:
-  TerminalWindowSystem(std::string applicationTitle, Terminal& terminal);
+  // Window texts are ANSI text in `encoding`'s code page; `terminal` and `encoding` must outlive
+  // this object.
+  TerminalWindowSystem(std::string applicationTitle, Terminal& terminal,
+                       const TextEncoding& encoding = AsciiTextEncoding());
   ~TerminalWindowSystem() override;
 
   int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
@@ -42,8 +45,12 @@ class TerminalWindowSystem final : public FrontEndWindowSystem {
   // One turn of a modal loop: draws, then waits for a key until the next tick is due. Delivers
   // the ticks that came due and answers kKeyNone, or answers the key.
   int NextKey();
+  // The key help for the innermost window: Esc named after the button it presses there.
+  std::string HelpText() const;
 
   Terminal& terminal_;
+  const TextEncoding& encoding_;
+  std::u32string notice_;  // shown on the help row until the next key
   std::map<const Window*, std::unique_ptr<DialogView>> views_;
   std::vector<const MessageBoxView*> boxes_;  // open message boxes, innermost last
   bool closed_ = false;                       // the terminal is gone

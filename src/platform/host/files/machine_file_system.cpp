@@ -19,7 +19,8 @@ struct MachineFileSystem::Resolved {
   Win32Error error = kErrorSuccess;
   std::string native;  // the whole path; the last component as found, else as given
   std::string parent;  // the native directory holding the last component
-  std::string name;    // the last component: the name on disk when it exists, else as given
+  DirectoryId parentId;
+  std::string name;  // the last component: the name on disk when it exists, else as given
   bool exists = false;
   bool isTop = false;  // no component: a drive's root or the current directory itself
   bool trailingSeparator = false;
@@ -45,16 +46,6 @@ bool IsWithin(const std::string& path, const std::string& root) {
   if (root == "/") return true;
   return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
          path[root.size()] == '/';
-}
-
-// The entry of `dir` that `name` stands for: the exact name when present, else the first of the
-// names equal without regard to case.
-std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
-  if (NativeEntryExists(JoinNative(dir, name))) return name;
-  for (const std::string& entry : ListNativeDirectory(dir)) {
-    if (EqualsIgnoreCase(entry, name)) return entry;
-  }
-  return std::nullopt;
 }
 
 bool IsNativeDirectory(const std::string& native) {
@@ -110,7 +101,8 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
   } else {
     current = currentDir_;
   }
-  if (!IsNativeDirectory(current)) {
+  std::optional<DirectoryId> currentId = NativeDirectoryId(current);
+  if (!currentId.has_value()) {
     result.error = kErrorPathNotFound;
     return result;
   }
@@ -127,7 +119,7 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
   }
 
   for (std::size_t i = 0; i + 1 < split.components.size(); ++i) {
-    const std::optional<std::string> entry = FindEntry(current, split.components[i]);
+    const std::optional<std::string> entry = names_.Find(*currentId, current, split.components[i]);
     if (!entry.has_value()) {
       result.error = kErrorPathNotFound;
       return result;
@@ -137,7 +129,8 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
       result.error = kErrorAccessDenied;
       return result;
     }
-    if (!IsNativeDirectory(current)) {
+    currentId = NativeDirectoryId(current);
+    if (!currentId.has_value()) {
       result.error = kErrorPathNotFound;
       return result;
     }
@@ -145,10 +138,11 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
 
   const std::string& last = split.components.back();
   result.parent = current;
+  result.parentId = *currentId;
   result.parentIsDriveRoot = split.components.size() == 1 && (split.drive != 0 || split.rooted);
   result.name = last;
   if (!(wildcardLast && HasWildcards(last))) {
-    if (const std::optional<std::string> entry = FindEntry(current, last)) {
+    if (const std::optional<std::string> entry = names_.Find(*currentId, current, last)) {
       result.name = *entry;
       result.exists = true;
     }
@@ -184,7 +178,9 @@ std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode 
     if (crtError != nullptr) *crtError = error;
     return nullptr;
   }
-  return StdioFile::Open(resolved.native, mode, crtError);
+  std::unique_ptr<File> file = StdioFile::Open(resolved.native, mode, crtError);
+  if (file != nullptr && !resolved.exists) names_.Added(resolved.parentId, resolved.name);
+  return file;
 }
 
 std::string MachineFileSystem::StrError(int crtError) { return CrtErrorText(crtError); }
@@ -196,7 +192,13 @@ Win32Error MachineFileSystem::CreateDirectory(const std::string& path) {
   if (resolved.error != kErrorSuccess) return resolved.error;
   if (resolved.isTop) return kErrorAccessDenied;
   if (resolved.exists) return kErrorAlreadyExists;
-  return CreateNativeDirectory(resolved.native);
+  const Win32Error error = CreateNativeDirectory(resolved.native);
+  if (error == kErrorSuccess) {
+    names_.Added(resolved.parentId, resolved.name);
+    if (const std::optional<DirectoryId> id = NativeDirectoryId(resolved.native))
+      names_.Forget(*id);
+  }
+  return error;
 }
 
 std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& pattern) {
@@ -247,9 +249,20 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
       if (!same) return kErrorAlreadyExists;
     }
     const WindowsPath split = SplitWindowsPath(to);
-    return MoveNativeEntry(source.native, JoinNative(target.parent, split.components.back()));
+    const std::string& name = split.components.back();
+    const Win32Error error = MoveNativeEntry(source.native, JoinNative(target.parent, name));
+    if (error == kErrorSuccess) {
+      names_.Removed(source.parentId, source.name);
+      names_.Added(target.parentId, name);
+    }
+    return error;
   }
-  return MoveNativeEntry(source.native, target.native);
+  const Win32Error error = MoveNativeEntry(source.native, target.native);
+  if (error == kErrorSuccess) {
+    names_.Removed(source.parentId, source.name);
+    names_.Added(target.parentId, target.name);
+  }
+  return error;
 }
 
 Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
@@ -257,7 +270,9 @@ Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
   if (resolved.error != kErrorSuccess) return resolved.error;
   if (resolved.isTop) return kErrorAccessDenied;
   if (!resolved.exists) return kErrorFileNotFound;
-  return DeleteNativeFile(resolved.native);
+  const Win32Error error = DeleteNativeFile(resolved.native);
+  if (error == kErrorSuccess) names_.Removed(resolved.parentId, resolved.name);
+  return error;
 }
 
 Win32Error MachineFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/host/files/directory_name_cache.h"
 #include "platform/host/files/windows_path.h"
 #include "platform/registry.h"
 
@@ -16,7 +17,10 @@ namespace setup {
 // - A path without drive or root is relative to the current directory given at construction.
 // - `..` never climbs above a drive's root, nor above the current directory for relative paths.
 // - Names are matched against existing entries without regard to case (an exact match wins
-//   where Linux holds several) and are created with the case given.
+//   where Linux holds several) and are created with the case given. What a directory holds is
+//   read once and then kept by this object's own creates, moves and deletes, so placing many
+//   files in one folder costs in proportion to their number; entries that others add meanwhile
+//   are found only by their exact name (the machine folder is locked for the run).
 // - A symbolic link whose target lies outside the machine folder and the current directory is
 //   never followed: such paths answer kErrorAccessDenied. Network paths ("\\server\share") are
 //   not reachable (kErrorBadPathname).
@@ -58,6 +62,7 @@ class MachineFileSystem final : public FileSystem {
   std::string machineDir_;
   std::string currentDir_;
   Registry* registry_;
+  DirectoryNameCache names_;
 };
 
 }  // namespace setup

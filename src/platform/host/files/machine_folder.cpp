@@ -50,7 +50,8 @@ std::string PrepareMachineFolder(const std::string& dir, Registry& registry) {
     if (error) return "cannot create " + (driveC / sub).string() + ": " + error.message();
   }
   for (const MachineSetting* setting :
-       {&kWindowsDirectorySetting, &kTempSetting, &kProgramFilesSetting, &kProgramsSetting}) {
+       {&kWindowsDirectorySetting, &kTempSetting, &kProgramFilesSetting, &kProgramsSetting,
+        &kCodePageSetting}) {
     if (ReadMachineString(&registry, setting->root, setting->key, setting->name)) continue;
     ScopedRegKey key(registry);
     Win32Error result = registry.CreateKey(setting->root, setting->key, nullptr, key.receive());

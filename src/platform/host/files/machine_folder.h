@@ -14,6 +14,8 @@
 //   Program Files        HKLM\Software\Microsoft\Windows\CurrentVersion  ProgramFilesDir
 //   Start menu Programs  HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders
 //                        Programs
+//   ANSI code page       HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage  ACP (as decimal
+//                        text; see ansi_code_page.h for the ones the host knows)
 // Values are taken literally; environment references such as %SystemRoot% are not expanded.
 #pragma once
 
@@ -43,6 +45,8 @@ inline constexpr MachineSetting kProgramFilesSetting{kHkeyLocalMachine,
 inline constexpr MachineSetting kProgramsSetting{
     kHkeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
     "Programs", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+inline constexpr MachineSetting kCodePageSetting{
+    kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", "1252"};
 
 // A string value of the machine's registry, without its terminating zero; nothing when the key
 // or value is absent, empty, not a text or `registry` is null.

@@ -1,4 +1,4 @@
-// The host registry: the machine folder's registry.reg, kept in memory and saved on every change.
+// The host registry: the machine folder's registry.reg, kept in memory and saved as a whole.
 #include "platform/host/registry/host_registry.h"
 
 #include <fcntl.h>
@@ -97,7 +97,7 @@ bool WriteAll(int fd, const std::string& text) {
 
 HostRegistry::HostRegistry(std::string path) : path_(std::move(path)), lockPath_(path_ + ".lock") {}
 
-HostRegistry::~HostRegistry() = default;
+HostRegistry::~HostRegistry() { static_cast<void>(Flush()); }
 
 std::string HostRegistry::Open() {
   loadedOnce_ = false;
@@ -117,7 +117,16 @@ Win32Error HostRegistry::Refresh() {
   if (loadedOnce_ && StampOfFile() == loaded_) {
     return corrupt_ ? kErrorBadDatabase : kErrorSuccess;
   }
-  return Load();
+  const Win32Error error = Load();
+  if (error == kErrorSuccess) ReplayPending();
+  return error;
+}
+
+void HostRegistry::ReplayPending() {
+  for (const Change& change : pending_) {
+    RegistryKeyNode& node = tree_.Create(change.root, change.path, nullptr);
+    if (change.hasValue) node.SetValue(change.name, change.type, change.data);
+  }
 }
 
 Win32Error HostRegistry::Load() {
@@ -192,6 +201,13 @@ Win32Error HostRegistry::CheckWritable() {
 
 Win32Error HostRegistry::BeginChange(std::optional<FileLock>* lock) {
   if (const Win32Error error = CheckWritable(); error != kErrorSuccess) return error;
+  if (deferSaves_) {
+    // The lock is taken by the save; a save that failed is tried again before anything new.
+    if (saveFailed_) {
+      if (const Win32Error error = Flush(); error != kErrorSuccess) return error;
+    }
+    return Refresh();
+  }
   lock->emplace(lockPath_);
   if (!(*lock)->held()) {
     const int error = (*lock)->error();
@@ -242,10 +258,34 @@ Win32Error HostRegistry::Save() {
     ::unlink(temp.c_str());
     return fail(error, CrtErrorText(error));
   }
+  ++saveCount_;
   // Make the rename itself durable.
   ScopedFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirFd.get() >= 0) ::fsync(dirFd.get());
   loaded_ = StampOfFile();
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::Commit(Change change) {
+  if (!deferSaves_) return Save();
+  pending_.push_back(std::move(change));
+  return kErrorSuccess;
+}
+
+Win32Error HostRegistry::Flush() {
+  if (pending_.empty()) return kErrorSuccess;
+  saveFailed_ = true;  // until the save below succeeds
+  if (const Win32Error error = CheckWritable(); error != kErrorSuccess) return error;
+  FileLock lock(lockPath_);
+  if (!lock.held()) {
+    lastError_ = "cannot lock " + lockPath_ + ": " + CrtErrorText(lock.error());
+    return IsPermissionError(lock.error()) ? kErrorAccessDenied : kErrorCantWrite;
+  }
+  // Another process may have saved meanwhile: its changes are kept and ours applied on top.
+  if (const Win32Error error = Refresh(); error != kErrorSuccess) return error;
+  if (const Win32Error error = Save(); error != kErrorSuccess) return error;
+  pending_.clear();
+  saveFailed_ = false;
   return kErrorSuccess;
 }
 
@@ -315,7 +355,10 @@ Win32Error HostRegistry::CreateKey(RegKey parent, const std::string& subkey,
     bool created = false;
     tree_.Create(ref.root, ref.path, &created);
     if (created) {
-      if (const Win32Error error = Save(); error != kErrorSuccess) return error;
+      if (const Win32Error error = Commit(Change{ref.root, ref.path, false, {}, 0, {}});
+          error != kErrorSuccess) {
+        return error;
+      }
     }
   }
   *result = NewHandle(std::move(ref));
@@ -359,8 +402,10 @@ Win32Error HostRegistry::SetValue(RegKey key, const std::string& name, std::uint
   if (const Win32Error error = BeginChange(&lock); error != kErrorSuccess) return error;
   RegistryKeyNode* node = tree_.Find(ref.root, ref.path);
   if (node == nullptr) return kErrorKeyDeleted;
+  Change change{ref.root, ref.path, true, name, type, {}};
+  if (deferSaves_) change.data = bytes;
   node->SetValue(name, type, std::move(bytes));
-  return Save();
+  return Commit(std::move(change));
 }
 
 void HostRegistry::CloseKey(RegKey key) { handles_.erase(key); }

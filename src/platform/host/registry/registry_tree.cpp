@@ -2,6 +2,7 @@
 #include "platform/host/registry/registry_tree.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "platform/host/files/windows_path.h"
 
@@ -14,11 +15,42 @@ constexpr std::array<const char*, RegistryTree::kRootCount> kRootNames = {
 
 }  // namespace
 
+namespace {
+
+// Rebuilds `index` over `list` when it no longer covers the list; the first of equal names wins,
+// as a scan would find it.
+template <typename List>
+void EnsureIndexed(const List& list, std::unordered_map<std::string, std::size_t>* index,
+                   std::size_t* indexed) {
+  if (*indexed == list.size()) return;
+  index->clear();
+  index->reserve(list.size());
+  for (std::size_t i = 0; i < list.size(); ++i) index->emplace(FoldCase(list[i].name), i);
+  *indexed = list.size();
+}
+
+// The position `name` has in `list`, list.size() when absent.
+template <typename List>
+std::size_t Lookup(const List& list, std::unordered_map<std::string, std::size_t>* index,
+                   std::size_t* indexed, std::string_view name) {
+  EnsureIndexed(list, index, indexed);
+  const auto it = index->find(FoldCase(name));
+  return it == index->end() ? list.size() : it->second;
+}
+
+}  // namespace
+
+std::size_t RegistryKeyNode::ValuePosition(std::string_view value) const {
+  return Lookup(values, &valueIndex_, &valuesIndexed_, value);
+}
+
+std::size_t RegistryKeyNode::SubkeyPosition(std::string_view subkey) const {
+  return Lookup(subkeys, &subkeyIndex_, &subkeysIndexed_, subkey);
+}
+
 RegistryKeyNode* RegistryKeyNode::FindSubkey(std::string_view subkey) {
-  for (RegistryKeyNode& node : subkeys) {
-    if (EqualsIgnoreCase(node.name, subkey)) return &node;
-  }
-  return nullptr;
+  const std::size_t at = SubkeyPosition(subkey);
+  return at < subkeys.size() ? &subkeys[at] : nullptr;
 }
 
 const RegistryKeyNode* RegistryKeyNode::FindSubkey(std::string_view subkey) const {
@@ -27,44 +59,45 @@ const RegistryKeyNode* RegistryKeyNode::FindSubkey(std::string_view subkey) cons
 
 RegistryKeyNode& RegistryKeyNode::AddSubkey(std::string_view subkey) {
   if (RegistryKeyNode* existing = FindSubkey(subkey)) return *existing;
-  subkeys.push_back(RegistryKeyNode{std::string(subkey), {}, {}});
+  RegistryKeyNode node;
+  node.name = std::string(subkey);
+  subkeys.push_back(std::move(node));
+  subkeyIndex_.emplace(FoldCase(subkey), subkeys.size() - 1);
+  subkeysIndexed_ = subkeys.size();
   return subkeys.back();
 }
 
 bool RegistryKeyNode::RemoveSubkey(std::string_view subkey) {
-  const auto it = std::find_if(subkeys.begin(), subkeys.end(), [&](const RegistryKeyNode& node) {
-    return EqualsIgnoreCase(node.name, subkey);
-  });
-  if (it == subkeys.end()) return false;
-  subkeys.erase(it);
+  const std::size_t at = SubkeyPosition(subkey);
+  if (at == subkeys.size()) return false;
+  subkeys.erase(subkeys.begin() + static_cast<std::ptrdiff_t>(at));
+  subkeysIndexed_ = static_cast<std::size_t>(-1);  // positions moved: rebuild on the next lookup
   return true;
 }
 
 const RegistryValue* RegistryKeyNode::FindValue(std::string_view value) const {
-  for (const RegistryValue& entry : values) {
-    if (EqualsIgnoreCase(entry.name, value)) return &entry;
-  }
-  return nullptr;
+  const std::size_t at = ValuePosition(value);
+  return at < values.size() ? &values[at] : nullptr;
 }
 
 void RegistryKeyNode::SetValue(std::string_view value, std::uint32_t type,
                                std::vector<std::uint8_t> data) {
-  for (RegistryValue& entry : values) {
-    if (EqualsIgnoreCase(entry.name, value)) {
-      entry.type = type;
-      entry.data = std::move(data);
-      return;
-    }
+  const std::size_t at = ValuePosition(value);
+  if (at < values.size()) {
+    values[at].type = type;
+    values[at].data = std::move(data);
+    return;
   }
   values.push_back(RegistryValue{std::string(value), type, std::move(data)});
+  valueIndex_.emplace(FoldCase(value), values.size() - 1);
+  valuesIndexed_ = values.size();
 }
 
 bool RegistryKeyNode::RemoveValue(std::string_view value) {
-  const auto it = std::find_if(values.begin(), values.end(), [&](const RegistryValue& entry) {
-    return EqualsIgnoreCase(entry.name, value);
-  });
-  if (it == values.end()) return false;
-  values.erase(it);
+  const std::size_t at = ValuePosition(value);
+  if (at == values.size()) return false;
+  values.erase(values.begin() + static_cast<std::ptrdiff_t>(at));
+  valuesIndexed_ = static_cast<std::size_t>(-1);  // positions moved: rebuild on the next lookup
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry.h"
@@ -18,7 +19,9 @@ struct RegistryValue {
 };
 
 // Names are compared without regard to case and keep the case they were first given. Values and
-// subkeys keep the order in which they were added.
+// subkeys keep the order in which they were added. Lookups go through an index by folded name,
+// so a key of many values or subkeys costs the same per lookup as a small one; the index is
+// rebuilt on the next lookup whenever the lists were changed other than through these members.
 struct RegistryKeyNode {
   std::string name;
   std::vector<RegistryValue> values;
@@ -32,6 +35,17 @@ struct RegistryKeyNode {
   [[nodiscard]] const RegistryValue* FindValue(std::string_view value) const;
   void SetValue(std::string_view value, std::uint32_t type, std::vector<std::uint8_t> data);
   bool RemoveValue(std::string_view value);
+
+ private:
+  using Index = std::unordered_map<std::string, std::size_t>;
+  // Position by folded name; valid while `*Indexed` equals the list's size.
+  mutable Index valueIndex_;
+  mutable Index subkeyIndex_;
+  mutable std::size_t valuesIndexed_ = 0;
+  mutable std::size_t subkeysIndexed_ = 0;
+
+  std::size_t ValuePosition(std::string_view value) const;    // values.size() when absent
+  std::size_t SubkeyPosition(std::string_view subkey) const;  // subkeys.size() when absent
 };
 
 class RegistryTree {

@@ -17,12 +17,13 @@ bool HostShell::GetProgramsFolder(WindowHandle /*owner*/, std::string* path) {
 }
 
 HResult HostShell::CreateShellLink(std::unique_ptr<ShellLink>* link) {
-  return CreateHostShellLink(files_, link);
+  return CreateHostShellLink(files_, link, codePage_);
 }
 
 bool HostShell::MultiByteToWideChar(const std::string& text, int maxUnits, std::u16string* wide) {
   const std::string_view untilZero(text.c_str());
-  std::u16string converted = AnsiToUtf16(untilZero);
+  std::u16string converted =
+      codePage_ != nullptr ? codePage_->ToUtf16(untilZero) : AnsiToUtf16(untilZero);
   if (maxUnits < 0 || converted.size() + 1 > static_cast<std::size_t>(maxUnits)) return false;
   *wide = std::move(converted);
   return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/host/ansi_code_page.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 
@@ -10,8 +11,10 @@ namespace setup {
 
 class HostShell final : public Shell {
  public:
-  // `files` and `registry` (may be null: the defaults hold) must outlive this object.
-  HostShell(FileSystem& files, Registry* registry) : files_(files), registry_(registry) {}
+  // `files` and `registry` (may be null: the defaults hold) must outlive this object, and so
+  // must `codePage` (null: Windows-1252).
+  HostShell(FileSystem& files, Registry* registry, const AnsiCodePage* codePage = nullptr)
+      : files_(files), registry_(registry), codePage_(codePage) {}
 
   // The Programs value of the user's Shell Folders key (see machine_folder.h), default
   // C:\ProgramData\Microsoft\Windows\Start Menu\Programs. False when it would not fit a system
@@ -21,12 +24,13 @@ class HostShell final : public Shell {
   void CoInitialize() override {}
   void CoUninitialize() override {}
   HResult CreateShellLink(std::unique_ptr<ShellLink>* link) override;
-  // The ANSI code page is Windows-1252. The text ends at its first zero byte, as with length -1.
+  // In the machine's ANSI code page. The text ends at its first zero byte, as with length -1.
   bool MultiByteToWideChar(const std::string& text, int maxUnits, std::u16string* wide) override;
 
  private:
   FileSystem& files_;
   Registry* registry_;
+  const AnsiCodePage* codePage_;
 };
 
 }  // namespace setup

@@ -21,7 +21,8 @@ bool HasWildcards(const std::string& path) { return path.find_first_of("*?") != 
 
 class HostShellLink final : public ShellLink {
  public:
-  explicit HostShellLink(FileSystem& files) : files_(files) {}
+  HostShellLink(FileSystem& files, const AnsiCodePage* codePage)
+      : files_(files), codePage_(codePage) {}
 
   HResult SetPath(const std::string& target) override {
     fields_.target = target;
@@ -47,6 +48,7 @@ class HostShellLink final : public ShellLink {
   Win32Error OpenError(const std::string& path, int crtError);
 
   FileSystem& files_;
+  const AnsiCodePage* codePage_;
   ShellLinkFields fields_;
   bool persistFile_ = false;
 };
@@ -78,7 +80,9 @@ HResult HostShellLink::Save(const std::u16string& widePath, bool /*remember*/) {
   if (!persistFile_) return kEFail;
   std::string path;
   if (widePath.empty()) return kEInvalidArg;
-  if (!Utf16ToAnsi(widePath, &path)) return HResultFromWin32(kErrorInvalidName);
+  const bool converted =
+      codePage_ != nullptr ? codePage_->FromUtf16(widePath, &path) : Utf16ToAnsi(widePath, &path);
+  if (!converted) return HResultFromWin32(kErrorInvalidName);
 
   ShellLinkFields fields = fields_;
   DescribeTarget(&fields);
@@ -99,8 +103,9 @@ HResult HostShellLink::Save(const std::u16string& widePath, bool /*remember*/) {
 
 }  // namespace
 
-HResult CreateHostShellLink(FileSystem& files, std::unique_ptr<ShellLink>* link) {
-  *link = std::make_unique<HostShellLink>(files);
+HResult CreateHostShellLink(FileSystem& files, std::unique_ptr<ShellLink>* link,
+                            const AnsiCodePage* codePage) {
+  *link = std::make_unique<HostShellLink>(files, codePage);
   return kSOk;
 }
 

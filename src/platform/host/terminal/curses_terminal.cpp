@@ -1,7 +1,12 @@
-// The terminal through curses: keys decoded, pictures drawn with colours where there are any.
+// The terminal through wide-character curses: keys decoded, pictures drawn with colours where
+// there are any, characters in the locale's encoding.
+#ifndef NCURSES_WIDECHAR
+#define NCURSES_WIDECHAR 1
+#endif
 #include <curses.h>
 
 #include <clocale>
+#include <cwchar>
 
 #include "platform/terminal.h"
 
@@ -37,21 +42,55 @@ class CursesTerminal final : public Terminal {
 
   int ReadKey(int timeoutMs) override {
     timeout(timeoutMs < 0 ? -1 : timeoutMs);
-    int key = getch();
+    wint_t key = 0;
+    const int kind = get_wch(&key);
+    if (kind == ERR) {
+      // A blocking read that fails means the terminal is gone.
+      return timeoutMs < 0 ? kKeyClosed : kKeyNone;
+    }
+    if (kind == KEY_CODE_YES) return FunctionKey(static_cast<int>(key));
     switch (key) {
-      case ERR:
-        // A blocking read that fails means the terminal is gone.
-        return timeoutMs < 0 ? kKeyClosed : kKeyNone;
-      case '\n':
-      case '\r':
-      case KEY_ENTER:
+      case L'\n':
+      case L'\r':
         return kKeyEnter;
       case 27:
         return kKeyEscape;
       case 3:  // Ctrl+C: as Esc, the way to leave
         return kKeyEscape;
-      case '\t':
+      case L'\t':
         return kKeyTab;
+      case 127:
+      case 8:
+        return kKeyBackspace;
+      default:
+        if (IsCharacterKey(static_cast<int>(key))) return static_cast<int>(key);
+        return kKeyNone;
+    }
+  }
+
+  void Show(const ScreenBuffer& screen) override {
+    for (int y = 0; y < screen.height() && y < LINES; ++y) {
+      for (int x = 0; x < screen.width() && x < COLS; ++x) {
+        const Cell& cell = screen.At(x, y);
+        // The last cell of the screen cannot be written without scrolling on some terminals.
+        if (y == LINES - 1 && x == COLS - 1) continue;
+        Draw(y, x, cell);
+      }
+    }
+    if (screen.cursorVisible()) {
+      curs_set(1);
+      move(screen.cursorY(), screen.cursorX());
+    } else {
+      curs_set(0);
+    }
+    refresh();
+  }
+
+ private:
+  static int FunctionKey(int key) {
+    switch (key) {
+      case KEY_ENTER:
+        return kKeyEnter;
       case KEY_BTAB:
         return kKeyBackTab;
       case KEY_UP:
@@ -71,39 +110,39 @@ class CursesTerminal final : public Terminal {
       case KEY_END:
         return kKeyEnd;
       case KEY_BACKSPACE:
-      case 127:
-      case 8:
         return kKeyBackspace;
       case KEY_DC:
         return kKeyDelete;
       case KEY_RESIZE:
         return kKeyResize;
       default:
-        if (key >= 32 && key <= 255) return key;
         return kKeyNone;
     }
   }
 
-  void Show(const ScreenBuffer& screen) override {
-    for (int y = 0; y < screen.height() && y < LINES; ++y) {
-      for (int x = 0; x < screen.width() && x < COLS; ++x) {
-        const Cell& cell = screen.At(x, y);
-        // The last cell of the screen cannot be written without scrolling on some terminals.
-        if (y == LINES - 1 && x == COLS - 1) continue;
-        mvaddch(y, x, Glyph(cell.ch) | Attributes(cell.style));
-      }
+  void Draw(int y, int x, const Cell& cell) const {
+    const chtype attributes = Attributes(cell.style);
+    if (cell.ch >= kBoxTopLeft && cell.ch <= kBoxVertical) {
+      mvaddch(y, x, Glyph(cell.ch) | attributes);
+      return;
     }
-    if (screen.cursorVisible()) {
-      curs_set(1);
-      move(screen.cursorY(), screen.cursorX());
-    } else {
-      curs_set(0);
+    // One cell a character: a combining mark (1258) goes on a blank, and a character the
+    // locale cannot show, or one that would take two cells, shows as '?'.
+    wchar_t text[3] = {static_cast<wchar_t>(cell.ch), 0, 0};
+    const int width = ::wcwidth(text[0]);
+    if (width == 0 && cell.ch >= 0x300) {
+      text[1] = text[0];
+      text[0] = L' ';
+    } else if (width != 1) {
+      text[0] = cell.ch == U' ' ? L' ' : L'?';
     }
-    refresh();
+    cchar_t shown{};
+    setcchar(&shown, text, attributes & ~A_COLOR, static_cast<short>(PAIR_NUMBER(attributes)),
+             nullptr);
+    mvadd_wch(y, x, &shown);
   }
 
- private:
-  static chtype Glyph(char ch) {
+  static chtype Glyph(char32_t ch) {
     switch (ch) {
       case kBoxTopLeft:
         return ACS_ULCORNER;
@@ -118,7 +157,7 @@ class CursesTerminal final : public Terminal {
       case kBoxVertical:
         return ACS_VLINE;
       default:
-        return static_cast<unsigned char>(ch);
+        return ' ';
     }
   }
 
@@ -172,7 +211,8 @@ class CursesTerminal final : public Terminal {
 }  // namespace
 
 std::unique_ptr<Terminal> OpenCursesTerminal() {
-  std::setlocale(LC_ALL, "");
+  // The character type alone: wide curses needs it, and numbers and dates stay as they are.
+  std::setlocale(LC_CTYPE, "");
   // newterm, unlike initscr, answers null instead of ending the program when $TERM is unusable.
   SCREEN* screen = newterm(nullptr, stdout, stdin);
   if (screen == nullptr) return nullptr;

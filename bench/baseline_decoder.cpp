@@ -1,0 +1,309 @@
+// The baseline decoder's code, unchanged but for its namespace: the tree update and the hot loop.
+#include "baseline_decoder.h"
+
+#include <bit>
+#include <cstring>
+#include <initializer_list>
+
+#include "decompress/position_tables.h"
+
+namespace setup::baseline {
+
+using lzhuf::positionLengthTable;
+using lzhuf::positionUpperTable;
+
+void AdaptiveTree::Init() {
+  for (int s = 0; s < kSymbolCount; ++s) {
+    frequency[s] = 1;
+    child[s] = static_cast<std::uint16_t>(s + kNodeCount);
+    parent[s + kNodeCount] = static_cast<std::uint16_t>(s);
+  }
+  for (int i = 0, j = kSymbolCount; j < kNodeCount; i += 2, ++j) {
+    frequency[j] = static_cast<std::uint16_t>(frequency[i] + frequency[i + 1]);
+    child[j] = static_cast<std::uint16_t>(i);
+    parent[i] = parent[i + 1] = static_cast<std::uint16_t>(j);
+  }
+  frequency[kNodeCount] = 0xFFFF;
+  parent[kRoot] = 0;
+  IndexWeights();
+}
+
+void AdaptiveTree::IndexWeights() {
+  for (int i = 0; i < kNodeCount; ++i) lastOfWeight[frequency[i]] = static_cast<std::uint16_t>(i);
+  std::memset(watched, 0, sizeof watched);
+  changedCount = kChangedMax + 1;
+}
+
+void AdaptiveTree::NoteChanged(int n, int l) {
+  for (const int node : {n, l}) {
+    if (!watched[node] || changedCount > kChangedMax) continue;
+    if (changedCount == kChangedMax) {
+      ++changedCount;
+    } else {
+      changed[changedCount++] = static_cast<std::uint16_t>(node);
+    }
+  }
+}
+
+void AdaptiveTree::Rebuild() {
+  // Gather the leaves at the bottom, in their old order, at half weight.
+  int j = 0;
+  for (int i = 0; i < kNodeCount; ++i) {
+    if (child[i] >= kNodeCount) {
+      frequency[j] = static_cast<std::uint16_t>((frequency[i] + 1u) / 2u);
+      child[j] = child[i];
+      ++j;
+    }
+  }
+  // Pair them up again, inserting each new node after every node of equal or lower weight.
+  for (int i = 0, n = kSymbolCount; n < kNodeCount; i += 2, ++n) {
+    const unsigned f = static_cast<unsigned>(frequency[i]) + frequency[i + 1];
+    int k = n - 1;
+    while (f < frequency[k]) --k;
+    ++k;
+    const std::size_t moved = static_cast<std::size_t>(n - k) * sizeof(std::uint16_t);
+    std::memmove(&frequency[k + 1], &frequency[k], moved);
+    std::memmove(&child[k + 1], &child[k], moved);
+    frequency[k] = static_cast<std::uint16_t>(f);
+    child[k] = static_cast<std::uint16_t>(i);
+  }
+  // Parents follow from the children; the root's entry stays 0.
+  for (int i = 0; i < kNodeCount; ++i) {
+    const int c = child[i];
+    parent[c] = static_cast<std::uint16_t>(i);
+    if (c < kNodeCount) parent[c + 1] = static_cast<std::uint16_t>(i);
+  }
+  IndexWeights();
+}
+
+int AdaptiveTree::MoveUp(int n, unsigned f) {
+  const int l = lastOfWeight[f];
+  if (watched[n] | watched[l]) NoteChanged(n, l);
+  frequency[l] = static_cast<std::uint16_t>(f + 1);
+  lastOfWeight[f] = static_cast<std::uint16_t>(l - 1);  // n < l still weighs f
+  const unsigned kept = lastOfWeight[f + 1];
+  lastOfWeight[f + 1] = static_cast<std::uint16_t>(frequency[l + 1] == f + 1 ? kept : unsigned(l));
+
+  // A leaf has one parent entry, an internal node's children two: the second store repeats the
+  // first for a leaf, which spares a branch.
+  const unsigned a = child[n];
+  const unsigned b = child[l];
+  parent[a] = static_cast<std::uint16_t>(l);
+  parent[a + (a < kNodeCount)] = static_cast<std::uint16_t>(l);
+  child[l] = static_cast<std::uint16_t>(a);
+  parent[b] = static_cast<std::uint16_t>(n);
+  parent[b + (b < kNodeCount)] = static_cast<std::uint16_t>(n);
+  child[n] = static_cast<std::uint16_t>(b);
+  return l;
+}
+
+namespace {
+
+inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v;
+}
+
+}  // namespace
+
+void LzhufDecoder::RefreshTable() {
+  if (tree_.changedCount > AdaptiveTree::kChangedMax) {
+    std::memset(tree_.watched, 0, sizeof tree_.watched);
+    std::uint16_t path[kTableBits] = {};
+    FillPair(tree_.child[kRoot], 0, 0, path);
+  } else {
+    for (int i = 0; i < tree_.changedCount; ++i) {
+      const int node = tree_.changed[i];
+      Refill(prefixCode_[node], prefixDepth_[node]);
+    }
+  }
+  tree_.changedCount = 0;
+}
+
+// Refills the entries starting with the `depth` bits of `code`, walking to them from the root.
+void LzhufDecoder::Refill(unsigned code, int depth) {
+  std::uint16_t path[kTableBits] = {};
+  unsigned pair = tree_.child[kRoot];
+  for (int j = 0; j < depth; ++j) {
+    const unsigned node = pair + (code >> (depth - 1 - j) & 1);
+    path[j] = static_cast<std::uint16_t>(node);
+    if (j == depth - 1 || tree_.child[node] >= kNodeCount) {
+      FillNode(j + 1, code >> (depth - 1 - j), path);
+      return;
+    }
+    pair = tree_.child[node];
+  }
+}
+
+void LzhufDecoder::FillPair(unsigned pair, int depth, unsigned prefix, std::uint16_t* path) {
+  for (unsigned bit = 0; bit < 2; ++bit) {
+    path[depth] = static_cast<std::uint16_t>(pair + bit);
+    FillNode(depth + 1, prefix << 1 | bit, path);
+  }
+}
+
+// Fills the entries below the node path[depth - 1], reached by the `depth` bits of `code`.
+void LzhufDecoder::FillNode(int depth, unsigned code, std::uint16_t* path) {
+  const unsigned node = path[depth - 1];
+  if (depth < kTableBits) {
+    tree_.watched[node] = 1;
+    prefixCode_[node] = static_cast<std::uint16_t>(code);
+    prefixDepth_[node] = static_cast<std::uint8_t>(depth);
+    if (tree_.child[node] < kNodeCount) {
+      FillPair(tree_.child[node], depth, code, path);
+      return;
+    }
+  }
+  // A leaf, or as deep as the table goes: every code with this prefix starts the same way.
+  const unsigned shift = static_cast<unsigned>(kTableBits - depth);
+  TableEntry entry{};
+  std::memcpy(entry.path, path, sizeof entry.path);
+  entry.depth = static_cast<std::uint8_t>(depth);
+  for (unsigned k = code << shift; k < (code + 1) << shift; ++k) table_[k] = entry;
+}
+
+void LzhufDecoder::StartWindow() {
+  // The window in the order it was written: positions 4036..4095 (left by the previous file),
+  // then 0..4035 filled with spaces; the first byte goes to position 4036.
+  std::memcpy(output_, ring_ + kInitialFill, kMaxMatch);
+  std::memset(output_ + kMaxMatch, ' ', kInitialFill);
+}
+
+void LzhufDecoder::SaveWindow(const std::uint8_t* end, std::int64_t produced) {
+  const int ringPos = static_cast<int>((kInitialFill + produced) & (kRingSize - 1));
+  const std::uint8_t* history = end - kRingSize;
+  std::memcpy(ring_ + ringPos, history, kRingSize - ringPos);
+  std::memcpy(ring_, history + (kRingSize - ringPos), ringPos);
+}
+
+LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSource& in,
+                                          ByteSink& out) {
+  if (expandedLength <= 0) return Result::kDone;
+  tree_.Init();
+  StartWindow();
+
+  // Input: bytes [pos, end) are unread; zeros follow `end`. Eight bytes can be loaded at `pos`
+  // whenever pos <= limit.
+  const std::uint8_t* pos = input_;
+  std::uint8_t* end = input_;
+  const std::uint8_t* limit = input_;
+  bool exhausted = false;
+  auto fillInput = [&] {
+    if (exhausted) {
+      pos = end;  // only zero bits remain
+      return;
+    }
+    const std::size_t kept = static_cast<std::size_t>(end - pos);
+    std::memmove(input_, pos, kept);
+    const std::size_t got = in.Read(input_ + kept, kInputSize - kept);
+    pos = input_;
+    end = input_ + kept + got;
+    std::memset(end, 0, kInputPadding);
+    exhausted = got == 0;
+    limit = exhausted ? end : end - 8;
+  };
+
+  fillInput();
+
+  // The bit reservoir: `count` valid bits at the top of `bits`, next bit first.
+  std::uint64_t bits = 0;
+  int count = 0;
+
+  std::uint8_t* const base = output_ + kRingSize;
+  std::uint8_t* const flushAt = base + kOutputSize;
+  std::uint8_t* w = base;
+  std::int64_t produced = 0;  // bytes written before `base`
+  std::int64_t remaining = expandedLength;
+
+  AdaptiveTree& tree = tree_;
+  std::uint16_t* const path = path_;
+
+  while (remaining > 0) {
+    // At least 56 bits: enough for the deepest leaf plus a coded distance.
+    static_assert(AdaptiveTree::kMaxDepth + 14 <= 56, "one refill must serve a whole symbol");
+    while (pos > limit) fillInput();
+    bits |= LoadBigEndian64(pos) >> count;
+    pos += (63 - count) >> 3;
+    count |= 56;
+
+    // Walk from the root to a leaf, remembering the nodes passed: the first steps at once from
+    // the table, the rest one bit at a time.
+    if (tree.changedCount != 0) RefreshTable();
+    const TableEntry& entry = table_[bits >> (64 - kTableBits)];
+    std::memcpy(path, entry.path, sizeof entry.path);
+    int depth = entry.depth;
+    bits <<= depth;
+    unsigned n = tree.child[path[depth - 1]];
+    while (n < static_cast<unsigned>(kNodeCount)) {
+      const unsigned node = n + static_cast<unsigned>(bits >> 63);
+      bits <<= 1;
+      path[depth++] = static_cast<std::uint16_t>(node);
+      n = tree.child[node];
+    }
+    count -= depth;
+    const int symbol = static_cast<int>(n) - kNodeCount;
+
+    // Update the tree. While no node changes place, the nodes to increment are the ones just
+    // passed, which the CPU can do without chasing parent links.
+    if (tree.frequency[kRoot] == kMaxFrequency) {
+      tree.Rebuild();
+      tree.UpdateFromNode(tree.parent[kNodeCount + symbol]);
+    } else {
+      int i = depth - 1;
+      for (; i >= 0; --i) {
+        const int node = path[i];
+        const int moved = tree.IncrementNode(node);
+        if (moved != node) {
+          tree.UpdateFromNode(tree.parent[moved]);
+          break;
+        }
+      }
+      // The root never changes place, and no other node comes near its weight.
+      if (i < 0) ++tree.frequency[kRoot];
+    }
+
+    if (symbol < 256) {
+      *w++ = static_cast<std::uint8_t>(symbol);
+      --remaining;
+    } else {
+      const unsigned b = static_cast<unsigned>(bits >> 56);
+      bits <<= 8;
+      const int extra = positionLengthTable[b] - 2;
+      const unsigned lower = ((b << extra) | static_cast<unsigned>(bits >> (64 - extra))) & 0x3F;
+      bits <<= extra;
+      count -= 8 + extra;
+      const unsigned distance = static_cast<unsigned>(positionUpperTable[b]) << 6 | lower;
+
+      const int length = MatchLength(symbol);
+      const std::uint8_t* src = w - distance - 1;
+      if (distance >= 7) {
+        // Eight bytes at a time; the source stays at least eight bytes behind.
+        for (int k = 0; k < length; k += 8) std::memcpy(w + k, src + k, 8);
+      } else if (distance == 0) {
+        std::memset(w, *src, static_cast<std::size_t>(length));
+      } else {
+        for (int k = 0; k < length; ++k) w[k] = src[k];
+      }
+      w += length;
+      remaining -= length;
+    }
+
+    if (w >= flushAt) {
+      if (!out.Write(base, static_cast<std::size_t>(w - base))) {
+        SaveWindow(w, produced + (w - base));
+        return Result::kWriteFailed;
+      }
+      produced += w - base;
+      std::memmove(output_, w - kRingSize, kRingSize);
+      w = base;
+    }
+  }
+
+  const bool written = w == base || out.Write(base, static_cast<std::size_t>(w - base));
+  SaveWindow(w, produced + (w - base));
+  return written ? Result::kDone : Result::kWriteFailed;
+}
+
+}  // namespace setup::baseline

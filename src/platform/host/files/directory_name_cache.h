@@ -1,0 +1,57 @@
+// What the host has learnt of its directories' entries, to find a name in any letter case
+// without reading the whole directory each time.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace setup {
+
+// A directory as the file system knows it, whatever path reached it.
+struct DirectoryId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const DirectoryId&) const = default;
+};
+
+// The id of the native directory `native`; nothing when it is not a directory (links followed).
+[[nodiscard]] std::optional<DirectoryId> NativeDirectoryId(const std::string& native);
+
+// Per directory: folded name -> the names stored under it. A directory is read once, on the
+// first lookup that the exact name does not answer; from then on the cache is kept true by the
+// changes its owner reports (Added, Removed, Forget). Changes made by others are not seen, which
+// is why the machine folder is locked for the run; an entry that has gone all the same is
+// noticed when it is found, and the directory is read again.
+class DirectoryNameCache {
+ public:
+  // The entry of `dir` (native path `native`) that `name` stands for: the exact name when it
+  // exists, else the first in byte order of the names equal to it without regard to case.
+  [[nodiscard]] std::optional<std::string> Find(const DirectoryId& dir, const std::string& native,
+                                                const std::string& name);
+
+  void Added(const DirectoryId& dir, const std::string& name);
+  void Removed(const DirectoryId& dir, const std::string& name);
+  // Drops what is known of `dir`: it is new, or reuses the id of one that was removed.
+  void Forget(const DirectoryId& dir);
+
+ private:
+  struct IdHash {
+    std::size_t operator()(const DirectoryId& id) const {
+      return std::hash<std::uint64_t>()(id.inode * 1000003u ^ id.device);
+    }
+  };
+  // Folded name -> stored names in byte order (several only where Linux holds several).
+  using Entries = std::unordered_map<std::string, std::vector<std::string>>;
+
+  // The one folding the lookups use: change it here and every cached key follows.
+  static std::string Key(std::string_view name);
+  Entries& Load(const DirectoryId& dir, const std::string& native);
+
+  std::unordered_map<DirectoryId, Entries, IdHash> directories_;
+};
+
+}  // namespace setup

@@ -1,0 +1,89 @@
+// The machine a script is checked against: its directories give the macros their values.
+#include "checking_machine.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+#include "tool_support.h"
+
+#ifdef _WIN32
+#include "platform/system_clock.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_version_info.h"
+#else
+#include "platform/host/host_platform.h"
+#include "platform/host/files/machine_folder.h"
+#endif
+
+namespace setup::pack {
+
+#ifdef _WIN32
+
+struct CheckingMachine::Parts {
+  Win32FileSystem files;
+  Win32Registry registry;
+  Win32Shell shell;
+  Win32VersionInfo versions;
+  StderrWindowSystem windows;
+  SystemClock clock;
+};
+
+CheckingMachine::CheckingMachine() = default;
+CheckingMachine::~CheckingMachine() = default;
+
+std::string CheckingMachine::Open(const std::optional<std::string>& folder) {
+  if (folder) return "--machine is for the host's machine folders; on Windows this machine counts";
+  parts_ = std::make_unique<Parts>();
+  return "";
+}
+
+Platform CheckingMachine::platform() {
+  return Platform{parts_->files,    parts_->registry, parts_->shell,
+                  parts_->versions, parts_->windows,  parts_->clock};
+}
+
+#else
+
+namespace fs = std::filesystem;
+
+struct CheckingMachine::Parts {
+  StderrWindowSystem windows;
+  // A new machine folder made for the check alone, removed afterwards.
+  fs::path scratch;
+  std::unique_ptr<HostPlatform> host;
+  ~Parts() {
+    host.reset();
+    std::error_code ignored;
+    if (!scratch.empty()) fs::remove_all(scratch, ignored);
+  }
+};
+
+CheckingMachine::CheckingMachine() = default;
+CheckingMachine::~CheckingMachine() = default;
+
+std::string CheckingMachine::Open(const std::optional<std::string>& folder) {
+  parts_ = std::make_unique<Parts>();
+  const std::string dir = ChooseMachineFolder(folder, std::getenv("SETUP_MACHINE"),
+                                              std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  std::error_code error;
+  if (!dir.empty() && fs::exists(dir, error)) {
+    parts_->host = std::make_unique<HostPlatform>(dir, "/", parts_->windows);
+    return parts_->host->OpenToRead();
+  }
+  // What the installer would make of a machine folder on first use, made elsewhere.
+  std::random_device random;
+  parts_->scratch = fs::temp_directory_path(error) /
+                    ("setup-pack-machine-" + std::to_string(random()) + std::to_string(random()));
+  if (error) return "no temporary directory for a new machine folder: " + error.message();
+  parts_->host = std::make_unique<HostPlatform>(parts_->scratch.string(), "/", parts_->windows);
+  return parts_->host->Open();
+}
+
+Platform CheckingMachine::platform() { return parts_->host->platform(); }
+
+#endif
+
+}  // namespace setup::pack
