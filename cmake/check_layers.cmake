@@ -14,9 +14,10 @@ set(rules
   "src/install!${CORE}!${PLATFORM_API}!${RESOURCES}"
   "src/uninstall!^uninstall/!${CORE}!${PLATFORM_API}!${RESOURCES}"
   "src/ui!^ui/!${PLATFORM_API}!${RESOURCES}"
+  "src/bundle!^bundle/!${PLATFORM_API}"
   "src/platform/host!^platform/host/!${PLATFORM_API}"
   "src/platform/win32!^platform/win32/!${PLATFORM_API}!${RESOURCES}"
-  "tools/setup_pack!^(setup_pack/)?[a-z_]+\\.h$!${CORE}!^uninstall/!^ui/|^platform/!${RESOURCES}")
+  "tools/setup_pack!^(setup_pack/)?[a-z_]+\\.h$!${CORE}!^uninstall/!^ui/|^platform/|^bundle/!${RESOURCES}")
 
 set(violations "")
 foreach(rule IN LISTS rules)

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "install/payload_manifest.h"
+
 namespace setup {
 
 std::optional<int> HandleInformationalOptions(bool parsed, const std::string& parseError,
@@ -39,6 +41,14 @@ SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
           static_cast<std::ptrdiff_t>(std::min<std::size_t>(commandLine.arguments.size(), 2)));
   SetupApp app(platform, std::move(arguments), slashIsSeparator);
   SetupOutcome outcome;
+  const std::optional<PayloadManifest> manifest = PayloadManifest::Load(platform.files);
+  if (manifest && !DistributionFilesIntact(platform.files, platform.windows, *manifest)) {
+    platform.windows.MessageBox(nullptr, "One or more files missing, cannot continue installation",
+                                "Error", MB_ICONERROR);
+    outcome.exitStatus = kExitCannotStart;
+    return outcome;
+  }
+  app.SetPayloadManifest(manifest ? &*manifest : nullptr);
   outcome.exitStatus = app.InitInstance();
   outcome.logFilePath = app.LogFilePath();
   return outcome;

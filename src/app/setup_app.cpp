@@ -158,7 +158,7 @@ int SetupApp::RunDirectoryStep() {
 }
 
 int SetupApp::RunInstallationStep() {
-  InstallContext context{platform_, tables_.script, log_, decompressor_};
+  InstallContext context{platform_, tables_.script, log_, decompressor_, manifest_};
   int result;
   {
     DlgDecompress dialog(context);

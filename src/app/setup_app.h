@@ -25,6 +25,8 @@ enum ExitStatus : int {
 // has no directory part or its only separator is its first character.
 std::string WelcomeTextPath(const std::string& argument0, bool slashIsSeparator);
 
+class PayloadManifest;
+
 class SetupApp {
  public:
   // `arguments`: argument 0, then the product name when there is one (options already taken
@@ -41,6 +43,8 @@ class SetupApp {
   const InstallLog& log() const { return log_; }
   // SETUP.LOG's path when the installation page created it; empty otherwise.
   std::string LogFilePath() const;
+  // The distribution's manifest, which the installation checks payloads against; none by default.
+  void SetPayloadManifest(const PayloadManifest* manifest) { manifest_ = manifest; }
 
  private:
   // The script tables and DefaultDirectory, freed after everything else is gone.
@@ -63,6 +67,7 @@ class SetupApp {
   std::vector<std::string> arguments_;
   bool slashIsSeparator_;
   std::string destinationDirectory_;
+  const PayloadManifest* manifest_ = nullptr;
   int exitStatus_ = kExitCompleted;
   InstallLog log_;
   Decompressor decompressor_;

@@ -7,6 +7,7 @@
 
 #include "install/file_operations.h"
 #include "install/file_version.h"
+#include "install/payload_manifest.h"
 #include "install/registry_access.h"
 
 namespace setup {
@@ -37,7 +38,8 @@ bool DecideOnInstalledDll(DlgDecompress& dialog, bool& abort) {
   }
 
   const std::string tempCopy = dialog.m_strTempDir + "\\" + GetFileName(dialog.m_strDest);
-  if (context.decompressor.DecompressFile(dialog.m_strSource.c_str(), tempCopy.c_str()) != 0) {
+  if (!PayloadIsIntact(context, dialog.m_strSource) ||
+      context.decompressor.DecompressFile(dialog.m_strSource.c_str(), tempCopy.c_str()) != 0) {
     log.Write("Failed to decompress %s to %s, must abort", dialog.m_strSource.c_str(),
               tempCopy.c_str());
     ShowErrorBox(context.platform.windows, "Failed to decompress " + dialog.m_strSource + " to " +
@@ -100,7 +102,11 @@ void PlaceFile(DlgDecompress& dialog) {
   InstallLog& log = context.log;
   FileSystem& files = context.platform.files;
 
-  if (!IsSharedLibrary(dialog.m_strDest)) {
+  // A damaged payload fails like an expansion, before any directory is made or a DLL moved.
+  const bool damaged = !PayloadIsIntact(context, dialog.m_strSource);
+  if (damaged) {
+    // Nothing is prepared for it.
+  } else if (!IsSharedLibrary(dialog.m_strDest)) {
     // A failure shows in the expansion below; EnsureDirectory has logged why.
     EnsureDirectory(context, dialog.m_strDest);
   } else if (FileExists(files, dialog.m_strDest) == 0) {
@@ -118,8 +124,8 @@ void PlaceFile(DlgDecompress& dialog) {
   }
 
   log.Write("Will decompress %s to %s", dialog.m_strSource.c_str(), dialog.m_strDest.c_str());
-  if (context.decompressor.DecompressFile(dialog.m_strSource.c_str(), dialog.m_strDest.c_str()) !=
-      0) {
+  if (damaged || context.decompressor.DecompressFile(dialog.m_strSource.c_str(),
+                                                     dialog.m_strDest.c_str()) != 0) {
     const std::string message =
         "Failed to decompress file\n" + dialog.m_strDest + "\nIs file in use?";
     if (ContainsHiddenName(context.script, message) != 0) {

@@ -8,11 +8,15 @@
 
 namespace setup {
 
+class PayloadManifest;
+
 struct InstallContext {
   const Platform& platform;
   SetupScript& script;
   InstallLog& log;
   Decompressor& decompressor;
+  // The distribution's manifest, when it has one: payloads are checked against it.
+  const PayloadManifest* manifest = nullptr;
 };
 
 }  // namespace setup

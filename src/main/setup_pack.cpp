@@ -11,8 +11,8 @@ namespace {
 
 // To add a command: declare it in commands.h, define it in its own file, list it here.
 const Command* const kCommands[] = {
-    &kCompressCommand, &kExpandCommand, &kScrambleCommand, &kUnscrambleCommand,
-    &kInitCommand,     &kCheckCommand,  &kBuildCommand,
+    &kCompressCommand, &kExpandCommand, &kScrambleCommand, &kUnscrambleCommand, &kInitCommand,
+    &kCheckCommand,    &kBuildCommand,  &kVerifyCommand,   &kBundleCommand,
 };
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "help"; }

@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_encoder.h"
+#include "distribution_files.h"
 #include "distribution_texts.h"
 #include "script/scrambling.h"
 #include "script_check_run.h"
@@ -36,6 +37,7 @@ struct BuildOptions {
   std::optional<std::string> welcome;
   std::optional<std::string> terms;
   std::optional<std::string> installer;
+  std::optional<std::string> name;
   std::optional<std::string> machine;
 };
 
@@ -60,6 +62,7 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
   std::map<std::string, std::optional<std::string>*> optional = {{"--welcome", &options->welcome},
                                                                  {"--terms", &options->terms},
                                                                  {"--setup", &options->installer},
+                                                                 {"--name", &options->name},
                                                                  {"--machine", &options->machine}};
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
@@ -173,9 +176,9 @@ int RunBuild(const std::vector<std::string>& arguments) {
   const Command& self = kBuildCommand;
   BuildOptions options;
   std::vector<std::string> args = arguments;
-  std::optional<std::string> uninstallerName;
-  if (!TakeUninstallerOptions(self, &args, &uninstallerName)) return kExitUsage;
+  const bool uninstaller = TakeUninstallerOption(&args);
   if (!ParseOptions(self, args, &options)) return kExitUsage;
+  if (uninstaller && !CheckUninstallerName(self, options.name)) return kExitUsage;
 
   // Everything is checked before anything is written.
   const std::optional<ScriptCheck> check = RunScriptCheck(
@@ -217,9 +220,13 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   std::vector<std::string> copied = {"script"};
   if (!WriteInto(self, Scrambled(check->normalised.bytes), out / "setup.drc")) return kExitFailure;
-  if (uninstallerName && !AddUninstaller(self, check->normalised.bytes, installer, OwnDirectory(),
-                                         out, *uninstallerName)) {
-    return kExitFailure;
+  std::vector<fs::path> payloads(check->sources.begin(), check->sources.end());
+  if (uninstaller) {
+    if (!AddUninstaller(self, check->normalised.bytes, installer, OwnDirectory(), out,
+                        *options.name)) {
+      return kExitFailure;
+    }
+    for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload);
   }
   if (welcome) {
     if (!WriteInto(self, *welcome, out / kWelcomeText.fileName)) return kExitFailure;
@@ -231,6 +238,10 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   if (!CopyInto(self, installer, out / installer.filename())) return kExitFailure;
   copied.push_back(installer.filename().string());
+  if (options.name && !WriteAutorun(self, out, installer.filename().string(), *options.name)) {
+    return kExitFailure;
+  }
+  if (!WriteManifest(self, out, payloads)) return kExitFailure;
 
   TellScriptChanges(options.script, check->normalised);
   std::printf("%s: %zu files, %lld bytes compressed to %lld; %s\n", out.string().c_str(),
@@ -251,8 +262,9 @@ const Command kBuildCommand = {
     "  --welcome FILE   the welcome text, written as Setup2.txt\n"
     "  --terms FILE     the terms and conditions, written as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
-    "  --uninstaller --name NAME   add the uninstaller and list the product as NAME among the\n"
-    "                   installed programs (DisplayName, UninstallString, InstallLocation)\n"
+    "  --name NAME      the product name: autorun.inf starts the installer with it\n"
+    "  --uninstaller    add the uninstaller (needs --name) and list the product as NAME among\n"
+    "                   the installed programs (DisplayName, UninstallString, InstallLocation)\n"
     "  --machine=DIR    the machine folder the script is checked against (see 'check --help')\n"
     "\n"
     "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"
@@ -260,7 +272,8 @@ const Command kBuildCommand = {
     "into DISTDIR under the same name, and PLAIN is scrambled into DISTDIR/setup.drc. The\n"
     "script and the texts get CR LF line ends and, when written in UTF-8, Windows-1252\n"
     "characters, as the installer reads them; each change is told in one line.\n"
-    "Users start the installer in DISTDIR.\n",
+    "Users start the installer in DISTDIR. DISTDIR/setup.sum lists every file with its size\n"
+    "and SHA-256; the installer refuses files that do not match.\n",
     RunBuild,
 };
 

@@ -20,6 +20,8 @@ extern const Command kExpandCommand;
 extern const Command kScrambleCommand;
 extern const Command kUnscrambleCommand;
 extern const Command kBuildCommand;
+extern const Command kVerifyCommand;
+extern const Command kBundleCommand;
 extern const Command kCheckCommand;
 extern const Command kInitCommand;
 

@@ -2,6 +2,7 @@
 // that list the product among the installed programs.
 #include "uninstaller_option.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -74,35 +75,26 @@ bool Compress(const Command& self, const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-bool TakeUninstallerOptions(const Command& self, std::vector<std::string>* args,
-                            std::optional<std::string>* productName) {
-  bool wanted = false;
-  std::vector<std::string> rest;
-  for (std::size_t i = 0; i < args->size(); ++i) {
-    const std::string& arg = (*args)[i];
-    if (arg == "--uninstaller") {
-      wanted = true;
-    } else if (arg.rfind("--name=", 0) == 0) {
-      *productName = arg.substr(7);
-    } else if (arg == "--name" && i + 1 < args->size()) {
-      *productName = (*args)[++i];
-    } else {
-      rest.push_back(arg);
-    }
-  }
-  *args = std::move(rest);
-  if (productName->has_value() &&
-      (productName->value().empty() ||
-       productName->value().find_first_of("\\|\r\n") != std::string::npos)) {
-    ReportError(self, "--name needs a product name without backslash, '|' or line breaks");
+bool TakeUninstallerOption(std::vector<std::string>* args) {
+  const auto taken = std::remove(args->begin(), args->end(), std::string("--uninstaller"));
+  const bool wanted = taken != args->end();
+  args->erase(taken, args->end());
+  return wanted;
+}
+
+bool CheckUninstallerName(const Command& self, const std::optional<std::string>& productName) {
+  if (!productName) {
+    ReportError(self, "--uninstaller needs --name NAME, the name the product is listed under");
     return false;
   }
-  if (wanted != productName->has_value()) {
-    ReportError(self, "--uninstaller and --name NAME go together");
+  if (productName->empty() || productName->find_first_of("\\|\r\n") != std::string::npos) {
+    ReportError(self, "--name needs a product name without backslash, '|' or line breaks");
     return false;
   }
   return true;
 }
+
+std::vector<std::filesystem::path> UninstallerPayloads() { return {kProgramSource, kScriptSource}; }
 
 bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
                     const fs::path& installer, const fs::path& ownDir, const fs::path& out,

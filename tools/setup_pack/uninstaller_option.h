@@ -4,15 +4,20 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 
 namespace setup::pack {
 
-// Takes "--uninstaller" and "--name NAME" out of `args` (the rest stays for build's own parser);
-// nothing when neither is given. Answers false with a report when one is given without the other.
-bool TakeUninstallerOptions(const Command& self, std::vector<std::string>* args,
-                            std::optional<std::string>* productName);
+// Takes "--uninstaller" out of `args` (the rest stays for build's own parser): whether it was
+// there.
+bool TakeUninstallerOption(std::vector<std::string>* args);
+// The uninstaller lists the product under --name: false after a report when it is missing or
+// holds what a registry path or a script line cannot.
+bool CheckUninstallerName(const Command& self, const std::optional<std::string>& productName);
+// The payloads AddUninstaller writes, for the distribution's manifest.
+std::vector<std::filesystem::path> UninstallerPayloads();
 
 // Writes into `out` the uninstaller program (found beside `installer`, else beside setup-pack),
 // the scrambled script with the uninstaller's F and K lines appended to `plainScriptBytes` (the

@@ -1,0 +1,130 @@
+# One-file installers under Wine: the bundle of the sample, unsigned and signed with a throw-away
+# certificate, installs exactly as the folder does (the real dialogs for the signed one, with the
+# product name in the first page's caption); a damaged bundle refuses with one box and leaves
+# nothing in the temporary folder or on the machine. The stub imports only system DLLs.
+source "$(dirname "$0")/support.bash"
+
+dist=$WORK/dist
+make_sample_dist "$dist"
+bundle=$WORK/SampleSetup.exe
+wine "$BUILD_DIR/setup-pack.exe" bundle "$(winpath "$dist")" --out "$(winpath "$bundle")" \
+  --name 'Sample Notes' >"$WORK/bundle.out"
+[ -f "$bundle" ] || fail "setup-pack.exe bundle made nothing"
+
+imports=$(i686-w64-mingw32-objdump -p "$BUILD_DIR/SetupStub.exe" | awk '/DLL Name:/ { print tolower($3) }')
+allowed=' advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll version.dll '
+for dll in $imports; do
+  case $allowed in *" $dll "*) ;; *) fail "SetupStub.exe needs $dll" ;; esac
+done
+i686-w64-mingw32-objdump -p "$BUILD_DIR/SetupStub.exe" | grep -q 'Subsystem.*(Windows GUI)' ||
+  fail "SetupStub.exe is not a GUI program"
+
+# Signed with a throw-away self-signed certificate: the signature goes after the archive.
+openssl req -x509 -newkey rsa:2048 -nodes -subj '/CN=Setup test signer' -days 2 \
+  -keyout "$WORK/key.pem" -out "$WORK/cert.pem" >/dev/null 2>&1
+signed=$WORK/SampleSetupSigned.exe
+osslsigncode sign -certs "$WORK/cert.pem" -key "$WORK/key.pem" -n 'Sample Notes' \
+  -in "$bundle" -out "$signed" >/dev/null
+osslsigncode verify -CAfile "$WORK/cert.pem" -in "$signed" >"$WORK/verify.out" 2>&1 ||
+  fail "the signed bundle does not verify: $(cat "$WORK/verify.out")"
+[ "$(stat -c %s "$signed")" -gt "$(stat -c %s "$bundle")" ] || fail "nothing was signed"
+
+TEMP_DIR="$DRIVE_C/users/$(id -un)/AppData/Local/Temp"
+fresh_prefix() {
+  wineserver -k 2>/dev/null || true
+  export WINEPREFIX=$WORK/prefix-$1
+  prepare_template
+  DRIVE_C=$WINEPREFIX/drive_c
+  TEMP_DIR="$DRIVE_C/users/$(id -un)/AppData/Local/Temp"
+}
+installed() {  # the product's files and its log without times
+  (cd "$DRIVE_C/Program Files/Sample Notes" && find . -type f ! -name SETUP.LOG -exec md5sum {} + | sort)
+  masked_log "$DRIVE_C/Program Files/Sample Notes/SETUP.LOG" | grep -v 'Temporary path'
+}
+leftovers() { find "$TEMP_DIR" -maxdepth 1 -name 'SetupBundle-*' 2>/dev/null; }
+run_program() {  # folder program arguments...
+  local dir=$1 program=$2
+  shift 2
+  set +e
+  (cd "$dir" && exec timeout 120 wine "$program" "$@") >"$WORK/run.out" 2>"$WORK/run.err"
+  STATUS=$?
+  set -e
+  ERR=$(tr -d '\r' <"$WORK/run.err")
+}
+
+# The folder, then the unsigned bundle, unattended, each on a fresh machine.
+fresh_prefix folder
+run_program "$dist" Setup.exe 'Sample*Notes' --unattended
+expect_eq 0 "$STATUS" "folder installation"
+reference=$(installed)
+fresh_prefix unsigned
+run_program "$WORK" "$bundle" --unattended
+expect_eq 0 "$STATUS" "unsigned bundle's exit status"
+expect_contains "$ERR" "Start, Programs and Sample Notes." "unsigned bundle passes the product name"
+expect_eq "$reference" "$(installed)" "unsigned bundle installs as the folder does"
+expect_eq "" "$(leftovers)" "unsigned bundle's temporary folder removed"
+
+# The signed bundle through the real dialogs.
+fresh_prefix signed
+shots=$(winpath "$SHOTS")
+cat >"$WORK/driver.txt" <<EOF_SCRIPT
+window|Sample Notes Setup|1004
+contains|1004|Welcome to Sample Notes 1.2.
+screenshot|$shots\\bundle-1-welcome.png
+press|1
+gone
+window|Terms and Conditions|1000
+press|1
+gone
+window|Sample Notes Setup|1001
+text|1001|C:\\Program Files\\Sample Notes
+press|1
+gone
+window|
+message|Installation Successfully Completed.\nTo start the program, just click\nStart, Programs and Sample Notes.
+press|1
+gone
+EOF_SCRIPT
+(cd "$WORK" && exec timeout 120 wine "$signed") >"$WORK/signed.out" 2>&1 &
+setup=$!
+wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
+  { kill $setup 2>/dev/null; cat "$WORK/driver.out" >&2; fail "the UI driver stopped (signed)"; }
+set +e
+wait $setup
+STATUS=$?
+set -e
+expect_eq 0 "$STATUS" "signed bundle's exit status"
+expect_png "$SHOTS/bundle-1-welcome.png"
+expect_eq "$(grep -v '\.LOG$' <<<"$reference" | grep -E '^[0-9a-f]{32} ')" \
+  "$(installed | grep -E '^[0-9a-f]{32} ')" "signed bundle's files as the folder's"
+expect_eq "" "$(leftovers)" "signed bundle's temporary folder removed"
+
+# Damaged: a flipped byte in the middle of the archive, and a cut copy.
+fresh_prefix damaged
+size=$(stat -c %s "$bundle")
+cp "$bundle" "$WORK/flipped.exe"
+offset=$((size - 20000))
+byte=$(od -An -tu1 -j "$offset" -N1 "$bundle" | tr -d ' ')
+printf "\\x$(printf %02x $((byte ^ 0x5a)))" | dd of="$WORK/flipped.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+head -c $((size - 1000)) "$bundle" >"$WORK/cut.exe"
+for program in flipped.exe cut.exe; do
+  cat >"$WORK/driver.txt" <<EOF_SCRIPT
+window|Setup
+message|The setup file is damaged and cannot be run. Please get a new copy of it from the vendor or the place you downloaded it from.
+owner|-
+press|1
+gone
+EOF_SCRIPT
+  (cd "$WORK" && exec timeout 120 wine "$program") >"$WORK/damaged.out" 2>&1 &
+  setup=$!
+  wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
+    { kill $setup 2>/dev/null; cat "$WORK/driver.out" >&2; fail "the UI driver stopped ($program)"; }
+  set +e
+  wait $setup
+  STATUS=$?
+  set -e
+  expect_eq 1 "$STATUS" "$program: exit status"
+  expect_eq "" "$(leftovers)" "$program: nothing in the temporary folder"
+  [ ! -e "$DRIVE_C/Program Files/Sample Notes" ] || fail "$program: something was installed"
+done
+echo "bundle: ok (stub $(stat -c %s "$BUILD_DIR/SetupStub.exe") bytes)"
