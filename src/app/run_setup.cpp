@@ -41,6 +41,7 @@ SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
   SetupOutcome outcome;
   outcome.exitStatus = app.InitInstance();
   outcome.logFilePath = app.LogFilePath();
+  outcome.conversionError = app.ConversionError();
   return outcome;
 }
 

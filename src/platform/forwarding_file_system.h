@@ -26,6 +26,9 @@ class ForwardingFileSystem : public FileSystem {
   Win32Error MoveFile(const std::string& from, const std::string& to) override {
     return inner_.MoveFile(from, to);
   }
+  Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override {
+    return inner_.MoveFileReplacing(from, to);
+  }
   Win32Error DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
     return inner_.SetFileAttributes(path, attributes);

@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -55,6 +56,19 @@ std::optional<std::string> FindEntry(const std::string& dir, const std::string& 
     if (EqualsIgnoreCase(entry, name)) return entry;
   }
   return std::nullopt;
+}
+
+// A file with more than one name may be linked from outside the machine folder: writing through
+// it would change that file too. It is replaced instead: its name here is removed, and the
+// caller creates a new file in its place. Answers an errno value, 0 when there is nothing to do
+// or the name was removed. A read-only file is left for the caller to refuse.
+int DetachHardLink(const std::string& native) {
+  struct stat info {};
+  if (::stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink < 2 ||
+      (info.st_mode & S_IWUSR) == 0) {
+    return 0;
+  }
+  return ::unlink(native.c_str()) == 0 ? 0 : errno;
 }
 
 bool IsNativeDirectory(const std::string& native) {
@@ -180,6 +194,9 @@ std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode 
   } else if (!resolved.exists && mode != OpenMode::kWriteBinary) {
     error = ENOENT;
   }
+  if (error == 0 && mode == OpenMode::kWriteBinary && resolved.exists) {
+    error = DetachHardLink(resolved.native);
+  }
   if (error != 0) {
     if (crtError != nullptr) *crtError = error;
     return nullptr;
@@ -250,6 +267,18 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
     return MoveNativeEntry(source.native, JoinNative(target.parent, split.components.back()));
   }
   return MoveNativeEntry(source.native, target.native);
+}
+
+Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  const Resolved source = Resolve(from, false);
+  if (source.error != kErrorSuccess) return source.error;
+  if (source.isTop) return kErrorAccessDenied;
+  if (!source.exists) return kErrorFileNotFound;
+  const Resolved target = Resolve(to, false);
+  if (target.error != kErrorSuccess) return target.error;
+  if (target.isTop || target.trailingSeparator) return kErrorAccessDenied;
+  // An existing file keeps the spelling it has on disk, as Windows keeps it.
+  return ReplaceNativeFile(source.native, target.native);
 }
 
 Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
