@@ -79,7 +79,8 @@ std::string UsageText(const std::string& programName, bool withMachine) {
       "  --version       show the version\n"
       "\n"
       "Exit status: 0 installed (or setup.txt converted into setup.drc), 1 could not start,\n"
-      "2 cancelled before the installation began, 4 installation aborted.\n";
+      "2 cancelled before the installation began, 3 installed, but some steps failed (a\n"
+      "shortcut, a registry value, the log file), 4 installation aborted.\n";
   return text;
 }
 

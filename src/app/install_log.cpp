@@ -70,7 +70,7 @@ void InstallLog::Write(const char* format, ...) {
     line[length + 1] = '\n';
     if (m_pFile) {
       // Write errors are not detected; the stream's buffering decides when bytes reach disk.
-      m_pFile->Write(line.data(), length + 2);
+      if (m_pFile->Write(line.data(), length + 2) != length + 2) m_bWriteFailed = true;
       return;
     }
     m_strPending.append(line.data(), length + 2);
@@ -79,21 +79,23 @@ void InstallLog::Write(const char* format, ...) {
   }
 }
 
-bool InstallLog::Close() {
-  if (m_pFile == nullptr) return false;
-  const bool written = !m_pFile->Error() && m_pFile->Close();
-  m_pFile.reset();
-  return written;
-}
-
 int InstallLog::Open(const std::string& path) {
   if (m_pFile) return 0;
   int crtError = 0;
   std::unique_ptr<File> file = files_.Open(path, OpenMode::kWriteBinary, &crtError);
   if (!file) return 0;
-  if (!m_strPending.empty()) file->Write(m_strPending.data(), m_strPending.size());
+  if (!m_strPending.empty() &&
+      file->Write(m_strPending.data(), m_strPending.size()) != m_strPending.size()) {
+    m_bWriteFailed = true;
+  }
   m_pFile = std::move(file);
   return 1;
+}
+
+bool InstallLog::Close() {
+  if (!m_pFile) return false;
+  const bool closed = m_pFile->Close();
+  return closed && !m_bWriteFailed;
 }
 
 }  // namespace setup

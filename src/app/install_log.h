@@ -28,10 +28,11 @@ class InstallLog {
   // Creates the file and writes the pending lines; 0 when already open or not creatable.
   int Open(const std::string& path);
 
-  // Closes the file before process exit; false when any line could not be written to it (a
-  // full disk) or no file is open. Later lines collect in memory again.
+  // Closes the file now, as the destructor would, for a caller that writes no further line and
+  // needs to know the outcome: true when the file was created and every line reached it whole.
   bool Close();
 
+  // Whether the file was created (it may have been closed since).
   bool IsOpen() const { return m_pFile != nullptr; }
   const std::string& Pending() const { return m_strPending; }
 
@@ -41,6 +42,7 @@ class InstallLog {
   const SetupScript& script_;
   std::string m_strPending;
   std::unique_ptr<File> m_pFile;
+  bool m_bWriteFailed = false;  // a write to the file fell short (a full disk)
 };
 
 }  // namespace setup

@@ -1,3 +1,4 @@
+// Reading a text file the pages show, as far as the file delivers it and never beyond a bound.
 #include "app/read_up_to.h"
 
 #include <algorithm>
@@ -7,7 +8,8 @@ namespace setup {
 
 bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
   constexpr std::size_t kPiece = 64 * 1024;
-  const auto wanted = static_cast<std::uint64_t>(std::max<std::int64_t>(length, 0));
+  const auto wanted =
+      static_cast<std::uint64_t>(std::clamp<std::int64_t>(length, 0, kMaxPageTextBytes));
   try {
     while (bytes->size() < wanted) {
       const std::size_t have = bytes->size();
@@ -20,7 +22,7 @@ bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
   } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
     return false;
   }
-  return true;
+  return length <= kMaxPageTextBytes;
 }
 
 }  // namespace setup

@@ -51,6 +51,7 @@ SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
   app.SetPayloadManifest(manifest ? &*manifest : nullptr);
   outcome.exitStatus = app.InitInstance();
   outcome.logFilePath = app.LogFilePath();
+  outcome.conversionError = app.ConversionError();
   return outcome;
 }
 

@@ -22,7 +22,8 @@ namespace setup {
 
 struct SetupOutcome {
   int exitStatus = kExitCompleted;
-  std::string logFilePath;  // empty when no SETUP.LOG was created
+  std::string logFilePath;      // empty when no SETUP.LOG was created
+  std::string conversionError;  // SetupApp::ConversionError()
 };
 
 // Settles a parse failure, --help and --version: writes the message (to `err`) or the text

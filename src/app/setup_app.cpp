@@ -58,7 +58,13 @@ int SetupApp::InitInstance() {
   // Conversion mode: a plain script and no setup.drc. Nothing is shown or logged.
   if (platform_.files.Open(kScriptName, OpenMode::kReadBinary, nullptr) == nullptr) {
     if (platform_.files.Open(kPlainScriptName, OpenMode::kReadText, nullptr) != nullptr) {
-      int converted = ScrambleScript(platform_.files, kPlainScriptName, kScriptName);
+      ScrambleFailure failure;
+      int converted = ScrambleScript(platform_.files, kPlainScriptName, kScriptName, &failure);
+      if (converted != 1) {
+        conversionError_ = failure.path + ": " +
+                           (failure.crtError != 0 ? platform_.files.StrError(failure.crtError)
+                                                  : std::string("could not be written whole"));
+      }
       return converted == 1 ? kExitCompleted : kExitCannotStart;
     }
   }
@@ -160,10 +166,12 @@ int SetupApp::RunDirectoryStep() {
 int SetupApp::RunInstallationStep() {
   InstallContext context{platform_, tables_.script, log_, decompressor_, manifest_};
   int result;
+  bool stepsFailed;
   {
     DlgDecompress dialog(context);
     dialog.m_strDestDir = destinationDirectory_;
     result = dialog.DoModal();
+    stepsFailed = dialog.m_bStepsFailed != 0;
   }
   if (result == IDOK) {
     std::string productName = GetProductName(arguments_);
@@ -173,7 +181,10 @@ int SetupApp::RunInstallationStep() {
         productName + ".";
     platform_.windows.MessageBox(nullptr, text, "", MB_OK);
     log_.Write("Installation Successfully Completed");
-    exitStatus_ = kExitCompleted;
+    // No line follows: closing the log here tells whether it reached the disk whole. A log the
+    // user chose to go without is no failure.
+    const bool logWhole = !log_.IsOpen() || log_.Close();
+    exitStatus_ = stepsFailed || !logWhole ? kExitIncomplete : kExitCompleted;
     return 0;
   }
   log_.Write("Installation Aborted (DlgDecompress did not return IDOK)");

@@ -17,6 +17,7 @@ enum ExitStatus : int {
   kExitCompleted = 0,    // installed, or the plain script converted into setup.drc
   kExitCannotStart = 1,  // no usable script, conversion failed, bad command line
   kExitCancelled = 2,    // cancelled at the welcome page or terms refused
+  kExitIncomplete = 3,   // installed, but a shortcut, a registry value or the log failed
   kExitAborted = 4,      // the installation page did not complete
 };
 
@@ -45,6 +46,9 @@ class SetupApp {
   std::string LogFilePath() const;
   // The distribution's manifest, which the installation checks payloads against; none by default.
   void SetPayloadManifest(const PayloadManifest* manifest) { manifest_ = manifest; }
+  // Why the conversion of the plain script failed: the file and the system's reason, as one
+  // line ("setup.drc: Permission denied"); empty when there was no failed conversion.
+  const std::string& ConversionError() const { return conversionError_; }
 
  private:
   // The script tables and DefaultDirectory, freed after everything else is gone.
@@ -69,6 +73,7 @@ class SetupApp {
   std::string destinationDirectory_;
   const PayloadManifest* manifest_ = nullptr;
   int exitStatus_ = kExitCompleted;
+  std::string conversionError_;
   InstallLog log_;
   Decompressor decompressor_;
 };

@@ -2,6 +2,7 @@
 #include "decompress/decompress_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "decompress/byte_stream.h"
@@ -41,6 +42,17 @@ Decompressor::Decompressor(FileSystem& files, WindowSystem& windows)
 
 Decompressor::~Decompressor() = default;
 
+namespace {
+
+// The new content is expanded beside the destination under this name and put in its place in
+// one step, so a run killed or failing half-way never leaves a part of a file where the old one
+// was (a torn DLL whose version resource survived would pass every later version check).
+constexpr const char kExpansionSuffix[] = ".~new";
+
+bool HasWildcards(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+}  // namespace
+
 int Decompressor::DecompressFile(const char* source, const char* destination) {
   // The message is held whole: a long file name is never cut off or dropped.
   auto fail = [this](const std::string& text) {
@@ -49,19 +61,61 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
   };
   const std::string sourceName = Text(source);
   const std::string destinationName = Text(destination);
+  const std::string openError = "Erro de abertura no arquivo " + destinationName;
 
   std::unique_ptr<File> in = files_.Open(sourceName, OpenMode::kReadBinary, nullptr);
   if (!in) return fail("Erro de abertura no arquivo " + sourceName);
-  std::unique_ptr<File> out = files_.Open(destinationName, OpenMode::kWriteBinary, nullptr);
+
+  // Where the destination cannot be named beside itself, it is written in place.
+  std::string outName = destinationName;
+  bool hadOldFile = false;
+  if (!HasWildcards(destinationName) &&
+      destinationName.size() + sizeof kExpansionSuffix - 1 < static_cast<std::size_t>(kMaxPath)) {
+    const std::optional<FindData> old = files_.FindFirstFile(destinationName);
+    hadOldFile = old.has_value();
+    // A device is written to, never replaced by a file.
+    if (!old || (old->attributes & FILE_ATTRIBUTE_DEVICE) == 0) {
+      outName = destinationName + kExpansionSuffix;
+    }
+    // What opening it for writing would refuse is refused before anything is written.
+    constexpr std::uint32_t kUnwritable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    if (outName != destinationName && old && (old->attributes & kUnwritable) != 0) {
+      in->Close();
+      return fail(openError);
+    }
+    if (!old) {
+      // A new destination must be creatable under its own name; it stays absent meanwhile.
+      std::unique_ptr<File> probe = files_.Open(destinationName, OpenMode::kWriteBinary, nullptr);
+      if (!probe) {
+        in->Close();
+        return fail(openError);
+      }
+      probe->Close();
+      (void)files_.DeleteFile(destinationName);
+    }
+  }
+  const bool beside = outName != destinationName;
+  std::unique_ptr<File> out = files_.Open(outName, OpenMode::kWriteBinary, nullptr);
   if (!out) {
     in->Close();
-    return fail("Erro de abertura no arquivo " + destinationName);
+    return fail(openError);
   }
+
+  // After a failure the old file stays whole; without one the destination holds what was
+  // expanded, as a file written in place would.
+  auto keepFailed = [&] {
+    if (!beside) return;
+    if (hadOldFile || files_.MoveFileReplacing(outName, destinationName) != kErrorSuccess) {
+      (void)files_.DeleteFile(outName);
+    }
+  };
 
   std::uint8_t header[4];
   if (in->Read(header, sizeof header) != sizeof header) {
     in->Close();
     out->Close();
+    keepFailed();
     return fail("Erro de leitura");
   }
 
@@ -72,16 +126,25 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
   if (decoder_->Expand(ReadLengthHeader(header), input, output) != LzhufDecoder::Result::kDone) {
     in->Close();
     out->Close();
+    keepFailed();
     return fail(output.readFailed() ? "Erro de leitura" : writeError);
   }
   if (!out->Close()) {
     in->Close();
+    keepFailed();
     return fail(writeError);
   }
   // A read error in the last block: the medium must not pass for a payload that merely ends early.
   if (in->Error()) {
     in->Close();
+    keepFailed();
     return fail("Erro de leitura");
+  }
+  if (beside && files_.MoveFileReplacing(outName, destinationName) != kErrorSuccess) {
+    // The destination could not be replaced (in use, read-only meanwhile): it stays as it was.
+    (void)files_.DeleteFile(outName);
+    in->Close();
+    return fail(openError);
   }
 
   std::unique_ptr<File> check = files_.Open(destinationName, OpenMode::kReadBinary, nullptr);

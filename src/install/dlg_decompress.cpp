@@ -26,6 +26,7 @@ DlgDecompress::DlgDecompress(InstallContext& context, WindowHandle parent)
       m_nStep(0),
       m_bDllsUpgraded(0),
       m_bBusy(0),
+      m_bStepsFailed(0),
       context_(context) {}
 
 bool DlgDecompress::OnInitDialog() {
@@ -37,7 +38,14 @@ bool DlgDecompress::OnInitDialog() {
   // The timer runs from here on, and the boxes below run message loops that deliver it: a tick
   // then must not start a step on the tables of the start-up load before the run is prepared.
   m_bBusy = 1;
-  PrepareRun();
+  if (PrepareRun() && m_nTimerId == 0) {
+    // Without its timer the run would wait forever on a page the user cannot leave.
+    ShowErrorBox(windows(),
+                 "The installation cannot run: the system refused its timer.\nPlease close other "
+                 "applications and start the installation again.");
+    context_.log.Write("SetTimer failed, installation aborted");
+    EndDialog(2);
+  }
   m_bBusy = 0;
 
   // Also after an abort: the bar's range is the file table's, N - 1 cut to 16 bits.
@@ -130,8 +138,9 @@ void DlgDecompress::RunStep() {
 
 void DlgDecompress::RunClosingSequence() {
   InstallLog& log = context_.log;
-  CreateShortcuts(*this);
-  WriteRegistryEntries(*this);
+  // Neither ends the run, but the run must not pass for a whole installation afterwards.
+  if (CreateShortcuts(*this) != 0) m_bStepsFailed = 1;
+  if (WriteRegistryEntries(*this) != 0) m_bStepsFailed = 1;
   log.Write("End of Installation");
   if (m_bDllsUpgraded != 0) {
     log.Write("Some dlls were upgraded");

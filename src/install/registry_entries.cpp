@@ -12,11 +12,12 @@ constexpr const char* kMissingTypeText = "(null)";
 
 }  // namespace
 
-void WriteRegistryEntries(DlgDecompress& dialog) {
+int WriteRegistryEntries(DlgDecompress& dialog) {
   const InstallContext& context = dialog.context();
   Registry& registry = context.platform.registry;
   InstallLog& log = context.log;
 
+  int failed = 0;
   for (const RegistryEntry& entry : context.script.registryEntries) {
     bool written = false;
     bool unknownType = false;
@@ -39,6 +40,7 @@ void WriteRegistryEntries(DlgDecompress& dialog) {
         break;
     }
     if (written) continue;
+    ++failed;
     if (unknownType) {
       log.Write("Failed to add registry key. Unknown type: %s", kMissingTypeText);
       continue;
@@ -48,6 +50,7 @@ void WriteRegistryEntries(DlgDecompress& dialog) {
         "Uninstall information could not successfully\nbe input to registry. The program can run "
         "normally,\nbut its uninstallation will have to be done\nmanually.");
   }
+  return failed;
 }
 
 }  // namespace setup

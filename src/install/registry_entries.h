@@ -6,7 +6,8 @@
 namespace setup {
 
 // Writes every RegistryEntry in table order. A failed write is logged and told in a box owned by
-// the dialog; an entry without a known type is only logged. Never ends the run.
-void WriteRegistryEntries(DlgDecompress& dialog);
+// the dialog; an entry without a known type is only logged. Never ends the run. Answers how many
+// entries were not written.
+int WriteRegistryEntries(DlgDecompress& dialog);
 
 }  // namespace setup

@@ -39,12 +39,14 @@ HResult CreateShortcut(Shell& shell, const std::string& target, const std::strin
   return result;
 }
 
-void CreateShortcuts(DlgDecompress& dialog) {
+int CreateShortcuts(DlgDecompress& dialog) {
   const InstallContext& context = dialog.context();
   InstallLog& log = context.log;
+  int failed = 0;
 
   for (const LinkEntry& entry : context.script.links) {
     if (EnsureDirectory(context, entry.linkFile) == 0) {
+      ++failed;
       log.Write("Failed to create group: %s.", entry.linkFile.c_str());
       dialog.MessageBox(
           "Failed to create group.\nYou still can run the program and\nuninstaller from their "
@@ -57,10 +59,12 @@ void CreateShortcuts(DlgDecompress& dialog) {
       log.Write("Successfully created: %s", entry.linkFile.c_str());
       continue;
     }
+    ++failed;
     log.Write("Failed to create shortcut to %s", entry.target.c_str());
     dialog.MessageBox("Failed to create start menu shortcut to\n" + entry.target +
                       "\nYou still can run the program from its directory");
   }
+  return failed;
 }
 
 }  // namespace setup

@@ -16,7 +16,7 @@ HResult CreateShortcut(Shell& shell, const std::string& target, const std::strin
                        const std::string& description);
 
 // Creates the folder and the shortcut of every LinkEntry in table order. Each failure is logged
-// and told in a box owned by the dialog; none ends the run.
-void CreateShortcuts(DlgDecompress& dialog);
+// and told in a box owned by the dialog; none ends the run. Answers how many failed.
+int CreateShortcuts(DlgDecompress& dialog);
 
 }  // namespace setup

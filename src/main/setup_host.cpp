@@ -155,6 +155,10 @@ int Main(int argc, char** argv) {
   terminal.reset();
 
   if (!saveError.empty()) std::cerr << title << ": " << saveError << "\n";
+  // The conversion shows nothing, but a failure must not pass without a word.
+  if (!outcome.conversionError.empty()) {
+    std::cerr << title << ": setup.txt not converted: " << outcome.conversionError << "\n";
+  }
   if (outcome.exitStatus == kExitAborted && commandLine.unattended && !nativeLogPath.empty()) {
     std::cerr << title << ": installation aborted; the log is " << nativeLogPath << "\n";
   }

@@ -29,6 +29,8 @@ class File {
   virtual std::int64_t Length() = 0;
   // True once a read or write failed for a reason other than the end of the file.
   virtual bool Error() const = 0;
+  // The C runtime's errno value of the first such failure; 0 when it is not known.
+  virtual int ErrorNumber() const { return 0; }
   // Writes out what is buffered and closes; false when any write or the close failed.
   // Further calls after Close() do nothing and answer the same.
   virtual bool Close() = 0;
@@ -67,6 +69,11 @@ class FileSystem {
 
   // MoveFileA: renames a file or directory; fails with kErrorAlreadyExists when `to` exists.
   virtual Win32Error MoveFile(const std::string& from, const std::string& to) = 0;
+
+  // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) for a file: puts `from` in the place of `to`
+  // in one step, so `to` names either its old file or the new one, never a mix. A `to` that is
+  // a directory or read-only gives kErrorAccessDenied and stays as it was.
+  virtual Win32Error MoveFileReplacing(const std::string& from, const std::string& to) = 0;
 
   // DeleteFileA: removes a file (never a directory: kErrorAccessDenied).
   virtual Win32Error DeleteFile(const std::string& path) = 0;

@@ -26,6 +26,9 @@ class ForwardingFileSystem : public FileSystem {
   Win32Error MoveFile(const std::string& from, const std::string& to) override {
     return inner_.MoveFile(from, to);
   }
+  Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override {
+    return inner_.MoveFileReplacing(from, to);
+  }
   Win32Error DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
   Win32Error RemoveDirectory(const std::string& path) override {
     return inner_.RemoveDirectory(path);

@@ -87,6 +87,7 @@ enum : std::uint32_t {
   FILE_ATTRIBUTE_SYSTEM = 0x4,
   FILE_ATTRIBUTE_DIRECTORY = 0x10,
   FILE_ATTRIBUTE_ARCHIVE = 0x20,
+  FILE_ATTRIBUTE_DEVICE = 0x40,  // the host's FIFOs and devices
   FILE_ATTRIBUTE_NORMAL = 0x80,
 };
 #endif

@@ -19,6 +19,9 @@ namespace {
 // A line, line feed included, occupies at most this many bytes.
 constexpr std::size_t kLineBufferSize = 520;
 constexpr std::size_t kBlockSize = 4096;
+// A script holds at most a few thousand lines of up to 520 bytes; a larger file is refused as
+// unreadable rather than counted and parsed to the end of a disk-sized file.
+constexpr std::int64_t kMaxScriptBytes = 64 * 1024 * 1024;
 
 enum class LineResult {
   kLine,     // a complete line
@@ -75,6 +78,7 @@ class ScriptLineReader {
       blockIndex_ = 0;
       if (blockLength_ == 0) return file_.Error() ? LineResult::kError : LineResult::kEnd;
     }
+    if (position_ == kMaxScriptBytes) return LineResult::kError;
     ++position_;
     *byte = ScrambleByte(block_[blockIndex_++], position_);
     return LineResult::kLine;
@@ -234,6 +238,7 @@ int ParseLines(const Platform& platform, SetupScript& script, ScriptLineReader& 
       case 'H':
         if (hiddenIndex == script.hiddenNames.size()) return 0;
         script.hiddenNames[hiddenIndex++] = std::move(fields);
+        --script.unfilledHiddenNames;
         break;
       default:
         return 0;
@@ -258,6 +263,7 @@ int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle own
     script.registryEntries.resize(counts.registryEntries);
     script.links.resize(counts.links);
     script.hiddenNames.resize(counts.hiddenNames);
+    script.unfilledHiddenNames = counts.hiddenNames;
 
     if (!reader.Rewind()) return 0;
     return ParseLines(platform, script, reader, counts.lines, ownerWindow, destinationDirectory);
@@ -268,14 +274,20 @@ int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle own
   }
 }
 
-int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath) {
-  std::unique_ptr<File> plain = files.Open(plainPath, OpenMode::kReadBinary, nullptr);
-  if (!plain) return 0;
-  std::unique_ptr<File> scrambled = files.Open(scrambledPath, OpenMode::kWriteBinary, nullptr);
-  if (!scrambled) return 0;
+int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath,
+                   ScrambleFailure* failure) {
+  auto failed = [failure](const char* path, int crtError) {
+    if (failure != nullptr) *failure = ScrambleFailure{path, crtError};
+    return 0;
+  };
+  int crtError = 0;
+  std::unique_ptr<File> plain = files.Open(plainPath, OpenMode::kReadBinary, &crtError);
+  if (!plain) return failed(plainPath, crtError);
+  std::unique_ptr<File> scrambled = files.Open(scrambledPath, OpenMode::kWriteBinary, &crtError);
+  if (!scrambled) return failed(scrambledPath, crtError);
 
   const std::int64_t length = plain->Length();
-  if (length < 0) return 0;
+  if (length < 0) return failed(plainPath, plain->ErrorNumber());
   std::array<std::uint8_t, kBlockSize> block{};
   std::int64_t position = 0;
   int result = 1;
@@ -284,13 +296,22 @@ int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambl
         static_cast<std::size_t>(std::min<std::int64_t>(length - position, block.size()));
     const std::size_t got = plain->Read(block.data(), wanted);
     for (std::size_t i = 0; i < got; ++i) block[i] = ScrambleByte(block[i], ++position);
-    if (scrambled->Write(block.data(), got) != got || got != wanted) {
+    if (got != wanted) {
+      failed(plainPath, plain->ErrorNumber());
+      result = 0;
+      break;
+    }
+    if (scrambled->Write(block.data(), got) != got) {
+      failed(scrambledPath, scrambled->ErrorNumber());
       result = 0;
       break;
     }
   }
   // Bytes still buffered must reach the file for the result to be 1.
-  if (!scrambled->Close()) result = 0;
+  if (!scrambled->Close() && result == 1) {
+    failed(scrambledPath, scrambled->ErrorNumber());
+    result = 0;
+  }
   return result;
 }
 

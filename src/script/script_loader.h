@@ -1,6 +1,8 @@
 // Reading a scrambled setup script into the tables, and scrambling a plain one.
 #pragma once
 
+#include <string>
+
 #include "platform/platform.h"
 #include "script/setup_script.h"
 
@@ -14,7 +16,15 @@ inline constexpr const char* kPlainScriptName = "setup.txt";
 int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle ownerWindow,
                  const char* scriptPath, const char* destinationDirectory);
 
-// Writes `plainPath` scrambled into `scrambledPath`; 1 when every byte was written.
-int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath);
+// What stopped a conversion: the file and the C runtime's errno value (0 when not known).
+struct ScrambleFailure {
+  std::string path;
+  int crtError = 0;
+};
+
+// Writes `plainPath` scrambled into `scrambledPath`; 1 when every byte was written. On 0,
+// `failure` (when given) names the file that could not be read or written and why.
+int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath,
+                   ScrambleFailure* failure = nullptr);
 
 }  // namespace setup

@@ -26,13 +26,16 @@ void FreeSetupScript(SetupScript& script) {
   script.links.shrink_to_fit();
   script.hiddenNames.clear();
   script.hiddenNames.shrink_to_fit();
+  script.unfilledHiddenNames = 0;
 }
 
 int ContainsHiddenName(const SetupScript& script, const std::string& text) {
   if (script.hiddenNames.empty()) return 0;
   const std::string upperText = UpperCased(text);
-  for (const HiddenName& name : script.hiddenNames) {
-    if (upperText.find(UpperCased(name)) != std::string::npos) return 1;
+  const std::size_t filled =
+      script.hiddenNames.size() - std::min(script.unfilledHiddenNames, script.hiddenNames.size());
+  for (std::size_t i = 0; i < filled; ++i) {
+    if (upperText.find(UpperCased(script.hiddenNames[i])) != std::string::npos) return 1;
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The loaded setup script: its four record tables and the proposed installation directory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,6 +39,9 @@ struct SetupScript {
   std::vector<RegistryEntry> registryEntries;
   std::vector<LinkEntry> links;
   std::vector<HiddenName> hiddenNames;
+  // How many records at the end of hiddenNames were counted but never filled, because the load
+  // failed before their lines. They match nothing: an empty text would match every line.
+  std::size_t unfilledHiddenNames = 0;
   std::string defaultDirectory;
 };
 

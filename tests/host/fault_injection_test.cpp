@@ -125,6 +125,8 @@ TEST(FaultInjection, EveryFailingCallOfEveryOperationIsReportedAndLosesNothing) 
       {FileOperation::kMoveFile, 0, kErrorAccessDenied},
       {FileOperation::kDeleteFile, 0, kErrorAccessDenied},
       {FileOperation::kSetFileAttributes, 0, kErrorAccessDenied},
+      {FileOperation::kMoveFileReplacing, 0, kErrorAccessDenied},
+      {FileOperation::kMoveFileReplacing, 0, kErrorDiskFull},
   };
   for (const Case& c : cases) {
     int injectedRuns = 0;

@@ -295,3 +295,18 @@ TEST(ScrambleScript, FailuresAnswerZero) {
 
 }  // namespace
 }  // namespace setup
+
+namespace setup {
+namespace {
+
+// A load that fails before its H lines leaves their records unfilled: they must hide nothing,
+// or the failure's own log line would be dropped.
+TEST_F(ScriptLoaderTest, HiddenNamesNeverFilledMatchNothing) {
+  EXPECT_EQ(0, Load("X|C:\\Tool\r\nbad line\r\nH|secret\r\n"));
+  EXPECT_EQ(0, ContainsHiddenName(script, "One or more files missing, LoadFileList failed"));
+  EXPECT_EQ(1, Load("H|secret\r\n"));
+  EXPECT_EQ(1, ContainsHiddenName(script, "the SECRET file"));
+}
+
+}  // namespace
+}  // namespace setup

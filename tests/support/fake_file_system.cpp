@@ -252,6 +252,25 @@ Win32Error FakeFileSystem::MoveFile(const std::string& from, const std::string& 
   return kErrorSuccess;
 }
 
+Win32Error FakeFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  const std::string source = Key(from);
+  const std::string target = Key(to);
+  auto file = files_.find(source);
+  if (file == files_.end()) return kErrorFileNotFound;
+  if (directories_.count(target) != 0 || IsDriveRoot(target)) return kErrorAccessDenied;
+  Entry moved = file->second;
+  if (auto old = files_.find(target); old != files_.end()) {
+    if ((old->second.attributes & FILE_ATTRIBUTE_READONLY) != 0) return kErrorAccessDenied;
+    moved.path = old->second.path;  // the name keeps its spelling
+    files_.erase(old);
+  } else {
+    moved.path = to;
+  }
+  files_.erase(source);
+  files_.emplace(target, std::move(moved));
+  return kErrorSuccess;
+}
+
 Win32Error FakeFileSystem::DeleteFile(const std::string& path) {
   const std::string key = Key(path);
   if (directories_.count(key) != 0) return kErrorAccessDenied;

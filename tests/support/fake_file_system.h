@@ -26,6 +26,7 @@ class FakeFileSystem : public FileSystem {
   Win32Error CreateDirectory(const std::string& path) override;
   std::optional<FindData> FindFirstFile(const std::string& pattern) override;
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
+  Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::string GetTempPath() override { return tempPath; }

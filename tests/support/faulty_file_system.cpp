@@ -39,6 +39,8 @@ const char* FileOperationName(FileOperation operation) {
       return "DeleteFile";
     case FileOperation::kSetFileAttributes:
       return "SetFileAttributes";
+    case FileOperation::kMoveFileReplacing:
+      return "MoveFileReplacing";
   }
   return "?";
 }
@@ -133,6 +135,11 @@ std::optional<FindData> FaultyFileSystem::FindFirstFile(const std::string& patte
 Win32Error FaultyFileSystem::MoveFile(const std::string& from, const std::string& to) {
   if (ShouldFail(FileOperation::kMoveFile, from + "|" + to)) return plan_.win32Error;
   return inner().MoveFile(from, to);
+}
+
+Win32Error FaultyFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  if (ShouldFail(FileOperation::kMoveFileReplacing, from + "|" + to)) return plan_.win32Error;
+  return inner().MoveFileReplacing(from, to);
 }
 
 Win32Error FaultyFileSystem::DeleteFile(const std::string& path) {

@@ -24,8 +24,9 @@ enum class FileOperation {
   kMoveFile,
   kDeleteFile,
   kSetFileAttributes,
+  kMoveFileReplacing,
 };
-inline constexpr std::size_t kFileOperationCount = 10;
+inline constexpr std::size_t kFileOperationCount = 11;
 
 // "Open", "Write", ...: for failure messages.
 const char* FileOperationName(FileOperation operation);
@@ -44,7 +45,7 @@ struct FaultPlan {
   bool andLater = false;
   // What Open answers in *crtError. Read, Write and Close failures show only as File::Error().
   int crtError = kCrtNoSpace;
-  // What CreateDirectory, MoveFile, DeleteFile and SetFileAttributes answer.
+  // What CreateDirectory, MoveFile, MoveFileReplacing, DeleteFile and SetFileAttributes answer.
   Win32Error win32Error = kErrorDiskFull;
   // Only calls on paths that contain this text (ASCII case ignored) count; empty: every call.
   // A file's Read, Write, Seek and Close carry the path it was opened with; MoveFile both paths.
@@ -76,6 +77,7 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   Win32Error CreateDirectory(const std::string& path) override;
   std::optional<FindData> FindFirstFile(const std::string& pattern) override;
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
+  Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,14 +40,37 @@ class HostPlatform::MachineLock {
 
 HostPlatform::~HostPlatform() = default;
 
+namespace {
+
+// The files the installer keeps in the machine folder itself are opened by name: a link in
+// place of one would lead its reads and writes out of the folder, and a FIFO would hang them.
+std::string CheckStoreFiles(const std::string& machineDir) {
+  for (const char* name : {"setup.lock", "registry.reg", "registry.reg.lock"}) {
+    const std::string path = machineDir + "/" + name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) continue;
+    const char* what = S_ISLNK(info.st_mode)    ? "a symbolic link"
+                       : !S_ISREG(info.st_mode) ? "not a regular file"
+                                                : nullptr;
+    if (what != nullptr) {
+      return "the machine folder " + machineDir + " is not used: " + path + " is " + what +
+             "; remove it and start again";
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
 // Two installers at once on one machine folder would each raise a shared library's count from
 // the same stored value, and one raise would be lost: the second stops at once and says why.
 std::string HostPlatform::LockMachineFolder() {
   std::error_code ignored;
   std::filesystem::create_directories(machineDir_, ignored);
+  if (std::string error = CheckStoreFiles(machineDir_); !error.empty()) return error;
   const std::string path = machineDir_ + "/setup.lock";
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+  if (fd < 0 && errno != ELOOP) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   // A folder where the lock cannot even be opened (read-only, without the file) cannot be
   // changed by any installer either: there is nothing to guard.
   if (fd < 0) return "";

@@ -132,6 +132,16 @@ Win32Error Win32FileSystem::MoveFile(const std::string& from, const std::string&
   return Win32Result(MoveFileA(from.c_str(), to.c_str()) != 0);
 }
 
+Win32Error Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  // As for opening: Wine running as root would replace a read-only file that Windows keeps.
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return kErrorAccessDenied;
+  }
+  return Win32Result(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0);
+}
+
 Win32Error Win32FileSystem::DeleteFile(const std::string& path) {
   return Win32Result(DeleteFileA(path.c_str()) != 0);
 }

@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -48,6 +49,19 @@ bool IsWithin(const std::string& path, const std::string& root) {
   if (root == "/") return true;
   return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
          path[root.size()] == '/';
+}
+
+// A file with more than one name may be linked from outside the machine folder: writing through
+// it would change that file too. It is replaced instead: its name here is removed, and the
+// caller creates a new file in its place. Answers an errno value, 0 when there is nothing to do
+// or the name was removed. A read-only file is left for the caller to refuse.
+int DetachHardLink(const std::string& native) {
+  struct stat info {};
+  if (::stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink < 2 ||
+      (info.st_mode & S_IWUSR) == 0) {
+    return 0;
+  }
+  return ::unlink(native.c_str()) == 0 ? 0 : errno;
 }
 
 bool IsNativeDirectory(const std::string& native) {
@@ -189,6 +203,9 @@ std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode 
   } else if (!resolved.exists && mode != OpenMode::kWriteBinary) {
     error = ENOENT;
   }
+  if (error == 0 && mode == OpenMode::kWriteBinary && resolved.exists) {
+    error = DetachHardLink(resolved.native);
+  }
   if (error != 0) {
     if (crtError != nullptr) *crtError = error;
     return nullptr;
@@ -280,6 +297,23 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
   if (error == kErrorSuccess) {
     names_.Removed(source.parentId, source.name);
     names_.Added(target.parentId, target.name);
+  }
+  return error;
+}
+
+Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  const Resolved source = Resolve(from, false);
+  if (source.error != kErrorSuccess) return source.error;
+  if (source.isTop) return kErrorAccessDenied;
+  if (!source.exists) return kErrorFileNotFound;
+  const Resolved target = Resolve(to, false);
+  if (target.error != kErrorSuccess) return target.error;
+  if (target.isTop || target.trailingSeparator) return kErrorAccessDenied;
+  // An existing file keeps the spelling it has on disk, as Windows keeps it.
+  const Win32Error error = ReplaceNativeFile(source.native, target.native);
+  if (error == kErrorSuccess) {
+    names_.Removed(source.parentId, source.name);
+    if (!target.exists) names_.Added(target.parentId, target.name);
   }
   return error;
 }

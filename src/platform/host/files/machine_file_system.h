@@ -55,6 +55,7 @@ class MachineFileSystem final : public FileSystem {
   Win32Error CreateDirectory(const std::string& path) override;
   std::optional<FindData> FindFirstFile(const std::string& pattern) override;
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
+  Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
   Win32Error RemoveDirectory(const std::string& path) override;
   std::vector<FindData> ListDirectory(const std::string& directory) override;

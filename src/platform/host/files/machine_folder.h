@@ -57,11 +57,12 @@ inline constexpr MachineSetting kCodePageSetting{
 // The setting's value from the registry, else its default.
 [[nodiscard]] std::string ReadMachineSetting(Registry* registry, const MachineSetting& setting);
 
-// Makes `dir` a machine folder: on first use (neither drive_c nor registry.reg present) creates
-// drive C: with Windows, Windows\System32, Windows\Temp, Program Files and the Start menu's
-// Programs folder, and stores the settings above with their defaults in `registry`, which must
-// be the folder's registry. An existing machine folder is left as it is. Answers an empty text,
-// or what went wrong.
+// Makes `dir` a machine folder: until its registry.reg exists, creates whichever of drive C:,
+// Windows, Windows\System32, Windows\Temp, Program Files and the Start menu's Programs folder
+// is missing; on every run stores each setting above that `registry` (the folder's registry)
+// lacks with its default. What exists is never changed. Answers an empty text, or for a new folder
+// (neither drive_c nor registry.reg present) what went wrong; an existing folder is used as it is
+// when something cannot be made.
 [[nodiscard]] std::string PrepareMachineFolder(const std::string& dir, Registry& registry);
 
 // Where the machine folder lies: `option` (the value of --machine=DIR) when given, else the

@@ -87,6 +87,7 @@ std::uint32_t NativeAttributes(const std::string& native) {
   if (::stat(native.c_str(), &info) != 0) return 0;
   if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
   std::uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
+  if (!S_ISREG(info.st_mode)) attributes |= FILE_ATTRIBUTE_DEVICE;
   if ((info.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes;
 }
@@ -148,6 +149,22 @@ Win32Error MoveNativeEntry(const std::string& from, const std::string& to) {
   }
   if (error == ENOENT) return kErrorPathNotFound;
   return Win32ErrorFromErrno(error);
+}
+
+Win32Error ReplaceNativeFile(const std::string& from, const std::string& to) {
+  struct stat source {};
+  if (::lstat(from.c_str(), &source) != 0) {
+    return errno == ENOENT ? kErrorFileNotFound : Win32ErrorFromErrno(errno);
+  }
+  if (S_ISDIR(source.st_mode)) return kErrorAccessDenied;
+  struct stat target {};
+  if (::lstat(to.c_str(), &target) == 0) {
+    if (S_ISDIR(target.st_mode)) return kErrorAccessDenied;
+    if (!S_ISLNK(target.st_mode) && (target.st_mode & S_IWUSR) == 0) return kErrorAccessDenied;
+  }
+  if (::rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
+  if (errno == ENOENT || errno == ENOTDIR) return kErrorPathNotFound;
+  return Win32ErrorFromErrno(errno);
 }
 
 Win32Error DeleteNativeFile(const std::string& native) {

@@ -10,7 +10,8 @@
 namespace setup {
 
 // The FILE_ATTRIBUTE_* bits of a native entry (following links); 0 when it does not exist.
-// Directories: DIRECTORY; files: ARCHIVE, plus READONLY without the owner's write permission.
+// Directories: DIRECTORY; files: ARCHIVE, plus READONLY without the owner's write permission,
+// plus DEVICE for what is not a regular file (a FIFO, a device, a socket).
 [[nodiscard]] std::uint32_t NativeAttributes(const std::string& native);
 
 // Whether an entry of that name exists (a link counts, wherever it points).
@@ -26,6 +27,11 @@ namespace setup {
 // MoveFileA: never replaces `to` (kErrorAlreadyExists); a file moved to another file system is
 // copied and then removed, as Windows does between volumes.
 [[nodiscard]] Win32Error MoveNativeEntry(const std::string& from, const std::string& to);
+
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING for a file: one rename(2), so `to` names its old
+// file or the new one at every moment. A directory or read-only file at `to` gives
+// kErrorAccessDenied; a link at `to` is replaced itself, never followed.
+[[nodiscard]] Win32Error ReplaceNativeFile(const std::string& from, const std::string& to);
 
 // DeleteFileA: a directory or a read-only file gives kErrorAccessDenied.
 [[nodiscard]] Win32Error DeleteNativeFile(const std::string& native);

@@ -67,6 +67,11 @@ Win32Error NativeFileSystem::MoveFile(const std::string& from, const std::string
   return MoveNativeEntry(from, to);
 }
 
+Win32Error NativeFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return kErrorPathNotFound;
+  return ReplaceNativeFile(from, to);
+}
+
 Win32Error NativeFileSystem::DeleteFile(const std::string& path) {
   if (path.empty()) return kErrorPathNotFound;
   return DeleteNativeFile(path);

@@ -1,7 +1,9 @@
 // The host's byte streams: C runtime streams over native paths, with large buffers.
 #include "platform/host/files/stdio_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <new>
@@ -18,23 +20,32 @@ void SetCrtError(int* crtError, int value) {
 
 std::unique_ptr<File> StdioFile::Open(const std::string& nativePath, OpenMode mode, int* crtError) {
   const bool writing = mode == OpenMode::kWriteBinary;
-  struct stat info {};
-  if (::stat(nativePath.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) {
-      SetCrtError(crtError, EACCES);
-      return nullptr;
-    }
-    if (writing && (info.st_mode & S_IWUSR) == 0) {
-      SetCrtError(crtError, EACCES);
-      return nullptr;
-    }
-  }
-  // "e": the descriptor is not inherited by child processes.
-  std::FILE* stream = std::fopen(nativePath.c_str(), writing ? "wbe" : "rbe");
-  if (stream == nullptr) {
-    SetCrtError(crtError, errno);
+  // Non-blocking, so that a FIFO without a partner cannot hold the open forever; the flag is
+  // cleared again once the descriptor is known to be a regular file. No O_TRUNC yet: nothing
+  // is changed before the checks below.
+  const int flags = O_CLOEXEC | O_NONBLOCK | (writing ? (O_WRONLY | O_CREAT) : O_RDONLY);
+  const int fd = ::open(nativePath.c_str(), flags, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    SetCrtError(crtError, error == EISDIR || error == ENXIO ? EACCES : error);
     return nullptr;
   }
+  auto refuse = [&](int error) -> std::unique_ptr<File> {
+    ::close(fd);
+    SetCrtError(crtError, error);
+    return nullptr;
+  };
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return refuse(errno);
+  if (S_ISDIR(info.st_mode)) return refuse(EACCES);
+  // Only regular files are read: a FIFO would block every read, a device never ends.
+  if (!writing && !S_ISREG(info.st_mode)) return refuse(EACCES);
+  if (writing && (info.st_mode & S_IWUSR) == 0) return refuse(EACCES);
+  if (writing && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) return refuse(errno);
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) return refuse(errno);
+  std::FILE* stream = ::fdopen(fd, writing ? "wb" : "rb");
+  if (stream == nullptr) return refuse(errno);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferSize]);
   if (buffer != nullptr) std::setvbuf(stream, buffer.get(), _IOFBF, kBufferSize);
   SetCrtError(crtError, 0);
@@ -49,14 +60,14 @@ StdioFile::~StdioFile() { Close(); }
 std::size_t StdioFile::Read(void* buffer, std::size_t size) {
   if (closed_ || size == 0) return 0;
   const std::size_t done = std::fread(buffer, 1, size, stream_);
-  if (done < size && std::ferror(stream_)) error_ = true;
+  if (done < size && std::ferror(stream_)) Fail(errno);
   return done;
 }
 
 std::size_t StdioFile::Write(const void* buffer, std::size_t size) {
   if (closed_ || size == 0) return 0;
   const std::size_t done = std::fwrite(buffer, 1, size, stream_);
-  if (done < size) error_ = true;
+  if (done < size) Fail(errno);
   return done;
 }
 
@@ -73,12 +84,17 @@ bool StdioFile::Seek(std::int64_t offset) {
 std::int64_t StdioFile::Length() {
   if (closed_) return -1;
   if (writing_ && std::fflush(stream_) != 0) {
-    error_ = true;
+    Fail(errno);
     return -1;
   }
   struct stat info {};
   if (::fstat(::fileno(stream_), &info) != 0) return -1;
   return static_cast<std::int64_t>(info.st_size);
+}
+
+void StdioFile::Fail(int error) {
+  error_ = true;
+  if (errorNumber_ == 0) errorNumber_ = error;
 }
 
 bool StdioFile::Error() const { return error_ || (!closed_ && std::ferror(stream_) != 0); }
@@ -87,8 +103,14 @@ bool StdioFile::Close() {
   if (closed_) return closeResult_;
   // A failed read loses nothing; a failed write or flush loses data and must be told.
   bool ok = !(writing_ && Error());
-  if (std::fflush(stream_) != 0) ok = false;
-  if (std::fclose(stream_) != 0) ok = false;
+  if (std::fflush(stream_) != 0) {
+    ok = false;
+    Fail(errno);
+  }
+  if (std::fclose(stream_) != 0) {
+    ok = false;
+    Fail(errno);
+  }
   stream_ = nullptr;
   closed_ = true;
   closeResult_ = ok;

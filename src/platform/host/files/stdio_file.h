@@ -15,8 +15,10 @@ class StdioFile final : public File {
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
   // fopen on a native path, with Windows' answers where Linux differs: a directory cannot be
-  // opened (EACCES), and a file without its owner's write permission (the host's read-only
-  // attribute) cannot be opened for writing (EACCES) even by the superuser.
+  // opened (EACCES), only a regular file can be read (a FIFO or a device gives EACCES, and a
+  // FIFO never blocks the open),
+  // and a file without its owner's write permission (the host's read-only attribute) cannot be
+  // opened for writing (EACCES) even by the superuser.
   static std::unique_ptr<File> Open(const std::string& nativePath, OpenMode mode, int* crtError);
 
   ~StdioFile() override;
@@ -29,15 +31,18 @@ class StdioFile final : public File {
   bool Seek(std::int64_t offset) override;
   std::int64_t Length() override;
   bool Error() const override;
+  int ErrorNumber() const override { return errorNumber_; }
   bool Close() override;
 
  private:
   StdioFile(std::FILE* stream, std::unique_ptr<char[]> buffer, bool writing);
+  void Fail(int error);
 
   std::FILE* stream_;
   std::unique_ptr<char[]> buffer_;  // outlives stream_: Close() runs before it is freed
   bool writing_;
   bool error_ = false;
+  int errorNumber_ = 0;
   bool closed_ = false;
   bool closeResult_ = false;
 };

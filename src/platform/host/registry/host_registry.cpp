@@ -1,12 +1,14 @@
 // The host registry: the machine folder's registry.reg, kept in memory and saved as a whole.
 #include "platform/host/registry/host_registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/host/registry/reg_file.h"
@@ -24,7 +26,8 @@ constexpr Win32Error kErrorKeyDeleted = 1018;  // ERROR_KEY_DELETED
 class HostRegistry::FileLock {
  public:
   explicit FileLock(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Never through a link: one in its place would create a file wherever it points.
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd_ < 0) {
       error_ = errno;
       return;
@@ -99,7 +102,47 @@ HostRegistry::HostRegistry(std::string path) : path_(std::move(path)), lockPath_
 
 HostRegistry::~HostRegistry() { static_cast<void>(Flush()); }
 
+namespace {
+
+// The temporary files of saves, named by mkostemp: the registry's name, a dot, six letters or
+// digits.
+std::vector<std::string> SaveTemporaries(const std::string& path) {
+  std::vector<std::string> found;
+  const std::string dir = DirectoryOf(path);
+  const std::size_t slash = path.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) return found;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (!std::all_of(
+            name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](char c) {
+              return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            })) {
+      continue;
+    }
+    const std::string full = dir + "/" + name;
+    struct stat info {};
+    if (::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode)) found.push_back(full);
+  }
+  ::closedir(listing);
+  return found;
+}
+
+}  // namespace
+
+void HostRegistry::RemoveStaleTemporaries() {
+  if (SaveTemporaries(path_).empty()) return;
+  // A save writes its temporary file while it holds the lock: with the lock held here, every
+  // such file was left by a save that was killed before its rename.
+  FileLock lock(lockPath_);
+  if (!lock.held()) return;
+  for (const std::string& stale : SaveTemporaries(path_)) ::unlink(stale.c_str());
+}
+
 std::string HostRegistry::Open() {
+  RemoveStaleTemporaries();
   loadedOnce_ = false;
   return Refresh() == kErrorSuccess ? std::string() : lastError_;
 }
@@ -131,7 +174,8 @@ void HostRegistry::ReplayPending() {
 
 Win32Error HostRegistry::Load() {
   loadedOnce_ = true;
-  ScopedFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+  // Never through a link, and never blocked by a FIFO in the file's place.
+  ScopedFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (fd.get() < 0) {
     if (errno == ENOENT) {
       tree_ = RegistryTree();
@@ -147,6 +191,12 @@ Win32Error HostRegistry::Load() {
   struct stat info {};
   std::string text;
   bool ok = ::fstat(fd.get(), &info) == 0;
+  if (ok && !S_ISREG(info.st_mode)) {
+    lastError_ = "cannot read " + path_ + ": not a regular file";
+    loadedOnce_ = false;
+    corrupt_ = true;
+    return kErrorBadDatabase;
+  }
   if (ok) {
     char buffer[64 * 1024];
     for (;;) {

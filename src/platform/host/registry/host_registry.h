@@ -35,8 +35,9 @@ class HostRegistry final : public Registry {
   HostRegistry(const HostRegistry&) = delete;
   HostRegistry& operator=(const HostRegistry&) = delete;
 
-  // Reads the file (a missing file is an empty registry). Answers an empty text, or the error
-  // naming the file and line ("/m/registry.reg:7: unknown root key HKEY_FOO").
+  // Reads the file (a missing file is an empty registry), after removing what killed saves left
+  // behind. Answers an empty text, or the error naming the file and line
+  // ("/m/registry.reg:7: unknown root key HKEY_FOO").
   std::string Open();
 
   // The text of the latest failure to read or save the file; empty when there was none.
@@ -87,6 +88,7 @@ class HostRegistry final : public Registry {
   };
 
   FileStamp StampOfFile() const;
+  void RemoveStaleTemporaries();
   // Whether changes can be saved; sets LastError() when not.
   Win32Error CheckWritable();
   // Takes the lock and reloads the file if another process changed it.
