@@ -1,8 +1,6 @@
 // SHA-256 on Windows through CryptoAPI (advapi32), which every Windows since XP SP3 has.
-#include <wincrypt.h>
-
 #include "platform/sha256.h"
-#include "platform/win32/windows_headers.h"
+#include "platform/win32/windows_headers.h"  // with <wincrypt.h>
 
 namespace setup {
 namespace {
