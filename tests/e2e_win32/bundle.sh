@@ -11,12 +11,14 @@ wine "$BUILD_DIR/setup-pack.exe" bundle "$(winpath "$dist")" --out "$(winpath "$
   --name 'Sample Notes' >"$WORK/bundle.out"
 [ -f "$bundle" ] || fail "setup-pack.exe bundle made nothing"
 
-imports=$(i686-w64-mingw32-objdump -p "$BUILD_DIR/SetupStub.exe" | awk '/DLL Name:/ { print tolower($3) }')
+# Read the headers once: grep -q on a pipe would end objdump early and pipefail would fail the test.
+headers=$(i686-w64-mingw32-objdump -p "$BUILD_DIR/SetupStub.exe")
+imports=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$headers")
 allowed=' advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll version.dll '
 for dll in $imports; do
   case $allowed in *" $dll "*) ;; *) fail "SetupStub.exe needs $dll" ;; esac
 done
-i686-w64-mingw32-objdump -p "$BUILD_DIR/SetupStub.exe" | grep -q 'Subsystem.*(Windows GUI)' ||
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" ||
   fail "SetupStub.exe is not a GUI program"
 
 # Signed with a throw-away self-signed certificate: the signature goes after the archive.
