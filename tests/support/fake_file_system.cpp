@@ -5,14 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ascii_case.h"
+
 namespace setup::testing {
 
 namespace {
 
 constexpr int kEnoent = 2;
 constexpr int kEacces = 13;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string ParentKey(const std::string& key) {
   const std::size_t slash = key.rfind('\\');
@@ -126,7 +126,7 @@ FakeFileSystem::~FakeFileSystem() = default;
 
 std::string FakeFileSystem::Key(const std::string& path) {
   std::string key;
-  for (char c : path) key += (c == '/') ? '\\' : Upper(c);
+  for (char c : path) key += (c == '/') ? '\\' : UpperAscii(c);
   while (key.size() > 1 && key.back() == '\\' && !IsDriveRoot(key.substr(0, key.size() - 1))) {
     key.pop_back();
   }
