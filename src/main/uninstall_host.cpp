@@ -1,7 +1,5 @@
 // The host uninstaller `uninstall`: started from the product's installation directory inside a
 // machine folder, it removes that installation, with the installer's three front ends.
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "platform/application_title.h"
+#include "platform/ascii_case.h"
 #include "platform/host/files/machine_folder.h"
 #include "platform/host/host_platform.h"
 #include "platform/terminal.h"
@@ -59,9 +58,7 @@ std::string ProgramWindowsPath(const std::string& machineDir) {
           std::isalpha(static_cast<unsigned char>(name[6])) == 0) {
         return "";
       }
-      windows =
-          std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(name[6])))) +
-          ":";
+      windows = std::string(1, UpperAscii(name[6])) + ":";
       first = false;
       continue;
     }
@@ -106,8 +103,7 @@ int Main(int argc, char** argv) {
   if (commandLine.unattended) {
     windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr);
   } else {
-    if (::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0)
-      terminal = OpenCursesTerminal();
+    if (StandardStreamsAreTerminal()) terminal = OpenCursesTerminal();
     if (terminal) {
       windows = std::make_unique<TerminalWindowSystem>(title, *terminal);
     } else {
