@@ -25,7 +25,7 @@ L|?STARTMENU?\\Acmé Draw\\Acmé © €.lnk|?APPDIR?\\Acmé.exe|Dessin $chars
 EOF
 printf 'Bem-vindo à instalação de Acmé Draw.\nCaractères: %s.\n' "$chars" >"$WORK/welcome.txt"
 printf 'Termos: %s.\r\nAceita?\r\n' "$ansi" >"$WORK/terms.txt"
-"$PACK" build --script "$WORK/script.txt" --from "$src" --out "$dist" \
+"$PACK" build --uninstaller --name 'Acmé Draw' --script "$WORK/script.txt" --from "$src" --out "$dist" \
   --welcome "$WORK/welcome.txt" --terms "$WORK/terms.txt" >/dev/null 2>&1 ||
   fail "setup-pack build"
 welcome=$(LC_ALL=C tr -d '\r' <"$dist/Setup2.txt")
@@ -37,8 +37,8 @@ programs_of() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Progra
 check_install() {  # machine dir ansi-dir what
   local machine=$1 app="$1/drive_c/$2" what=$4 names info reg
   names=$(cd "$app" && ls -R)
-  expect_eq "$(printf '%s\n' .: 'Acmé.exe' 'Données' "Lisez-moi $chars.txt" SETUP.LOG '' \
-    './Données:' 'Façade €.dat')" "$names" "$what: names on disk"
+  expect_eq "$(printf '%s\n' .: 'Acmé.exe' 'Données' "Lisez-moi $chars.txt" SETUP.LOG uninstall \
+    uninstall.drc '' './Données:' 'Façade €.dat')" "$names" "$what: names on disk"
   # Nothing stored raw: every name is UTF-8.
   iconv -f UTF-8 -t UTF-8 <<<"$(cd "$machine" && find .)" >/dev/null ||
     fail "$what: a name on disk is not UTF-8"
@@ -67,6 +67,17 @@ raw=$(LC_ALL=C grep -c $'\x80' "$machine/registry.reg")
 [ "$raw" -ge 2 ] || fail "registry.reg holds the byte 0x80 on $raw lines"
 check_install "$machine" "Program Files/Acmé Draw © €" $'C:\\Program Files\\Acm\xe9 Draw \xa9 \x80' \
   unattended
+
+# The uninstaller finds itself in its accented folder, and names the user's own file that stays.
+uninstall='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Acm'$'\xe9'' Draw'
+expect_eq $'"Acm\xe9 Draw"' "$(LC_ALL=C reg_value "$machine" "$uninstall" DisplayName)" "DisplayName"
+app="$machine/drive_c/Program Files/Acmé Draw © €"
+echo "mine" >"$app/notes é.txt"
+chmod +x "$app/uninstall"
+run_in "$WORK" "$app/uninstall" --machine="$machine" --unattended
+expect_eq 0 "$STATUS" "exit status of the removal [$ERR]"
+expect_contains "$ERR" "C:\Program Files\Acmé Draw © €\notes é.txt" "the user's file named"
+expect_eq "notes é.txt" "$(ls "$app")" "what the removal leaves"
 
 # Line mode: texts shown in UTF-8, a typed directory read in UTF-8.
 machine=$WORK/line
