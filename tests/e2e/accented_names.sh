@@ -32,6 +32,13 @@ welcome=$(LC_ALL=C tr -d '\r' <"$dist/Setup2.txt")
 expect_eq $'Bem-vindo \xe0 instala\xe7\xe3o de Acm\xe9 Draw.\nCaract\xe8res: '"$ansi." \
   "$welcome" "welcome text in Windows-1252"
 
+# A name Windows-1252 cannot hold is refused before anything is written.
+run_in "$WORK" "$PACK" build --uninstaller --name 'Acmé Ω' --script "$WORK/script.txt" \
+  --from "$src" --out "$WORK/omega"
+expect_eq 2 "$STATUS" "exit status of a build with an unrepresentable name"
+expect_contains "$ERR" "--name holds a character that has no place in Windows-1252" "refusal"
+[ ! -e "$WORK/omega" ] || fail "a refused build wrote $(ls "$WORK/omega")"
+
 programs_of() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"; }
 # What every installation leaves, in the directory `dir` (as Linux names it).
 check_install() {  # machine dir ansi-dir what

@@ -93,6 +93,12 @@ bool CheckUninstallerName(const Command& self, const std::optional<std::string>&
     ReportError(self, "--name needs a product name without backslash, '|' or line breaks");
     return false;
   }
+  std::string ansi;
+  std::size_t failedAt = 0;
+  if (!Utf8ToWindows1252(*productName, &ansi, &failedAt) && DecodeUtf8(*productName)) {
+    ReportError(self, "--name holds a character that has no place in Windows-1252");
+    return false;
+  }
   return true;
 }
 
