@@ -6,35 +6,18 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 chars='à ç é © €'
 ansi=$'\xe0 \xe7 \xe9 \xa9 \x80'  # the same in Windows-1252
-src=$WORK/src
+src=$SOURCE_DIR/tests/e2e/accented
 dist=$WORK/dist
-mkdir -p "$src"
-echo "program" >"$src/app.exe"
-echo "read me" >"$src/readme.txt"
-echo "data" >"$src/data.dat"
-# The script and the welcome text in UTF-8, as an author on Linux writes them; the terms already
-# in Windows-1252. setup-pack leaves all three in Windows-1252.
-cat >"$WORK/script.txt" <<EOF
-X|?PRGFDIR?\\Acmé Draw © €
-F|app.exe|?APPDIR?\\Acmé.exe
-F|readme.txt|?APPDIR?\\Lisez-moi $chars.txt
-F|data.dat|?APPDIR?\\Données\\Façade €.dat
-K|SZ|HKEY_LOCAL_MACHINE|Software|Acmé|Draw|InstallDir|?APPDIR?
-K|SZ|HKEY_LOCAL_MACHINE|Software|Acmé|Draw|Note|$chars
-L|?STARTMENU?\\Acmé Draw\\Acmé © €.lnk|?APPDIR?\\Acmé.exe|Dessin $chars
-EOF
-printf 'Bem-vindo à instalação de Acmé Draw.\nCaractères: %s.\n' "$chars" >"$WORK/welcome.txt"
-printf 'Termos: %s.\r\nAceita?\r\n' "$ansi" >"$WORK/terms.txt"
-"$PACK" build --uninstaller --name 'Acmé Draw' --script "$WORK/script.txt" --from "$src" --out "$dist" \
-  --welcome "$WORK/welcome.txt" --terms "$WORK/terms.txt" >/dev/null 2>&1 ||
+"$PACK" build --uninstaller --name 'Acmé Draw' --script "$src/script.txt" --from "$src/files" \
+  --out "$dist" --welcome "$src/welcome.txt" --terms "$src/terms.txt" >/dev/null 2>&1 ||
   fail "setup-pack build"
 welcome=$(LC_ALL=C tr -d '\r' <"$dist/Setup2.txt")
 expect_eq $'Bem-vindo \xe0 instala\xe7\xe3o de Acm\xe9 Draw.\nCaract\xe8res: '"$ansi." \
   "$welcome" "welcome text in Windows-1252"
 
 # A name Windows-1252 cannot hold is refused before anything is written.
-run_in "$WORK" "$PACK" build --uninstaller --name 'Acmé Ω' --script "$WORK/script.txt" \
-  --from "$src" --out "$WORK/omega"
+run_in "$WORK" "$PACK" build --uninstaller --name 'Acmé Ω' --script "$src/script.txt" \
+  --from "$src/files" --out "$WORK/omega"
 expect_eq 2 "$STATUS" "exit status of a build with an unrepresentable name"
 expect_contains "$ERR" "--name holds a character that has no place in Windows-1252" "refusal"
 [ ! -e "$WORK/omega" ] || fail "a refused build wrote $(ls "$WORK/omega")"
