@@ -3,6 +3,7 @@
 #include "decompress/lzhuf_decoder.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
 
 #include "decompress/position_tables.h"
@@ -152,7 +153,10 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
     // From the entry itself, not from the copy: reading back a just-copied word would wait for the
     // copy, and this load starts the walk on which the next symbol waits.
     unsigned n = tree.child[entry.last];
-    std::memcpy(path, entry.path, sizeof entry.path);
+    // The whole entry in one move: the words after the path land in entries the walk overwrites
+    // or the update never reads.
+    static_assert(sizeof(TableEntry) == 16 && offsetof(TableEntry, path) == 0);
+    std::memcpy(path, &entry, sizeof entry);
     while (n < static_cast<unsigned>(kNodeCount)) {
       const unsigned node = n + static_cast<unsigned>(bits >> 63);
       bits <<= 1;

@@ -42,27 +42,47 @@ void AdaptiveTree::NoteChanged(unsigned n, unsigned l) {
 }
 
 void AdaptiveTree::Rebuild() {
-  // Gather the leaves at the bottom, in their old order, at half weight.
-  int j = 0;
+  // The leaves in their old order, at half weight (rounding up). They were sorted by weight, and
+  // halving keeps them so.
+  std::uint16_t leafWeight[kSymbolCount];
+  std::uint16_t leafChild[kSymbolCount];
+  int leaves = 0;
   for (int i = 0; i < kNodeCount; ++i) {
     if (child[i] >= kNodeCount) {
-      frequency[j] = static_cast<std::uint16_t>((frequency[i] + 1u) / 2u);
-      child[j] = child[i];
-      ++j;
+      leafWeight[leaves] = static_cast<std::uint16_t>((frequency[i] + 1u) / 2u);
+      leafChild[leaves] = child[i];
+      ++leaves;
     }
   }
-  // Pair them up again, inserting each new node after every node of equal or lower weight.
-  for (int i = 0, n = kSymbolCount; n < kNodeCount; i += 2, ++n) {
-    const unsigned f = static_cast<unsigned>(frequency[i]) + frequency[i + 1];
-    int k = n - 1;
-    while (f < frequency[k]) --k;
-    ++k;
-    const std::size_t moved = static_cast<std::size_t>(n - k) * sizeof(std::uint16_t);
-    std::memmove(&frequency[k + 1], &frequency[k], moved);
-    std::memmove(&child[k + 1], &child[k], moved);
-    frequency[k] = static_cast<std::uint16_t>(f);
-    child[k] = static_cast<std::uint16_t>(i);
+  // Pairing the two lightest nodes from the bottom, each new node placed after every node of
+  // equal or lower weight: the new nodes come out in rising weight, so the order is a merge of
+  // the leaves with the new nodes, a leaf first on equal weight. The new nodes wait in
+  // frequency/child beyond the merged part: an entry is never overwritten before it is placed,
+  // since the merged part grows by two for every new node.
+  std::uint16_t pendingWeight[kSymbolCount - 1];
+  std::uint16_t pendingChild[kSymbolCount - 1];
+  int nextLeaf = 0, nextPending = 0, pending = 0;
+  int placed = 0;
+  auto placeOne = [&] {
+    if (nextLeaf < kSymbolCount &&
+        (nextPending == pending || leafWeight[nextLeaf] <= pendingWeight[nextPending])) {
+      frequency[placed] = leafWeight[nextLeaf];
+      child[placed] = leafChild[nextLeaf];
+      ++nextLeaf;
+    } else {
+      frequency[placed] = pendingWeight[nextPending];
+      child[placed] = pendingChild[nextPending];
+      ++nextPending;
+    }
+    ++placed;
+  };
+  for (int i = 0; pending < kSymbolCount - 1; i += 2) {
+    while (placed < i + 2) placeOne();
+    pendingWeight[pending] = static_cast<std::uint16_t>(frequency[i] + frequency[i + 1]);
+    pendingChild[pending] = static_cast<std::uint16_t>(i);
+    ++pending;
   }
+  while (placed < kNodeCount) placeOne();
   // Parents follow from the children; the root's entry stays 0.
   for (int i = 0; i < kNodeCount; ++i) {
     const int c = child[i];
