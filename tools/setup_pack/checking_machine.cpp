@@ -14,8 +14,8 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_version_info.h"
 #else
-#include "platform/host/host_platform.h"
 #include "platform/host/files/machine_folder.h"
+#include "platform/host/host_platform.h"
 #endif
 
 namespace setup::pack {
