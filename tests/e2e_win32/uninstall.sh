@@ -59,25 +59,33 @@ expect_same_machine() {  # expected-snapshot what
 # A path in an expected text of the UI driver, where a backslash starts an escape.
 esc() { printf '%s' "${1//\\/\\\\}"; }
 
-# Runs the uninstaller while the UI driver plays the script on standard input; sets STATUS.
-drive_uninstall() {  # program arguments...
+# The uninstaller started in the background; `play` runs the UI driver on a script read from
+# standard input against its dialogs; `ended` waits for it and sets STATUS.
+start_uninstall() {  # program arguments...
   local program=$1
   shift
-  cat >"$WORK/driver.txt"
   (cd "$WORK" && exec timeout 120 wine "$program" "$@") >"$WORK/uninstall.out" 2>&1 &
-  local pid=$! driver=0
-  wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
-    driver=$?
-  if [ $driver -ne 0 ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+  UNINSTALL_PID=$!
+}
+play() {
+  cat >"$WORK/driver.txt"
+  if ! wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1; then
+    kill "$UNINSTALL_PID" 2>/dev/null || true
+    wait "$UNINSTALL_PID" 2>/dev/null || true
     cat "$WORK/driver.out" >&2
     fail "the UI driver stopped"
   fi
+}
+ended() {
   set +e
-  wait "$pid"
+  wait "$UNINSTALL_PID"
   STATUS=$?
   set -e
+}
+drive_uninstall() {  # program arguments...
+  start_uninstall "$@"
+  play
+  ended
 }
 run_uninstall() {  # program arguments...: unattended, no driver; sets STATUS and ERR
   local program=$1
@@ -109,15 +117,29 @@ expect_eq "REG_SZ \"$app_win\\Uninstall.exe\"" "$command" "UninstallString"
 program=${command#REG_SZ \"}
 program=${program%\"}
 
-# No: nothing changes.
-drive_uninstall "$program" <<EOF_SCRIPT
+# No: nothing changes. While the question is open, neither an installation nor another removal
+# can start.
+start_uninstall "$program"
+play <<EOF_SCRIPT
 window|Uninstall|7
 message|Do you want to remove Sample Notes 1.2 and all of its components?
 owner|-
 screenshot|$shots\\uninstall-1-question.png
+EOF_SCRIPT
+run_setup "$dist" 'Sample*Notes' --unattended
+expect_eq 1 "$STATUS" "exit status of Setup.exe while the uninstaller runs"
+expect_contains "$ERR" "another installation or removal is running on this computer" \
+  "Setup.exe while the uninstaller runs"
+run_uninstall "$program" /S
+expect_eq 1 "$STATUS" "exit status of a second uninstaller"
+expect_contains "$ERR" "another installation or removal is running on this computer" \
+  "a second uninstaller"
+play <<EOF_SCRIPT
+window|Uninstall|7
 press|7
 gone
 EOF_SCRIPT
+ended
 expect_eq 2 "$STATUS" "exit status after No"
 expect_same_machine "$installed" "No"
 
