@@ -13,12 +13,7 @@ wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Sample Notes' \
 [ -f "$dist/uninstall-program.cmp" ] || fail "setup-pack.exe added no uninstaller"
 shots=$(winpath "$SHOTS")
 
-temp_win=$(wine cmd /c 'echo %TEMP%' | tr -d '\r')
-temp_win=${temp_win%\\}
-temp_relative=${temp_win#?:\\}
-temp_relative=${temp_relative//\\//}
-TEMP_DIR=$DRIVE_C/$temp_relative
-[ -d "$TEMP_DIR" ] || fail "no temporary folder $TEMP_DIR"
+find_temp_dir
 app="$DRIVE_C/Program Files/Sample Notes"
 app_win='C:\Program Files\Sample Notes'
 dll="$DRIVE_C/windows/system32/snrt12.dll"
@@ -36,7 +31,7 @@ install() {
 # of both hives but the shared files' counts, which the removal may only lower or delete, and
 # Wine's own settings.
 snapshot() {
-  (cd "$DRIVE_C" && find . \( -path "./$temp_relative" -o -path ./windows/temp \) -prune \
+  (cd "$DRIVE_C" && find . \( -path "./$TEMP_RELATIVE" -o -path ./windows/temp \) -prune \
     -o -printf '%y %s %p\n' | sort)
   local hive
   for hive in 'HKLM\Software' 'HKCU\Software'; do
@@ -145,7 +140,7 @@ expect_same_machine "$installed" "No"
 
 # Yes: the progress page, the last use of the shared library (removed), the final message
 # naming the user's file and the log.
-log_win="$temp_win\\UNINSTALL.LOG"
+log_win="$TEMP_WIN\\UNINSTALL.LOG"
 drive_uninstall "$program" <<EOF_SCRIPT
 window|Uninstall|7
 press|6
