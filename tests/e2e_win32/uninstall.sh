@@ -1,8 +1,9 @@
 # The generic Uninstall.exe under Wine: the sample built with --uninstaller and installed, then
 # removed through the command the system's list holds, in its real dialogs (No changes nothing;
 # Yes removes all but the user's own file, which the final message lists); unattended with /S;
-# again after the removal; a read-only file. Afterwards the machine is as it was before the
-# installation, and once Windows starts again not even the uninstaller's temporary copy stays.
+# again after the removal; a read-only file; beside a second product that shares the library.
+# Afterwards the machine is as it was before the installation, and once Windows starts again
+# not even the uninstaller's temporary copy stays.
 source "$(dirname "$0")/support.bash"
 
 dist=$WORK/dist
@@ -224,6 +225,38 @@ expect_eq "" "$(reg_value "$uninstall_key" DisplayName)" "the product's record b
 chmod u+w "$app/readme.txt"
 rm -r "$app" "$dll"
 expect_same_machine "$before" "after the read-only file"
+
+# A second product that shares the library: the sample's removal leaves it and the other's use
+# of it; the other product's removal, from its own UninstallString, takes the count.
+other=$WORK/other
+mkdir -p "$other/src"
+cp "$SAMPLE/files/system/snrt12.dll" "$other/src/"
+echo tool >"$other/src/tool.txt"
+printf '%s\r\n' 'F|snrt12.dll|?SYSTEM?\snrt12.dll' 'F|tool.txt|?APPDIR?\tool.txt' \
+  'K|SZ|HKEY_CURRENT_USER|Software|Other Corp|Tool|Path|?APPDIR?' >"$other/script.txt"
+wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Other Tool' \
+  --script "$(winpath "$other/script.txt")" --from "$(winpath "$other/src")" \
+  --out "$(winpath "$other")" >/dev/null 2>&1
+run_setup "$other" Other --unattended '--dir=C:\Other'
+expect_eq 0 "$STATUS" "the other product's installation"
+with_other=$(snapshot)
+install
+expect_eq 'REG_DWORD 0x2' "$(reg_value "$shared_key" "$dll_win")" "the count of two products"
+run_uninstall "$program" /S
+expect_eq 0 "$STATUS" "removal beside the other product"
+wait_for_removal "$app" "the installation directory beside the other product"
+expect_eq 'REG_DWORD 0x1' "$(reg_value "$shared_key" "$dll_win")" "the other product's count"
+expect_same_machine "$with_other" "the removal beside the other product"
+other_command=$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Other Tool' \
+  UninstallString)
+expect_eq 'REG_SZ "C:\Other\Uninstall.exe"' "$other_command" "the other product's UninstallString"
+run_uninstall 'C:\Other\Uninstall.exe' /S
+expect_eq 0 "$STATUS" "the other product's removal"
+expect_contains "$ERR" "$dll_win" "the unused library kept unattended is listed"
+wait_for_removal "$DRIVE_C/Other" "the other product's directory"
+expect_eq "" "$(reg_value "$shared_key" "$dll_win")" "the count after the last product"
+rm "$dll"
+expect_same_machine "$before" "after both products"
 
 # Windows removes the uninstaller's temporary copies when it starts again; the logs stay.
 pending=$(wine reg query "$pending_key" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' || true)
