@@ -264,4 +264,23 @@ expect_contains "$pending" "Uninstall-" "the copy's removal is scheduled"
 wineboot -r >/dev/null 2>&1
 wineserver -w
 expect_eq "UNINSTALL.LOG" "$(ls -A "$TEMP_DIR")" "the temporary folder after a restart"
+# No temporary folder to copy the uninstaller to: it cannot go, and the final message says so
+# rather than announcing a removal that never comes.
+install
+printf '%s\r\n' '@set TEMP=C:\no such folder' '@set TMP=C:\no such folder' \
+  "@\"$program\" /S" '@exit %ERRORLEVEL%' >"$WORK/no-temp.bat"
+set +e
+(cd "$WORK" && exec timeout 120 wine cmd /c "$(winpath "$WORK/no-temp.bat")") \
+  >"$WORK/uninstall.out" 2>"$WORK/uninstall.err"
+STATUS=$?
+set -e
+ERR=$(tr -d '\r' <"$WORK/uninstall.err")
+expect_eq 4 "$STATUS" "exit status without a temporary folder"
+expect_contains "$ERR" " $app_win\\Uninstall.exe " \
+  "the uninstaller that cannot go is listed"
+sleep 1
+expect_eq "Uninstall.exe" "$(ls -A "$app")" "what stays without a temporary folder"
+cmp -s "$WORK/Uninstall.exe" "$app/Uninstall.exe" || fail "the uninstaller that stayed changed"
+rm -r "$app" "$dll"
+expect_same_machine "$before" "after the removal without a temporary folder"
 echo "$NAME: ok"
