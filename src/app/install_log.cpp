@@ -8,6 +8,8 @@
 #include <ctime>
 #include <new>
 
+#include "platform/out_of_memory.h"
+
 namespace setup {
 
 namespace {
@@ -64,19 +66,20 @@ void InstallLog::Write(const char* format, ...) {
   line[kLineBufferSize - 1] = '\0';
   const std::size_t length = std::strlen(line.data());
 
-  try {
-    if (ContainsHiddenName(script_, std::string(line.data(), length)) == 1) return;
+  // Out of memory is like a line buffer that could not be had: the line is lost, nobody is told.
+  const bool kept = FailureWhenOutOfMemory(false, [&] {
+    if (ContainsHiddenName(script_, std::string(line.data(), length)) == 1) return false;
     line[length] = '\r';
     line[length + 1] = '\n';
     if (m_pFile) {
       // Write errors are not detected; the stream's buffering decides when bytes reach disk.
       if (m_pFile->Write(line.data(), length + 2) != length + 2) m_bWriteFailed = true;
-      return;
+      return true;
     }
     m_strPending.append(line.data(), length + 2);
-  } catch (const std::bad_alloc&) {
-    // Like a line buffer that could not be had: the line is lost and nobody is told.
-  }
+    return true;
+  });
+  static_cast<void>(kept);
 }
 
 int InstallLog::Open(const std::string& path) {

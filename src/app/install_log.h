@@ -26,7 +26,7 @@ class InstallLog {
       ;
 
   // Creates the file and writes the pending lines; 0 when already open or not creatable.
-  int Open(const std::string& path);
+  [[nodiscard]] int Open(const std::string& path);
 
   // Closes the file now, as the destructor would, for a caller that writes no further line and
   // needs to know the outcome: true when the file was created and every line reached it whole.

@@ -2,7 +2,8 @@
 #include "app/read_up_to.h"
 
 #include <algorithm>
-#include <exception>
+
+#include "platform/out_of_memory.h"
 
 namespace setup {
 
@@ -10,7 +11,7 @@ bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
   constexpr std::size_t kPiece = 64 * 1024;
   const auto wanted =
       static_cast<std::uint64_t>(std::clamp<std::int64_t>(length, 0, kMaxPageTextBytes));
-  try {
+  const bool whole = FailureWhenOutOfMemory(false, [&] {
     while (bytes->size() < wanted) {
       const std::size_t have = bytes->size();
       const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, wanted - have));
@@ -19,10 +20,9 @@ bool ReadUpTo(File& file, std::int64_t length, std::string* bytes) {
       bytes->resize(have + got);
       if (got < piece) return false;
     }
-  } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
-    return false;
-  }
-  return length <= kMaxPageTextBytes;
+    return true;
+  });
+  return whole && length <= kMaxPageTextBytes;
 }
 
 }  // namespace setup

@@ -16,6 +16,6 @@ inline constexpr std::int64_t kMaxPageTextBytes = 16 * 1024 * 1024;
 // what the file delivers, so a length the file does not hold (it shrank, or is beyond any
 // memory) ends as a short read rather than one allocation that cannot be had. A length beyond
 // kMaxPageTextBytes is read that far and then counts as a short read.
-bool ReadUpTo(File& file, std::int64_t length, std::string* bytes);
+[[nodiscard]] bool ReadUpTo(File& file, std::int64_t length, std::string* bytes);
 
 }  // namespace setup

@@ -12,6 +12,7 @@
 #include "app/welcome_dialog.h"
 #include "install/dlg_decompress.h"
 #include "install/install_context.h"
+#include "platform/ascii_case.h"
 #include "script/script_loader.h"
 
 namespace setup {
@@ -19,13 +20,6 @@ namespace {
 
 constexpr const char* kScriptName = "setup.drc";
 constexpr const char* kWelcomeFileName = "Setup2.txt";
-
-std::string UpperCaseAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -76,30 +70,29 @@ int SetupApp::InitInstance() {
   }
 
   destinationDirectory_.clear();
-  int step = 1;
-  while (step > 0) {
+  WizardStep step = kWelcomeStep;
+  while (step != kWizardDone) {
     switch (step) {
-      case 1:
+      case kWelcomeStep:
         step = RunWelcomeStep();
         break;
-      case 2:
+      case kTermsStep:
         step = RunTermsStep();
         break;
-      case 3:
+      case kDirectoryStep:
         step = RunDirectoryStep();
         break;
-      case 4:
+      case kInstallationStep:
         step = RunInstallationStep();
         break;
-      default:
-        step = 0;
+      case kWizardDone:
         break;
     }
   }
   return exitStatus_;
 }
 
-int SetupApp::RunWelcomeStep() {
+SetupApp::WizardStep SetupApp::RunWelcomeStep() {
   std::string productName = GetProductName(arguments_);
   WelcomeDialog dialog(platform_.windows);
   dialog.m_strCaption = productName + " Setup";
@@ -123,10 +116,10 @@ int SetupApp::RunWelcomeStep() {
   if (dialog.DoModal() != IDOK) {
     log_.Write("Installation cancelled");
     exitStatus_ = kExitCancelled;
-    return 0;
+    return kWizardDone;
   }
   WriteLogHeader(productName);
-  return 2;
+  return kTermsStep;
 }
 
 void SetupApp::WriteLogHeader(const std::string& productName) {
@@ -139,31 +132,31 @@ void SetupApp::WriteLogHeader(const std::string& productName) {
   log_.Write("Begin Installation");
 }
 
-int SetupApp::RunTermsStep() {
+SetupApp::WizardStep SetupApp::RunTermsStep() {
   TermsDialog dialog(platform_.windows, platform_.files);
   if (dialog.DoModal() != IDOK) {
     log_.Write("Terms and conditions not accepted, installation aborted");
     exitStatus_ = kExitCancelled;
-    return 0;
+    return kWizardDone;
   }
   log_.Write("Terms and conditions accepted");
-  return 3;
+  return kDirectoryStep;
 }
 
-int SetupApp::RunDirectoryStep() {
+SetupApp::WizardStep SetupApp::RunDirectoryStep() {
   std::string productName = GetProductName(arguments_);
   DirectoryDialog dialog(platform_.windows, tables_.script);
   dialog.m_strCaption = productName + " Setup";
   if (dialog.DoModal() != IDOK) {
     log_.Write("Destination directory not chosen, back to Terms and Conditions");
-    return 2;
+    return kTermsStep;
   }
   destinationDirectory_ = dialog.m_strDirectory;
   log_.Write("Destination directory: %s", destinationDirectory_.c_str());
-  return 4;
+  return kInstallationStep;
 }
 
-int SetupApp::RunInstallationStep() {
+SetupApp::WizardStep SetupApp::RunInstallationStep() {
   InstallContext context{platform_, tables_.script, log_, decompressor_, manifest_};
   int result;
   bool stepsFailed;
@@ -173,7 +166,7 @@ int SetupApp::RunInstallationStep() {
     result = dialog.DoModal();
     stepsFailed = dialog.m_bStepsFailed != 0;
   }
-  if (result == IDOK) {
+  if (result == kRunCompleted) {
     std::string productName = GetProductName(arguments_);
     std::string text =
         "Installation Successfully Completed.\nTo start the program, just click\nStart, Programs "
@@ -185,12 +178,12 @@ int SetupApp::RunInstallationStep() {
     // user chose to go without is no failure.
     const bool logWhole = !log_.IsOpen() || log_.Close();
     exitStatus_ = stepsFailed || !logWhole ? kExitIncomplete : kExitCompleted;
-    return 0;
+    return kWizardDone;
   }
   log_.Write("Installation Aborted (DlgDecompress did not return IDOK)");
   platform_.windows.MessageBox(nullptr, "Installation Aborted", "", MB_OK);
   exitStatus_ = kExitAborted;
-  return 0;
+  return kWizardDone;
 }
 
 }  // namespace setup

@@ -57,10 +57,19 @@ class SetupApp {
     ~ScriptTables() { FreeSetupScript(script); }
   };
 
-  int RunWelcomeStep();
-  int RunTermsStep();
-  int RunDirectoryStep();
-  int RunInstallationStep();
+  // The wizard's pages in order; each step answers the next one, kWizardDone to end.
+  enum WizardStep : int {
+    kWizardDone = 0,
+    kWelcomeStep = 1,
+    kTermsStep = 2,
+    kDirectoryStep = 3,
+    kInstallationStep = 4,
+  };
+
+  WizardStep RunWelcomeStep();
+  WizardStep RunTermsStep();
+  WizardStep RunDirectoryStep();
+  WizardStep RunInstallationStep();
   void WriteLogHeader(const std::string& productName);
 
   // Declared in the order of construction the process needs: script tables (with

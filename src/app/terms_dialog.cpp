@@ -20,9 +20,9 @@ std::string ReadTermsText(FileSystem& files) {
   if (file == nullptr) return std::string();
   std::int64_t length = file->Length();
   if (length <= 0) return std::string();
-  // A short read shows what arrived rather than bytes that were never read.
   std::string text;
-  ReadUpTo(*file, length, &text);
+  // A read that falls short keeps what arrived.
+  static_cast<void>(ReadUpTo(*file, length, &text));
   return text.substr(0, text.find('\0'));
 }
 

@@ -22,7 +22,7 @@ class Decompressor {
   void SetOwnerWindow(WindowHandle owner) { owner_ = owner; }
 
   // 0 on success, 1 on failure (after a message box).
-  int DecompressFile(const char* source, const char* destination);
+  [[nodiscard]] int DecompressFile(const char* source, const char* destination);
 
  private:
   FileSystem& files_;

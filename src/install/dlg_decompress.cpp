@@ -58,7 +58,7 @@ bool DlgDecompress::PrepareRun() {
   InstallLog& log = context_.log;
   if (EnsureDirectory(context_, m_strDestDir + "\\") == 0) {
     MessageBox("Failed to create destination directory, please check problem and restart install");
-    EndDialog(2);
+    EndRun(kRunAborted);
     return false;
   }
 
@@ -66,7 +66,7 @@ bool DlgDecompress::PrepareRun() {
     const int answer = MessageBox("Failed to create setup log file, do you wish try to continue?",
                                   "Error", MB_YESNO);
     if (answer != IDYES) {
-      EndDialog(2);
+      EndRun(kRunAborted);
       return false;
     }
   }
@@ -78,7 +78,7 @@ bool DlgDecompress::PrepareRun() {
         "aborted.",
         m_strDestDir.c_str());
     MessageBox("One or more files missing, cannot continue installation");
-    EndDialog(2);
+    EndRun(kRunAborted);
     return false;
   }
 
@@ -106,11 +106,11 @@ void DlgDecompress::SettleTemporaryDirectory() {
     log.Write("Temporary path exists and is ok");
     return;
   }
-  ShowErrorBox(windows(),
-               "The specified Windows temporary directory setting is wrong.\nPlease correct the "
-               "problem and reinstall.\nWrong path: " +
-                   m_strTempDir + "\n");
-  EndDialog(2);
+  ShowEngineError(
+      "The specified Windows temporary directory setting is wrong.\nPlease correct the "
+      "problem and reinstall.\nWrong path: " +
+      m_strTempDir + "\n");
+  EndRun(kRunAborted);
   log.Write("Temporary path is a file, not a directory. Must abort installation");
 }
 
@@ -123,8 +123,8 @@ void DlgDecompress::OnTimer(unsigned /*timerId*/) {
 }
 
 void DlgDecompress::RunStep() {
-  const int index = m_nStep / 10;
-  const int phase = m_nStep % 10;
+  const int index = FileIndex();
+  const int phase = Phase();
   if (phase == 0 && index < FileCount()) {
     CheckFile(*this, index);
     return;
@@ -148,8 +148,8 @@ void DlgDecompress::RunClosingSequence() {
         "Some system files (dlls) needed to be\nupgraded to newer versions. The old versions\nwere "
         "moved to the directory BACKUP, below\nthe application's directory.\n");
   }
-  m_nStep = -1;
-  EndDialog(IDOK);
+  Finish();
+  EndRun(kRunCompleted);
 }
 
 void DlgDecompress::OnDestroyWindow() {
@@ -159,6 +159,10 @@ void DlgDecompress::OnDestroyWindow() {
 }
 
 void DlgDecompress::SetStatusText(const std::string& text) { SetDlgItemText(IDC_STATUS, text); }
+
+void DlgDecompress::ShowEngineError(const std::string& text) {
+  static_cast<void>(ShowErrorBox(windows(), text));
+}
 
 void DlgDecompress::SetProgressPos(int position) {
   windows().SetProgressPos(m_hWnd, IDC_PROGRESS, position);

@@ -4,11 +4,12 @@
 #include <string>
 
 #include "install/install_context.h"
+#include "install/install_page.h"
 #include "platform/dialog.h"
 
 namespace setup {
 
-class DlgDecompress : public Dialog {
+class DlgDecompress : public Dialog, public InstallPage {
  public:
   explicit DlgDecompress(InstallContext& context, WindowHandle parent = nullptr);
 
@@ -21,13 +22,21 @@ class DlgDecompress : public Dialog {
   void OnTimer(unsigned timerId) override;
   void OnDestroyWindow() override;
 
-  // What the steps use besides the fields: the engine's context, the status line, the progress
-  // bar, boxes owned by this dialog, and ending the run (the current step still runs to its end).
-  InstallContext& context() { return context_; }
-  void SetStatusText(const std::string& text);
-  void SetProgressPos(int position);
-  using Dialog::EndDialog;
-  using Dialog::MessageBox;
+  // InstallPage: what the steps see of this page.
+  const InstallContext& context() const override { return context_; }
+  std::string& SourcePath() override { return m_strSource; }
+  std::string& DestinationPath() override { return m_strDest; }
+  const std::string& DestinationDirectory() const override { return m_strDestDir; }
+  const std::string& TemporaryDirectory() const override { return m_strTempDir; }
+  int& DllsUpgraded() override { return m_bDllsUpgraded; }
+  void SetStatusText(const std::string& text) override;
+  void SetProgressPos(int position) override;
+  int ShowPageBox(const std::string& text) override { return MessageBox(text); }
+  void ShowEngineError(const std::string& text) override;
+  void EndRun(int result) override { EndDialog(result); }
+  void GoToPlacement() override { m_nStep += 1; }
+  void SkipFile() override { m_nStep += 10; }
+  void GoToNextFile() override { m_nStep += 9; }
 
   unsigned m_nTimerId;
   int m_nStep;  // 10 * file index + phase (0 check, 1 placement); 10 * N closes; -1 finished
@@ -46,6 +55,10 @@ class DlgDecompress : public Dialog {
   void RunStep();
   void RunClosingSequence();
   int FileCount() const;
+  // The file index and phase m_nStep encodes; the closing sequence is index N, phase 0.
+  int FileIndex() const { return m_nStep / 10; }
+  int Phase() const { return m_nStep % 10; }
+  void Finish() { m_nStep = -1; }
 
   InstallContext& context_;
 };

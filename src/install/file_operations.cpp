@@ -1,15 +1,9 @@
 // Directory and file operations of the installation.
 #include "install/file_operations.h"
 
-#include <algorithm>
+#include "platform/ascii_case.h"
 
 namespace setup {
-
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 int ShowErrorBox(WindowSystem& windows, const std::string& text) {
   return windows.MessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
@@ -128,9 +122,8 @@ int BackupDll(const InstallContext& context, const std::string& path,
 
 std::string GetFileExtension(const std::string& path) {
   const std::size_t dot = path.rfind('.');
-  std::string extension = dot == std::string::npos ? path : path.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(), LowerAscii);
-  return extension;
+  return LowerCaseAscii(dot == std::string::npos ? std::string_view(path)
+                                                 : std::string_view(path).substr(dot));
 }
 
 std::string GetFileName(const std::string& path) {

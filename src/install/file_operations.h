@@ -16,13 +16,13 @@ int ShowErrorBox(WindowSystem& windows, const std::string& text);
 // Creates every directory along `path` after its first backslash, up to its last backslash;
 // anything after the last backslash (normally a file name) is ignored. 1 when all of them exist,
 // 0 on the first one that cannot be created (and for a path without any backslash).
-int EnsureDirectory(const InstallContext& context, const std::string& path);
+[[nodiscard]] int EnsureDirectory(const InstallContext& context, const std::string& path);
 
 // Moves the DLL at `path`, about to be replaced, into `applicationDirectory`\Backup. 1 when it
 // was moved (and then sets `dllsUpgraded`), 0 when it was not: not a DLL, a hidden name, or a
 // failure the user has been told about.
-int BackupDll(const InstallContext& context, const std::string& path,
-              const std::string& applicationDirectory, int& dllsUpgraded);
+[[nodiscard]] int BackupDll(const InstallContext& context, const std::string& path,
+                            const std::string& applicationDirectory, int& dllsUpgraded);
 
 // The text from the last '.' to the end (the whole path when there is none), lower-cased.
 [[nodiscard]] std::string GetFileExtension(const std::string& path);
@@ -35,6 +35,6 @@ int BackupDll(const InstallContext& context, const std::string& path,
 [[nodiscard]] std::string GetSystemErrorText(FileSystem& files, Win32Error code);
 
 // 1 when a file or directory matches `path` (which may hold wildcards), else 0.
-int FileExists(FileSystem& files, const std::string& path);
+[[nodiscard]] int FileExists(FileSystem& files, const std::string& path);
 
 }  // namespace setup

@@ -18,8 +18,8 @@ struct FileVersion {
 
 // 1 with `major` and `minor` set when the file exists and has a readable fixed version record;
 // 0 otherwise, outputs untouched. Shows and logs nothing.
-int GetFileVersion(FileSystem& files, VersionInfo& versions, const std::string& path,
-                   std::uint16_t* major, std::uint16_t* minor);
+[[nodiscard]] int GetFileVersion(FileSystem& files, VersionInfo& versions, const std::string& path,
+                                 std::uint16_t* major, std::uint16_t* minor);
 
 // The same, as a value.
 [[nodiscard]] std::optional<FileVersion> ReadFileVersion(FileSystem& files, VersionInfo& versions,

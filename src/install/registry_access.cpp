@@ -3,9 +3,11 @@
 
 #include <array>
 #include <cstring>
-#include <new>
 #include <string_view>
 #include <utility>
+
+#include "platform/ascii_case.h"
+#include "platform/out_of_memory.h"
 
 namespace setup {
 
@@ -28,21 +30,9 @@ constexpr std::array<RootName, 4> kRootNames = {{{"HKEY_CLASSES_ROOT", kHkeyClas
                                                  {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine},
                                                  {"HKEY_USERS", kHkeyUsers}}};
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 RegKey FindRootKey(std::string_view name) {
   for (const RootName& root : kRootNames) {
-    if (EqualsIgnoringCase(name, root.name)) return root.key;
+    if (EqualsIgnoringAsciiCase(name, root.name)) return root.key;
   }
   return 0;
 }
@@ -127,38 +117,34 @@ class WriteOperation : public PathOperation {
 std::optional<std::vector<std::uint8_t>> ReadRegistryValue(Registry& registry,
                                                            const std::string& path,
                                                            char separator) {
-  try {
+  using Data = std::optional<std::vector<std::uint8_t>>;
+  return FailureWhenOutOfMemory<Data>(std::nullopt, [&]() -> Data {
     ReadOperation read;
     if (!WalkPath(registry, 0, path, separator, read)) return std::nullopt;
     return std::move(read.data);
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
+  });
 }
 
 std::optional<std::string> ReadRegistryString(Registry& registry, const std::string& path,
                                               char separator) {
   std::optional<std::vector<std::uint8_t>> data = ReadRegistryValue(registry, path, separator);
   if (!data) return std::nullopt;
-  try {
-    // The data need not hold a terminating zero: never look past its end.
-    std::size_t length = 0;
-    while (length < data->size() && (*data)[length] != 0) ++length;
-    return std::string(reinterpret_cast<const char*>(data->data()), length);
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
+  return FailureWhenOutOfMemory<std::optional<std::string>>(
+      std::nullopt, [&]() -> std::optional<std::string> {
+        // The data need not hold a terminating zero: never look past its end.
+        std::size_t length = 0;
+        while (length < data->size() && (*data)[length] != 0) ++length;
+        return std::string(reinterpret_cast<const char*>(data->data()), length);
+      });
 }
 
 int WriteRegistryValue(Registry& registry, const std::string& path, const void* data,
                        std::uint32_t size, const char* keyClass, std::uint32_t type,
                        char separator) {
-  try {
+  return FailureWhenOutOfMemory(0, [&] {
     WriteOperation write(data, size, keyClass, type);
     return WalkPath(registry, 0, path, separator, write) ? 1 : 0;
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
+  });
 }
 
 int WriteRegistryDword(Registry& registry, const std::string& path, std::uint32_t value,

@@ -12,8 +12,8 @@ constexpr const char* kMissingTypeText = "(null)";
 
 }  // namespace
 
-int WriteRegistryEntries(DlgDecompress& dialog) {
-  const InstallContext& context = dialog.context();
+int WriteRegistryEntries(InstallPage& page) {
+  const InstallContext& context = page.context();
   Registry& registry = context.platform.registry;
   InstallLog& log = context.log;
 
@@ -46,7 +46,7 @@ int WriteRegistryEntries(DlgDecompress& dialog) {
       continue;
     }
     log.Write("Registry not successfully updated");
-    dialog.MessageBox(
+    page.ShowPageBox(
         "Uninstall information could not successfully\nbe input to registry. The program can run "
         "normally,\nbut its uninstallation will have to be done\nmanually.");
   }

@@ -39,8 +39,8 @@ HResult CreateShortcut(Shell& shell, const std::string& target, const std::strin
   return result;
 }
 
-int CreateShortcuts(DlgDecompress& dialog) {
-  const InstallContext& context = dialog.context();
+int CreateShortcuts(InstallPage& page) {
+  const InstallContext& context = page.context();
   InstallLog& log = context.log;
   int failed = 0;
 
@@ -48,7 +48,7 @@ int CreateShortcuts(DlgDecompress& dialog) {
     if (EnsureDirectory(context, entry.linkFile) == 0) {
       ++failed;
       log.Write("Failed to create group: %s.", entry.linkFile.c_str());
-      dialog.MessageBox(
+      page.ShowPageBox(
           "Failed to create group.\nYou still can run the program and\nuninstaller from their "
           "directory");
       continue;
@@ -61,8 +61,8 @@ int CreateShortcuts(DlgDecompress& dialog) {
     }
     ++failed;
     log.Write("Failed to create shortcut to %s", entry.target.c_str());
-    dialog.MessageBox("Failed to create start menu shortcut to\n" + entry.target +
-                      "\nYou still can run the program from its directory");
+    page.ShowPageBox("Failed to create start menu shortcut to\n" + entry.target +
+                     "\nYou still can run the program from its directory");
   }
   return failed;
 }

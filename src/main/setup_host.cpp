@@ -1,8 +1,6 @@
 // The host installer `setup`: started in a product's distribution folder as on Windows, on a
 // machine folder that stands for the Windows machine, with one of three front ends: the
 // full-screen wizard on a terminal, line prompts otherwise, or none (--unattended).
-#include <unistd.h>
-
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -107,8 +105,7 @@ int Main(int argc, char** argv) {
     unattended = front.get();
     windows = std::move(front);
   } else {
-    if (::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0)
-      terminal = OpenCursesTerminal();
+    if (StandardStreamsAreTerminal()) terminal = OpenCursesTerminal();
     if (terminal) {
       windows = std::make_unique<TerminalWindowSystem>(title, *terminal, encoding);
     } else {

@@ -1,7 +1,5 @@
 // The host uninstaller `uninstall`: started from the product's installation directory inside a
 // machine folder, it removes that installation, with the installer's three front ends.
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -12,8 +10,11 @@
 #include <vector>
 
 #include "platform/application_title.h"
+#include "platform/ascii_case.h"
 #include "platform/host/files/machine_folder.h"
+#include "platform/host/files/native_names.h"
 #include "platform/host/host_platform.h"
+#include "platform/host/host_text_encoding.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
 #include "ui/line_window_system.h"
@@ -40,9 +41,10 @@ class HostProgramRemover final : public ProgramRemover {
   FileSystem& files_;
 };
 
-// The Windows path of this program inside the machine folder (DIR/drive_c/x/y is C:\x\y);
-// empty when it lies outside.
-std::string ProgramWindowsPath(const std::string& machineDir) {
+// The Windows path of this program inside the machine folder (DIR/drive_c/x/y is C:\x\y), its
+// names in the ANSI code page as the machine folder stores them in UTF-8; empty when it lies
+// outside.
+std::string ProgramWindowsPath(const std::string& machineDir, const AnsiCodePage& codePage) {
   std::error_code error;
   const fs::path self = fs::read_symlink("/proc/self/exe", error);
   if (error) return "";
@@ -59,13 +61,11 @@ std::string ProgramWindowsPath(const std::string& machineDir) {
           std::isalpha(static_cast<unsigned char>(name[6])) == 0) {
         return "";
       }
-      windows =
-          std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(name[6])))) +
-          ":";
+      windows = std::string(1, UpperAscii(name[6])) + ":";
       first = false;
       continue;
     }
-    windows += "\\" + name;
+    windows += "\\" + AnsiName(codePage, name);
   }
   return windows;
 }
@@ -93,25 +93,27 @@ int Main(int argc, char** argv) {
     std::cerr << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
     return kUninstallCannotStart;
   }
-  const std::string programPath = ProgramWindowsPath(machineDir);
-  if (programPath.empty()) {
+  // Where this program lies is told before anything is shown; its Windows path needs the
+  // machine's code page, known once the registry has been read.
+  if (ProgramWindowsPath(machineDir, AnsiCodePage()).empty()) {
     std::cerr << title << ": this program lies outside the machine folder " << machineDir
               << "; start the uninstaller installed with the product\n";
     return kUninstallCannotStart;
   }
   const std::string currentDir = HostPlatform::CurrentDirectory();
 
+  // The front end shows the machine's ANSI texts in the terminal's encoding.
+  HostTextEncoding encoding;
   std::unique_ptr<Terminal> terminal;
   std::unique_ptr<FrontEndWindowSystem> windows;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr);
+    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr, encoding);
   } else {
-    if (::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0)
-      terminal = OpenCursesTerminal();
+    if (StandardStreamsAreTerminal()) terminal = OpenCursesTerminal();
     if (terminal) {
-      windows = std::make_unique<TerminalWindowSystem>(title, *terminal);
+      windows = std::make_unique<TerminalWindowSystem>(title, *terminal, encoding);
     } else {
-      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout);
+      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout, encoding);
     }
   }
 
@@ -124,8 +126,10 @@ int Main(int argc, char** argv) {
       std::cerr << title << ": " << error << "\n";
       return kUninstallCannotStart;
     }
+    encoding.SetCodePage(host.codePage());
     HostProgramRemover remover(host.files());
-    outcome = RunUninstall(host.platform(), commandLine, programPath, remover);
+    outcome = RunUninstall(host.platform(), commandLine,
+                           ProgramWindowsPath(machineDir, host.codePage()), remover);
   }
   windows.reset();
   terminal.reset();

@@ -54,4 +54,7 @@ class Terminal {
 // in the locale's encoding; one the terminal cannot show appears as '?'.
 std::unique_ptr<Terminal> OpenCursesTerminal();
 
+// Whether standard input and output are both a terminal, so the full-screen interface can run.
+bool StandardStreamsAreTerminal();
+
 }  // namespace setup

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
+#include <optional>
 #include <string_view>
 
+#include "platform/ascii_case.h"
+#include "platform/out_of_memory.h"
 #include "script/macros.h"
 #include "script/scrambling.h"
 
@@ -92,8 +94,6 @@ class ScriptLineReader {
   std::array<std::uint8_t, kLineBufferSize> line_{};
 };
 
-char UpperCased(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Kinds that carry field text need at least the kind letter, the separator and one character.
 bool HasFieldText(const std::string& text) { return text.size() >= 3; }
 
@@ -172,7 +172,7 @@ bool CountLines(ScriptLineReader& reader, TableCounts* counts) {
     ++counts->lines;
     if (result == LineResult::kTooLong) return true;
     if (!HasFieldText(text)) continue;
-    switch (UpperCased(text[0])) {
+    switch (UpperAscii(text[0])) {
       case 'F':
         ++counts->files;
         break;
@@ -201,7 +201,7 @@ int ParseLines(const Platform& platform, SetupScript& script, ScriptLineReader& 
   std::string text;
   for (std::size_t line = 0; line < lineCount; ++line) {
     if (reader.ReadLine(&text) != LineResult::kLine) return 0;
-    const char kind = text.empty() ? '\0' : UpperCased(text[0]);
+    const char kind = text.empty() ? '\0' : UpperAscii(text[0]);
     if (kind == ';') continue;
     if (kind != 'F' && kind != 'X' && kind != 'K' && kind != 'L' && kind != 'H') return 0;
     // Too short to have been counted: a record here would not fit its table.
@@ -247,31 +247,38 @@ int ParseLines(const Platform& platform, SetupScript& script, ScriptLineReader& 
   return 1;
 }
 
+// The load itself; LoadFileList adds what running out of memory needs.
+int LoadTables(const Platform& platform, SetupScript& script, WindowHandle ownerWindow,
+               const char* scriptPath, const char* destinationDirectory) {
+  std::unique_ptr<File> file = platform.files.Open(scriptPath, OpenMode::kReadBinary, nullptr);
+  if (!file) return 0;
+  ScriptLineReader reader(*file);
+  FreeSetupScript(script);
+
+  TableCounts counts;
+  if (!CountLines(reader, &counts)) return 0;
+  script.files.resize(counts.files);
+  script.registryEntries.resize(counts.registryEntries);
+  script.links.resize(counts.links);
+  script.hiddenNames.resize(counts.hiddenNames);
+  script.unfilledHiddenNames = counts.hiddenNames;
+
+  if (!reader.Rewind()) return 0;
+  return ParseLines(platform, script, reader, counts.lines, ownerWindow, destinationDirectory);
+}
+
 }  // namespace
 
 int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle ownerWindow,
                  const char* scriptPath, const char* destinationDirectory) {
-  try {
-    std::unique_ptr<File> file = platform.files.Open(scriptPath, OpenMode::kReadBinary, nullptr);
-    if (!file) return 0;
-    ScriptLineReader reader(*file);
-    FreeSetupScript(script);
-
-    TableCounts counts;
-    if (!CountLines(reader, &counts)) return 0;
-    script.files.resize(counts.files);
-    script.registryEntries.resize(counts.registryEntries);
-    script.links.resize(counts.links);
-    script.hiddenNames.resize(counts.hiddenNames);
-    script.unfilledHiddenNames = counts.hiddenNames;
-
-    if (!reader.Rewind()) return 0;
-    return ParseLines(platform, script, reader, counts.lines, ownerWindow, destinationDirectory);
-  } catch (const std::bad_alloc&) {
-    // Never leave a table half-built by a failed allocation.
-    FreeSetupScript(script);
-    return 0;
-  }
+  const std::optional<int> loaded = FailureWhenOutOfMemory<std::optional<int>>(std::nullopt, [&] {
+    return std::optional<int>(
+        LoadTables(platform, script, ownerWindow, scriptPath, destinationDirectory));
+  });
+  if (loaded) return *loaded;
+  // Never leave a table half-built by a failed allocation.
+  FreeSetupScript(script);
+  return 0;
 }
 
 int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath,

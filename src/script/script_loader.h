@@ -13,8 +13,9 @@ inline constexpr const char* kPlainScriptName = "setup.txt";
 
 // Loads `scriptPath` into `script`; 1 when every line was consumed, 0 otherwise. A null
 // `destinationDirectory` expands ?APPDIR? to the placeholder word.
-int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle ownerWindow,
-                 const char* scriptPath, const char* destinationDirectory);
+[[nodiscard]] int LoadFileList(const Platform& platform, SetupScript& script,
+                               WindowHandle ownerWindow, const char* scriptPath,
+                               const char* destinationDirectory);
 
 // What stopped a conversion: the file and the C runtime's errno value (0 when not known).
 struct ScrambleFailure {
@@ -24,7 +25,7 @@ struct ScrambleFailure {
 
 // Writes `plainPath` scrambled into `scrambledPath`; 1 when every byte was written. On 0,
 // `failure` (when given) names the file that could not be read or written and why.
-int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath,
-                   ScrambleFailure* failure = nullptr);
+[[nodiscard]] int ScrambleScript(FileSystem& files, const char* plainPath,
+                                 const char* scrambledPath, ScrambleFailure* failure = nullptr);
 
 }  // namespace setup

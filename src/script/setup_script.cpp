@@ -1,21 +1,9 @@
 // The script's tables and the hidden-name test.
 #include "script/setup_script.h"
 
-#include <algorithm>
+#include "platform/ascii_case.h"
 
 namespace setup {
-
-namespace {
-
-std::string UpperCased(const std::string& text) {
-  std::string upper = text;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  });
-  return upper;
-}
-
-}  // namespace
 
 void FreeSetupScript(SetupScript& script) {
   script.files.clear();
@@ -31,11 +19,11 @@ void FreeSetupScript(SetupScript& script) {
 
 int ContainsHiddenName(const SetupScript& script, const std::string& text) {
   if (script.hiddenNames.empty()) return 0;
-  const std::string upperText = UpperCased(text);
+  const std::string upperText = UpperCaseAscii(text);
   const std::size_t filled =
       script.hiddenNames.size() - std::min(script.unfilledHiddenNames, script.hiddenNames.size());
   for (std::size_t i = 0; i < filled; ++i) {
-    if (upperText.find(UpperCased(script.hiddenNames[i])) != std::string::npos) return 1;
+    if (upperText.find(UpperCaseAscii(script.hiddenNames[i])) != std::string::npos) return 1;
   }
   return 0;
 }

@@ -49,6 +49,6 @@ struct SetupScript {
 void FreeSetupScript(SetupScript& script);
 
 // 1 when `text` contains any hidden name, letter case ignored; else 0.
-int ContainsHiddenName(const SetupScript& script, const std::string& text);
+[[nodiscard]] int ContainsHiddenName(const SetupScript& script, const std::string& text);
 
 }  // namespace setup

@@ -2,19 +2,15 @@
 #include "ui/line_window_system.h"
 
 #include <algorithm>
-#include <cctype>
 #include <thread>
+
+#include "platform/ascii_case.h"
 
 namespace setup {
 namespace {
 
 // After this many cancellations at the end of the input a dialog that stays open is closed.
 constexpr int kCancelsAtEndOfInput = 3;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string ChoiceList(const std::vector<std::pair<int, std::string>>& labels) {
   std::string list;
@@ -60,7 +56,7 @@ bool LineWindowSystem::ReadLine(std::string* line) {
 }
 
 int LineWindowSystem::Match(const std::vector<Choice>& choices, const std::string& answer) {
-  std::string wanted = Lower(answer);
+  std::string wanted = LowerCaseAscii(answer);
   // A number picks by position.
   if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](char c) {
         return std::isdigit(static_cast<unsigned char>(c)) != 0;
@@ -70,7 +66,7 @@ int LineWindowSystem::Match(const std::vector<Choice>& choices, const std::strin
   }
   int found = -1;
   for (const Choice& choice : choices) {
-    std::string label = Lower(choice.label);
+    std::string label = LowerCaseAscii(choice.label);
     if (label == wanted) return choice.id;
     if (label.compare(0, wanted.size(), wanted) == 0) {
       if (found != -1) return -2;

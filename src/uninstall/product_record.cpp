@@ -1,6 +1,7 @@
 // Finding the product's uninstall record among the script's registry lines.
 #include "uninstall/product_record.h"
 
+#include "platform/ascii_case.h"
 #include "uninstall/registry_path.h"
 
 namespace setup {
@@ -12,7 +13,7 @@ std::optional<ProductRecord> FindProductRecord(const SetupScript& script) {
     const std::optional<RegistryPath> path = SplitRegistryPath(entry.keyPath, entry.separator);
     if (!path) continue;
     const std::optional<std::string> name = UninstallKeyName(*path);
-    if (!name || !EqualsNoCase(path->valueName, "InstallLocation")) continue;
+    if (!name || !EqualsIgnoringAsciiCase(path->valueName, "InstallLocation")) continue;
     record = ProductRecord{*name, *name, entry.keyPath, entry.separator};
   }
   if (!record) return record;
@@ -21,7 +22,8 @@ std::optional<ProductRecord> FindProductRecord(const SetupScript& script) {
     const std::optional<RegistryPath> path = SplitRegistryPath(entry.keyPath, entry.separator);
     if (!path) continue;
     const std::optional<std::string> name = UninstallKeyName(*path);
-    if (name && EqualsNoCase(*name, record->name) && EqualsNoCase(path->valueName, "DisplayName")) {
+    if (name && EqualsIgnoringAsciiCase(*name, record->name) &&
+        EqualsIgnoringAsciiCase(path->valueName, "DisplayName")) {
       record->displayName = entry.stringValue;
     }
   }

@@ -5,18 +5,9 @@
 #include <cctype>
 #include <utility>
 
-namespace setup {
+#include "platform/ascii_case.h"
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
+namespace setup {
 
 std::optional<RegistryPath> SplitRegistryPath(const std::string& keyPath, char separator) {
   const std::size_t first = keyPath.find(separator);
@@ -31,7 +22,7 @@ std::optional<RegistryPath> SplitRegistryPath(const std::string& keyPath, char s
       {"HKEY_USERS", kHkeyUsers},
   }};
   for (const auto& [name, key] : kRoots) {
-    if (EqualsNoCase(path.rootName, name)) {
+    if (EqualsIgnoringAsciiCase(path.rootName, name)) {
       path.root = key;
       path.rootName = name;
       break;
@@ -63,21 +54,21 @@ std::optional<std::string> UninstallKeyName(const RegistryPath& path) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < kLevels.size(); ++i) {
-    if (!EqualsNoCase(path.keys[i], kLevels[i])) return std::nullopt;
+    if (!EqualsIgnoringAsciiCase(path.keys[i], kLevels[i])) return std::nullopt;
   }
   return path.keys.back();
 }
 
 bool IsRemovableKey(const RegistryPath& path, std::size_t depth, const std::string& productName) {
   if (depth == 0 || depth > path.keys.size()) return false;
-  if (!EqualsNoCase(path.keys[0], "Software")) return true;
+  if (!EqualsIgnoringAsciiCase(path.keys[0], "Software")) return true;
   if (depth == 1) return false;
-  if (!EqualsNoCase(path.keys[1], "Microsoft")) return true;
+  if (!EqualsIgnoringAsciiCase(path.keys[1], "Microsoft")) return true;
   if (depth != 6) return false;
   RegistryPath key = path;
   key.keys.resize(depth);
   const std::optional<std::string> name = UninstallKeyName(key);
-  return name && !productName.empty() && EqualsNoCase(*name, productName);
+  return name && !productName.empty() && EqualsIgnoringAsciiCase(*name, productName);
 }
 
 std::string RegistryPathText(const RegistryPath& path, std::size_t depth, bool withValue) {

@@ -38,6 +38,4 @@ struct RegistryPath {
 [[nodiscard]] std::string RegistryPathText(const RegistryPath& path, std::size_t depth,
                                            bool withValue);
 
-bool EqualsNoCase(const std::string& a, const std::string& b);
-
 }  // namespace setup

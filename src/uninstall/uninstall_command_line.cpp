@@ -4,15 +4,10 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/ascii_case.h"
+
 namespace setup {
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool ParseUninstallCommandLine(const std::vector<std::string>& argv, UninstallCommandLine* result,
                                std::string* error) {
@@ -23,7 +18,7 @@ bool ParseUninstallCommandLine(const std::vector<std::string>& argv, UninstallCo
       result->paths.push_back(arg);
       continue;
     }
-    const std::string upper = Upper(arg);
+    const std::string upper = UpperCaseAscii(arg);
     if (arg == "--unattended" || upper == "/S" || upper == "/SILENT") {
       result->unattended = true;
     } else if (arg == "--remove-shared") {

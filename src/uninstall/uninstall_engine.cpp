@@ -7,6 +7,7 @@
 
 #include "install/file_operations.h"
 #include "install/registry_access.h"
+#include "platform/ascii_case.h"
 #include "uninstall/registry_path.h"
 
 namespace setup {
@@ -21,7 +22,7 @@ std::string Canonical(const std::string& path) {
   for (char c : path) {
     if (c == '/') c = '\\';
     if (c == '\\' && !text.empty() && text.back() == '\\') continue;
-    text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    text += UpperAscii(c);
   }
   while (text.size() > 1 && text.back() == '\\' && !(text.size() == 3 && text[1] == ':')) {
     text.pop_back();
@@ -210,7 +211,7 @@ void UninstallEngine::RemoveEmptyKeys() {
     if (!path) continue;
     const std::string text = RegistryPathText(*path, path->keys.size(), false);
     const bool seen = std::any_of(chains.begin(), chains.end(), [&](const RegistryPath& chain) {
-      return EqualsNoCase(RegistryPathText(chain, chain.keys.size(), false), text);
+      return EqualsIgnoringAsciiCase(RegistryPathText(chain, chain.keys.size(), false), text);
     });
     if (!seen) chains.push_back(std::move(*path));
   }

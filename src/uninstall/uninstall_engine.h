@@ -10,9 +10,9 @@
 
 #include "app/install_log.h"
 #include "platform/platform.h"
+#include "platform/program_remover.h"
 #include "script/setup_script.h"
 #include "uninstall/product_record.h"
-#include "platform/program_remover.h"
 
 namespace setup {
 

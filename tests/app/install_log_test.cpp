@@ -22,6 +22,7 @@ const char* const kLogPath = "C:\\Apps\\Tool\\SETUP.LOG";
 
 class InstallLogTest : public ::testing::Test {
  protected:
+  void SetUp() override { fake.files.PutDirectory("C:\\Apps\\Tool"); }
   std::string LogFile() { return fake.files.FileBytes(kLogPath).value_or("<no file>"); }
   FakePlatform fake;
   SetupScript script;

@@ -75,7 +75,7 @@ WizardRig::WizardRig() = default;
 
 void WizardRig::WriteScript(const std::vector<std::string>& lines) {
   files.PutFile("plain.tmp", Joined(lines));
-  ScrambleScript(files, "plain.tmp", "setup.drc");
+  static_cast<void>(ScrambleScript(files, "plain.tmp", "setup.drc"));
   files.DeleteFile("plain.tmp");
 }
 

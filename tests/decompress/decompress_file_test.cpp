@@ -106,6 +106,7 @@ TEST(DecompressFile, EveryFailureShowsItsMessageAndAnswersOne) {
     UnreadableAfterWriting files;
     ScriptedWindowSystem windows;
     files.PutFile(kSource, kAbc);
+    files.PutDirectory("C:\\Program Files\\Prog");
     c.arrange(files);
     Decompressor decompressor(files, windows);
     decompressor.SetOwnerWindow(kOwner);
@@ -129,6 +130,7 @@ TEST(DecompressFile, WriteFailureInTheMiddleOfALargeFileIsReported) {
     FakeFileSystem files;
     ScriptedWindowSystem windows;
     files.PutFile(kSource, lzhuf::CompressBuffer(data));
+    files.PutDirectory("C:\\Program Files\\Prog");
     files.failWriteCall = failing;
     Decompressor decompressor(files, windows);
     EXPECT_EQ(1, decompressor.DecompressFile(kSource, kDestination)) << failing;

@@ -11,9 +11,9 @@
 namespace setup {
 namespace {
 
-class FileSystemContract : public ::testing::Test {
+class FileSystemContract : public ::testing::TestWithParam<testing::ContractMachine> {
  protected:
-  void SetUp() override { machine_ = testing::MakeTestMachine(); }
+  void SetUp() override { machine_ = GetParam().make(); }
 
   FileSystem& fs() { return *machine_.files; }
   std::string Path(const std::string& relative) { return machine_.scratch + "\\" + relative; }
@@ -38,7 +38,7 @@ class FileSystemContract : public ::testing::Test {
   testing::TestMachine machine_;
 };
 
-TEST_F(FileSystemContract, CreateDirectoryAnswersLikeWindows) {
+TEST_P(FileSystemContract, CreateDirectoryAnswersLikeWindows) {
   WriteFile(Path("plain"), "x");
   struct Case {
     std::string path;
@@ -62,7 +62,7 @@ TEST_F(FileSystemContract, CreateDirectoryAnswersLikeWindows) {
   EXPECT_NE(found->attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
-TEST_F(FileSystemContract, LargeBlocksRoundTripWithTellSeekAndLength) {
+TEST_P(FileSystemContract, LargeBlocksRoundTripWithTellSeekAndLength) {
   std::string data(3 * 1024 * 1024 + 17, '\0');
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>((i * 131) >> 3);
   {
@@ -89,14 +89,14 @@ TEST_F(FileSystemContract, LargeBlocksRoundTripWithTellSeekAndLength) {
   EXPECT_TRUE(file->Close());
 }
 
-TEST_F(FileSystemContract, WritingTruncatesAndReadTextOpens) {
+TEST_P(FileSystemContract, WritingTruncatesAndReadTextOpens) {
   WriteFile(Path("t.txt"), "a long first content");
   WriteFile(Path("t.txt"), "short");
   EXPECT_EQ(ReadFile(Path("t.txt")), "short");
   EXPECT_NE(fs().Open(Path("T.TXT"), OpenMode::kReadText, nullptr), nullptr);
 }
 
-TEST_F(FileSystemContract, OpenFailuresSetTheRuntimeError) {
+TEST_P(FileSystemContract, OpenFailuresSetTheRuntimeError) {
   ASSERT_EQ(fs().CreateDirectory(Path("dir")), kErrorSuccess);
   struct Case {
     std::string path;
@@ -118,7 +118,7 @@ TEST_F(FileSystemContract, OpenFailuresSetTheRuntimeError) {
   EXPECT_EQ(fs().StrError(ENOENT), "No such file or directory");
 }
 
-TEST_F(FileSystemContract, FindFirstFileMatchesNamesAndWildcards) {
+TEST_P(FileSystemContract, FindFirstFileMatchesNamesAndWildcards) {
   ASSERT_EQ(fs().CreateDirectory(Path("Lib")), kErrorSuccess);
   WriteFile(Path("Lib\\Tool.DLL"), "x");
   WriteFile(Path("Lib\\readme"), "x");
@@ -151,7 +151,7 @@ TEST_F(FileSystemContract, FindFirstFileMatchesNamesAndWildcards) {
   }
 }
 
-TEST_F(FileSystemContract, PathsFollowWindowsRules) {
+TEST_P(FileSystemContract, PathsFollowWindowsRules) {
   ASSERT_EQ(fs().CreateDirectory(Path("A")), kErrorSuccess);
   WriteFile(machine_.scratch + "/A/./x.txt", "slashes");
   EXPECT_EQ(ReadFile(Path("a\\X.TXT")), "slashes");
@@ -162,7 +162,7 @@ TEST_F(FileSystemContract, PathsFollowWindowsRules) {
   EXPECT_EQ(found->name, "x.txt") << "created with the case given";
 }
 
-TEST_F(FileSystemContract, MoveFileNeverReplaces) {
+TEST_P(FileSystemContract, MoveFileNeverReplaces) {
   WriteFile(Path("from.dll"), "new");
   WriteFile(Path("to.dll"), "old");
   EXPECT_EQ(fs().MoveFile(Path("from.dll"), Path("TO.dll")), kErrorAlreadyExists);
@@ -178,7 +178,7 @@ TEST_F(FileSystemContract, MoveFileNeverReplaces) {
   EXPECT_EQ(ReadFile(Path("to.dll")), "old");
 }
 
-TEST_F(FileSystemContract, ReadOnlyAttributeGuardsDeletionUntilArchiveClearsIt) {
+TEST_P(FileSystemContract, ReadOnlyAttributeGuardsDeletionUntilArchiveClearsIt) {
   WriteFile(Path("locked.dll"), "x");
   ASSERT_EQ(fs().SetFileAttributes(Path("locked.dll"), FILE_ATTRIBUTE_READONLY), kErrorSuccess);
   auto found = fs().FindFirstFile(Path("locked.dll"));
@@ -198,14 +198,14 @@ TEST_F(FileSystemContract, ReadOnlyAttributeGuardsDeletionUntilArchiveClearsIt) 
   EXPECT_EQ(fs().SetFileAttributes(Path("locked.dll"), FILE_ATTRIBUTE_ARCHIVE), kErrorFileNotFound);
 }
 
-TEST_F(FileSystemContract, DeleteFileRefusesDirectories) {
+TEST_P(FileSystemContract, DeleteFileRefusesDirectories) {
   ASSERT_EQ(fs().CreateDirectory(Path("Backup")), kErrorSuccess);
   EXPECT_EQ(fs().DeleteFile(Path("Backup")), kErrorAccessDenied);
   EXPECT_TRUE(fs().FindFirstFile(Path("Backup")).has_value());
   EXPECT_EQ(fs().DeleteFile(Path("nodir\\x")), kErrorPathNotFound);
 }
 
-TEST_F(FileSystemContract, SystemDirectoriesAndMessages) {
+TEST_P(FileSystemContract, SystemDirectoriesAndMessages) {
   const std::string windows = fs().GetWindowsDirectory();
   const std::string system = fs().GetSystemDirectory();
   const std::string temp = fs().GetTempPath();
@@ -222,6 +222,10 @@ TEST_F(FileSystemContract, SystemDirectoriesAndMessages) {
     EXPECT_EQ(text.back(), '\n') << code;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Implementations, FileSystemContract,
+                         ::testing::ValuesIn(testing::ContractMachines()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setup

@@ -9,10 +9,10 @@
 namespace setup {
 namespace {
 
-class RegistryContract : public ::testing::Test {
+class RegistryContract : public ::testing::TestWithParam<testing::ContractMachine> {
  protected:
   void SetUp() override {
-    machine_ = testing::MakeTestMachine();
+    machine_ = GetParam().make();
     ASSERT_EQ(reg().CreateKey(kHkeyCurrentUser, machine_.registryKey, nullptr, &base_),
               kErrorSuccess);
   }
@@ -41,7 +41,7 @@ std::vector<std::uint8_t> Bytes(const std::string& text, bool withZero) {
   return bytes;
 }
 
-TEST_F(RegistryContract, EveryValueTypeComesBackExactly) {
+TEST_P(RegistryContract, EveryValueTypeComesBackExactly) {
   struct Case {
     std::string name;
     std::uint32_t type;
@@ -72,7 +72,7 @@ TEST_F(RegistryContract, EveryValueTypeComesBackExactly) {
   for (const Case& c : cases) EXPECT_EQ(Query(base_, c.name), c.data) << c.name;
 }
 
-TEST_F(RegistryContract, QueryReportsSizesLikeRegQueryValueEx) {
+TEST_P(RegistryContract, QueryReportsSizesLikeRegQueryValueEx) {
   const auto text = Bytes("0123456789", true);
   ASSERT_EQ(reg().SetValue(base_, "v", REG_SZ, text.data(), 11), kErrorSuccess);
   std::uint32_t size = 0;
@@ -91,7 +91,7 @@ TEST_F(RegistryContract, QueryReportsSizesLikeRegQueryValueEx) {
   EXPECT_EQ(reg().QueryValue(base_, "absent", big, &size), kErrorFileNotFound);
 }
 
-TEST_F(RegistryContract, NamesIgnoreCaseAndOverwrite) {
+TEST_P(RegistryContract, NamesIgnoreCaseAndOverwrite) {
   const std::uint8_t one[4] = {1, 0, 0, 0};
   const std::uint8_t two[4] = {2, 0, 0, 0};
   ScopedRegKey key(reg());
@@ -110,7 +110,7 @@ TEST_F(RegistryContract, NamesIgnoreCaseAndOverwrite) {
   EXPECT_EQ(Query(inner.get(), "Count"), std::vector<std::uint8_t>(two, two + 4));
 }
 
-TEST_F(RegistryContract, MissingKeysAreNotCreatedByOpening) {
+TEST_P(RegistryContract, MissingKeysAreNotCreatedByOpening) {
   ScopedRegKey key(reg());
   EXPECT_EQ(reg().OpenKey(base_, "Absent", key.receive()), kErrorFileNotFound);
   EXPECT_EQ(reg().OpenKey(base_, "Absent\\Deeper", key.receive()), kErrorFileNotFound);
@@ -123,7 +123,7 @@ TEST_F(RegistryContract, MissingKeysAreNotCreatedByOpening) {
   EXPECT_EQ(reg().CreateKey(base_, "A\\B", "a class", existing.receive()), kErrorSuccess);
 }
 
-TEST_F(RegistryContract, EmptySubkeyNameOpensTheSameKey) {
+TEST_P(RegistryContract, EmptySubkeyNameOpensTheSameKey) {
   ScopedRegKey viaCreate(reg());
   ScopedRegKey viaOpen(reg());
   ASSERT_EQ(reg().CreateKey(base_, "", nullptr, viaCreate.receive()), kErrorSuccess);
@@ -134,7 +134,7 @@ TEST_F(RegistryContract, EmptySubkeyNameOpensTheSameKey) {
   EXPECT_EQ(Query(base_, "x"), data);
 }
 
-TEST_F(RegistryContract, ClosingAHandleLeavesTheKeyAndRootsUsable) {
+TEST_P(RegistryContract, ClosingAHandleLeavesTheKeyAndRootsUsable) {
   RegKey key = 0;
   ASSERT_EQ(reg().CreateKey(base_, "Closed", nullptr, &key), kErrorSuccess);
   const auto data = Bytes("kept", true);
@@ -146,6 +146,10 @@ TEST_F(RegistryContract, ClosingAHandleLeavesTheKeyAndRootsUsable) {
             kErrorSuccess);
   EXPECT_EQ(Query(reopened.get(), "v"), data);
 }
+
+INSTANTIATE_TEST_SUITE_P(Implementations, RegistryContract,
+                         ::testing::ValuesIn(testing::ContractMachines()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setup

@@ -5,14 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ascii_case.h"
+
 namespace setup::testing {
 
 namespace {
 
 constexpr int kEnoent = 2;
 constexpr int kEacces = 13;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string ParentKey(const std::string& key) {
   const std::size_t slash = key.rfind('\\');
@@ -22,17 +22,36 @@ std::string ParentKey(const std::string& key) {
 bool IsDriveRoot(const std::string& key) { return key.size() == 2 && key[1] == ':'; }
 
 // '*' any run, '?' one character; `name` and `pattern` are already upper-cased.
-bool WildcardMatch(const char* pattern, const char* name) {
+bool WildcardRunMatch(const char* pattern, const char* name) {
   if (*pattern == '\0') return *name == '\0';
   if (*pattern == '*') {
     for (const char* rest = name;; ++rest) {
-      if (WildcardMatch(pattern + 1, rest)) return true;
+      if (WildcardRunMatch(pattern + 1, rest)) return true;
       if (*rest == '\0') return false;
     }
   }
   if (*name == '\0') return false;
   if (*pattern != '?' && *pattern != *name) return false;
-  return WildcardMatch(pattern + 1, name + 1);
+  return WildcardRunMatch(pattern + 1, name + 1);
+}
+
+// As FindFirstFile matches: a pattern ending in ".*" also matches the name without any dot.
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+  if (WildcardRunMatch(pattern.c_str(), name.c_str())) return true;
+  const bool endsInDotStar =
+      pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0;
+  return endsInDotStar && name.find('.') == std::string::npos &&
+         WildcardRunMatch(pattern.substr(0, pattern.size() - 2).c_str(), name.c_str());
+}
+
+bool EndsInSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+// The path as given, without the separators that end it (a drive root keeps its own).
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 3 && EndsInSeparator(path)) path.pop_back();
+  return path;
 }
 
 std::string LastComponent(const std::string& path) {
@@ -124,12 +143,29 @@ class FakeFile : public File {
 FakeFileSystem::FakeFileSystem() = default;
 FakeFileSystem::~FakeFileSystem() = default;
 
+// Upper-cased, '/' read as '\\', doubled separators, "." and ".." resolved, as Windows reads a
+// path; the result has no trailing separator ("C:" for the root of drive C).
 std::string FakeFileSystem::Key(const std::string& path) {
-  std::string key;
-  for (char c : path) key += (c == '/') ? '\\' : Upper(c);
-  while (key.size() > 1 && key.back() == '\\' && !IsDriveRoot(key.substr(0, key.size() - 1))) {
-    key.pop_back();
+  std::vector<std::string> parts;
+  std::string part;
+  auto take = [&] {
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
+  for (char c : path) {
+    if (c == '/' || c == '\\') {
+      take();
+    } else {
+      part += UpperAscii(c);
+    }
   }
+  take();
+  std::string key;
+  for (const std::string& name : parts) key += (key.empty() ? "" : "\\") + name;
   return key;
 }
 
@@ -150,6 +186,8 @@ std::unique_ptr<File> FakeFileSystem::Open(const std::string& path, OpenMode mod
   if (error == 0 && mode == OpenMode::kWriteBinary) {
     if (entry != files_.end() && (entry->second.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
       error = kEacces;
+    } else if (entry == files_.end() && !ParentExists(key)) {
+      error = kEnoent;
     } else if (entry == files_.end()) {
       entry =
           files_.emplace(key, Entry{path, std::make_shared<std::string>(), FILE_ATTRIBUTE_ARCHIVE})
@@ -188,11 +226,12 @@ Win32Error FakeFileSystem::CreateDirectory(const std::string& path) {
     return kErrorAlreadyExists;
   }
   if (!ParentExists(key)) return kErrorPathNotFound;
-  directories_[key] = Directory{path, FILE_ATTRIBUTE_DIRECTORY};
+  directories_[key] = Directory{WithoutTrailingSeparators(path), FILE_ATTRIBUTE_DIRECTORY};
   return kErrorSuccess;
 }
 
 std::optional<FindData> FakeFileSystem::FindFirstFile(const std::string& pattern) {
+  if (EndsInSeparator(pattern)) return std::nullopt;
   const std::string key = Key(pattern);
   const std::string parent = ParentKey(key);
   const std::string namePattern = LastComponent(key);
@@ -200,7 +239,7 @@ std::optional<FindData> FakeFileSystem::FindFirstFile(const std::string& pattern
   auto consider = [&](const std::string& entryKey, const std::string& shown,
                       std::uint32_t attributes) {
     if (ParentKey(entryKey) != parent) return;
-    if (WildcardMatch(namePattern.c_str(), LastComponent(entryKey).c_str())) {
+    if (WildcardMatch(namePattern, LastComponent(entryKey))) {
       matches.push_back(FindData{LastComponent(shown), attributes});
     }
   };
@@ -258,6 +297,7 @@ Win32Error FakeFileSystem::MoveFileReplacing(const std::string& from, const std:
   auto file = files_.find(source);
   if (file == files_.end()) return kErrorFileNotFound;
   if (directories_.count(target) != 0 || IsDriveRoot(target)) return kErrorAccessDenied;
+  if (!ParentExists(target)) return kErrorPathNotFound;
   Entry moved = file->second;
   if (auto old = files_.find(target); old != files_.end()) {
     if ((old->second.attributes & FILE_ATTRIBUTE_READONLY) != 0) return kErrorAccessDenied;
@@ -275,7 +315,7 @@ Win32Error FakeFileSystem::DeleteFile(const std::string& path) {
   const std::string key = Key(path);
   if (directories_.count(key) != 0) return kErrorAccessDenied;
   auto file = files_.find(key);
-  if (file == files_.end()) return kErrorFileNotFound;
+  if (file == files_.end()) return ParentExists(key) ? kErrorFileNotFound : kErrorPathNotFound;
   if ((file->second.attributes & FILE_ATTRIBUTE_READONLY) != 0) return kErrorAccessDenied;
   files_.erase(file);
   return kErrorSuccess;
@@ -304,13 +344,26 @@ std::string FakeFileSystem::FormatMessage(Win32Error code) {
       return "Access is denied.\r\n";
     case kErrorAlreadyExists:
       return "Cannot create a file when that file already exists.\r\n";
+    case kErrorDiskFull:
+      return "There is not enough space on the disk.\r\n";
     default:
       return "";
   }
 }
 
+void FakeFileSystem::PutDirectory(const std::string& path) {
+  std::string shown = WithoutTrailingSeparators(path);
+  for (std::string key = Key(path); !key.empty() && !IsDriveRoot(key); key = ParentKey(key)) {
+    directories_.emplace(key, Directory{shown, FILE_ATTRIBUTE_DIRECTORY});
+    shown = WithoutTrailingSeparators(shown.substr(0, shown.find_last_of("\\/")));
+  }
+}
+
 void FakeFileSystem::PutFile(const std::string& path, const std::string& bytes) {
   const std::string key = Key(path);
+  if (const std::size_t slash = path.find_last_of("\\/"); slash != std::string::npos) {
+    PutDirectory(path.substr(0, slash));
+  }
   auto entry = files_.find(key);
   if (entry == files_.end()) {
     files_.emplace(key, Entry{path, std::make_shared<std::string>(bytes), FILE_ATTRIBUTE_ARCHIVE});

@@ -40,7 +40,9 @@ class FakeFileSystem : public FileSystem {
   std::string systemDirectory = "C:\\Windows\\System32";
 
   // Arranging and checking a test.
+  // Both make the folders above the path, as a test means them to exist.
   void PutFile(const std::string& path, const std::string& bytes);
+  void PutDirectory(const std::string& path);
   std::optional<std::string> FileBytes(const std::string& path) const;
   bool FileExists(const std::string& path) const;
   bool DirectoryExists(const std::string& path) const;

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ascii_case.h"
+
 namespace setup::testing {
 
 namespace {
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::vector<std::string> SplitLevels(const std::string& subkey) {
   std::vector<std::string> levels;
@@ -28,9 +28,7 @@ std::vector<std::string> SplitLevels(const std::string& subkey) {
 }  // namespace
 
 bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(Upper(x)) < static_cast<unsigned char>(Upper(y));
-  });
+  return LessIgnoringAsciiCase(a, b);
 }
 
 FakeRegistry::FakeRegistry() {

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include "platform/ascii_case.h"
+
 namespace setup::testing {
 
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
   if (part.empty()) return true;

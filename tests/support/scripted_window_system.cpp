@@ -1,87 +1,56 @@
-// The scripted window system of the tests: modal runs driven by queued actions and timer ticks.
+// The scripted window system of the tests: modal runs driven by queued actions and timer ticks,
+// on the window bookkeeping the shipped front ends use.
 #include "support/scripted_window_system.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace setup::testing {
 
 ScriptedWindowSystem::ScriptedWindowSystem(std::string applicationTitle)
-    : applicationTitle_(std::move(applicationTitle)) {}
+    : FrontEndWindowSystem(std::move(applicationTitle)) {}
 
-ScriptedWindowSystem::Running* ScriptedWindowSystem::Find(WindowHandle window) {
-  for (Running& run : running_) {
-    if (run.window == window) return &run;
-  }
-  return nullptr;
-}
-
-std::optional<unsigned> ScriptedWindowSystem::LiveTimer(WindowHandle window) const {
-  for (const auto& [timerWindow, id] : liveTimers_) {
-    if (timerWindow == window) return id;
-  }
-  return std::nullopt;
-}
-
-int ScriptedWindowSystem::RunModalDialog(Dialog& dialog, WindowHandle /*parent*/) {
+int ScriptedWindowSystem::RunModalDialog(Dialog& dialog, WindowHandle parent) {
   dialogsRun_.push_back(dialog.TemplateId());
-  const auto window = reinterpret_cast<WindowHandle>(nextWindow_);
-  nextWindow_ += 0x10;
-  dialog.m_hWnd = window;
-  running_.push_back(Running{&dialog, window});
-  // Index, not pointer: nested runs may grow the vector.
-  const std::size_t self = running_.size() - 1;
+  return FrontEndWindowSystem::RunModalDialog(dialog, parent);
+}
 
-  dialog.OnInitDialog();
+void ScriptedWindowSystem::RunModalLoop(Window& window) {
   int turns = 0;
-  while (!running_[self].ended) {
-    if (++turns > tickLimit_) {
-      stalled_ = true;
-      running_[self].ended = true;
-      running_[self].result = -1;
-      break;
-    }
+  while (!window.ended) {
+    if (++turns > tickLimit_) return Stall(window);
     if (!actions_.empty()) {
       auto action = std::move(actions_.front());
       actions_.pop_front();
-      action(dialog);
-      if (running_[self].ended) break;
-    } else if (!LiveTimer(window)) {
-      stalled_ = true;
-      running_[self].ended = true;
-      running_[self].result = -1;
-      break;
+      action(*window.dialog);
+      if (window.ended) return;
+    } else if (window.timers.empty()) {
+      return Stall(window);
     }
-    const std::optional<unsigned> timer = LiveTimer(window);
-    if (!timer) continue;
+    if (window.timers.empty()) continue;
     ++ticks_;
-    dialog.OnTimer(*timer);
+    window.dialog->OnTimer(window.timers.front().id);
   }
-  const int result = running_[self].result;
-  dialog.OnDestroyWindow();
-  // A window's timers die with it.
-  std::erase_if(liveTimers_, [window](const auto& timer) { return timer.first == window; });
-  running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(self));
-  dialog.m_hWnd = nullptr;
-  return result;
+}
+
+// A run nothing can move on: no queued action and no timer, or more ticks than the limit.
+void ScriptedWindowSystem::Stall(Window& window) {
+  stalled_ = true;
+  window.ended = true;
+  window.result = -1;
 }
 
 void ScriptedWindowSystem::EndDialog(WindowHandle window, int result) {
   ++endDialogCalls_;
-  Running* run = Find(window);
-  if (run == nullptr) return;
-  run->ended = true;
-  run->result = result;
+  FrontEndWindowSystem::EndDialog(window, result);
 }
 
 bool ScriptedWindowSystem::DeliverTick() {
-  if (running_.empty()) return false;
-  Running& run = running_.back();
-  const std::optional<unsigned> timer = LiveTimer(run.window);
-  if (!timer) return false;
+  if (windows().empty()) return false;
+  // A message box's own loop dispatches WM_TIMER to the dialog even after EndDialog was called.
+  Window& window = *windows().back();
+  if (window.timers.empty()) return false;
   ++nestedTicks_;
-  Dialog* dialog = run.dialog;
-  dialog->OnTimer(*timer);
+  window.dialog->OnTimer(window.timers.front().id);
   return true;
 }
 
@@ -104,19 +73,15 @@ int ScriptedWindowSystem::MessageBox(WindowHandle owner, const std::string& text
   return record.answer;
 }
 
-void ScriptedWindowSystem::SetWindowText(WindowHandle /*window*/, const std::string& text) {
+void ScriptedWindowSystem::SetWindowText(WindowHandle window, const std::string& text) {
   windowTexts_.push_back(text);
+  FrontEndWindowSystem::SetWindowText(window, text);
 }
 
 void ScriptedWindowSystem::SetDlgItemText(WindowHandle window, int itemId,
                                           const std::string& text) {
   itemTexts_.push_back(ItemText{window, itemId, text});
-  currentTexts_[{window, itemId}] = text;
-}
-
-std::string ScriptedWindowSystem::GetDlgItemText(WindowHandle window, int itemId) {
-  const auto found = currentTexts_.find({window, itemId});
-  return found == currentTexts_.end() ? std::string() : found->second;
+  FrontEndWindowSystem::SetDlgItemText(window, itemId, text);
 }
 
 std::vector<std::string> ScriptedWindowSystem::TextsOf(int itemId) const {
@@ -129,27 +94,23 @@ std::vector<std::string> ScriptedWindowSystem::TextsOf(int itemId) const {
 
 unsigned ScriptedWindowSystem::SetTimer(WindowHandle window, unsigned id, unsigned periodMs) {
   timersSet_.push_back(TimerRecord{window, id, periodMs});
-  const unsigned result = timerResult_.value_or(id);
-  if (result == 0) return 0;
-  std::erase_if(liveTimers_,
-                [&](const auto& timer) { return timer.first == window && timer.second == result; });
-  liveTimers_.emplace_back(window, result);
-  return result;
+  if (timerResult_ == 0u) return 0;
+  return FrontEndWindowSystem::SetTimer(window, id, periodMs);
 }
 
 void ScriptedWindowSystem::KillTimer(WindowHandle window, unsigned id) {
   timersKilled_.push_back(TimerRecord{window, id, 0});
-  std::erase_if(liveTimers_,
-                [&](const auto& timer) { return timer.first == window && timer.second == id; });
+  FrontEndWindowSystem::KillTimer(window, id);
 }
 
-void ScriptedWindowSystem::SetProgressRange(WindowHandle /*window*/, int /*itemId*/,
-                                            std::uint32_t lParam) {
+void ScriptedWindowSystem::SetProgressRange(WindowHandle window, int itemId, std::uint32_t lParam) {
   progressRanges_.push_back(lParam);
+  FrontEndWindowSystem::SetProgressRange(window, itemId, lParam);
 }
 
-void ScriptedWindowSystem::SetProgressPos(WindowHandle /*window*/, int /*itemId*/, int position) {
+void ScriptedWindowSystem::SetProgressPos(WindowHandle window, int itemId, int position) {
   progressPositions_.push_back(position);
+  FrontEndWindowSystem::SetProgressPos(window, itemId, position);
 }
 
 }  // namespace setup::testing

@@ -1,8 +1,10 @@
-// A window system for tests: runs modal dialogs without windows, delivers timer ticks and queued
-// user actions one at a time, answers message boxes from a queue, and records what a user would
-// have seen (item texts, captions, progress bar, message boxes, timers).
+// A window system for tests, built on the front ends' own base (windows, item texts, timers and
+// progress bars as the shipped front ends keep them): runs modal dialogs without drawing them,
+// delivers timer ticks and queued user actions one at a time, answers message boxes from a queue,
+// and records what a user would have seen (item texts, captions, progress bar, message boxes,
+// timers).
 //
-// How a modal run goes: RunModalDialog gives the dialog a fresh window handle, calls
+// How a modal run goes: RunModalDialog gives the dialog a window handle, calls
 // OnInitDialog, then loops until EndDialog was called for that window. Each turn of the loop
 // first runs the next queued action (QueueAction: press OK, type a text, look at the disk, ...),
 // then, unless the run has ended, delivers one tick (OnTimer with the timer's id) when the dialog
@@ -21,17 +23,16 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/dialog.h"
-#include "platform/window_system.h"
+#include "ui/frontend_window_system.h"
 
 namespace setup::testing {
 
-class ScriptedWindowSystem final : public WindowSystem {
+class ScriptedWindowSystem final : public FrontEndWindowSystem {
  public:
   struct MessageBoxRecord {
     WindowHandle owner = nullptr;
@@ -64,7 +65,7 @@ class ScriptedWindowSystem final : public WindowSystem {
   }
   // Every message box delivers one nested tick to the running dialog before it is answered.
   void SetTickInsideMessageBoxes(bool on) { tickInsideBoxes_ = on; }
-  // The answer SetTimer gives; 0 makes every SetTimer fail.
+  // 0 makes every SetTimer fail; nothing (or any other value) lets timers be set.
   void SetTimerResultOverride(std::optional<unsigned> result) { timerResult_ = result; }
   // Most ticks one modal run may take before it counts as stalled.
   void SetTickLimit(int limit) { tickLimit_ = limit; }
@@ -90,42 +91,30 @@ class ScriptedWindowSystem final : public WindowSystem {
   int endDialogCalls() const { return endDialogCalls_; }
   bool stalled() const { return stalled_; }
 
-  // --- WindowSystem ----------------------------------------------------------------------------
+  // --- WindowSystem: recorded, then done as the shipped front ends do ---------------------------
   int RunModalDialog(Dialog& dialog, WindowHandle parent) override;
   void EndDialog(WindowHandle window, int result) override;
   int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
                  unsigned style) override;
-  std::string ApplicationTitle() override { return applicationTitle_; }
   void SetWindowText(WindowHandle window, const std::string& text) override;
   void SetDlgItemText(WindowHandle window, int itemId, const std::string& text) override;
-  std::string GetDlgItemText(WindowHandle window, int itemId) override;
   unsigned SetTimer(WindowHandle window, unsigned id, unsigned periodMs) override;
   void KillTimer(WindowHandle window, unsigned id) override;
   void SetProgressRange(WindowHandle window, int itemId, std::uint32_t lParam) override;
   void SetProgressPos(WindowHandle window, int itemId, int position) override;
 
- private:
-  struct Running {
-    Dialog* dialog;
-    WindowHandle window;
-    bool ended = false;
-    int result = 0;
-  };
-  Running* Find(WindowHandle window);
-  std::optional<unsigned> LiveTimer(WindowHandle window) const;
+ protected:
+  void RunModalLoop(Window& window) override;
 
-  std::string applicationTitle_;
+ private:
+  void Stall(Window& window);
+
   std::deque<int> answers_;
   std::deque<std::function<void(Dialog&)>> actions_;
   std::function<void(const MessageBoxRecord&)> messageBoxHook_;
   bool tickInsideBoxes_ = false;
   std::optional<unsigned> timerResult_;
   int tickLimit_ = 100000;
-
-  std::vector<Running> running_;  // innermost last
-  std::uintptr_t nextWindow_ = 0x1000;
-  std::map<std::pair<WindowHandle, int>, std::string> currentTexts_;
-  std::vector<std::pair<WindowHandle, unsigned>> liveTimers_;
 
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<ItemText> itemTexts_;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -36,5 +38,18 @@ struct TestMachine {
 
 // A fresh machine for one test.
 TestMachine MakeTestMachine();
+
+// The in-memory fakes the unit tests use (files and registry only; no shell, no versions).
+TestMachine MakeFakeMachine();
+
+// One implementation a contract suite runs against.
+struct ContractMachine {
+  const char* name;
+  TestMachine (*make)();
+  friend void PrintTo(const ContractMachine& machine, std::ostream* out) { *out << machine.name; }
+};
+
+// The file-system and registry suites run against this target's platform and against the fakes.
+std::vector<ContractMachine> ContractMachines();
 
 }  // namespace setup::testing

@@ -24,7 +24,7 @@ struct Machine {
     files.PutFile(
         "plain",
         "X|C:\\Apps\\Tool\r\nK|SZ|HKEY_LOCAL_MACHINE|Software|Tool|Path|?APPDIR?\r\n" + extra);
-    ScrambleScript(files, "plain", "setup.drc");
+    static_cast<void>(ScrambleScript(files, "plain", "setup.drc"));
   }
   int Run() {
     SetupApp app(platform, {"C:\\dist\\setup.exe", "My*Tool"});

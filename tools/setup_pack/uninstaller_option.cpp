@@ -10,6 +10,8 @@
 
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_encoder.h"
+#include "platform/text_encoding.h"
+#include "platform/utf8_to_windows1252.h"
 #include "script/script_loader.h"
 #include "tool_support.h"
 #include "uninstall/product_record.h"
@@ -91,6 +93,12 @@ bool CheckUninstallerName(const Command& self, const std::optional<std::string>&
     ReportError(self, "--name needs a product name without backslash, '|' or line breaks");
     return false;
   }
+  std::string ansi;
+  std::size_t failedAt = 0;
+  if (!Utf8ToWindows1252(*productName, &ansi, &failedAt) && DecodeUtf8(*productName)) {
+    ReportError(self, "--name holds a character that has no place in Windows-1252");
+    return false;
+  }
   return true;
 }
 
@@ -98,7 +106,17 @@ std::vector<std::filesystem::path> UninstallerPayloads() { return {kProgramSourc
 
 bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
                     const fs::path& installer, const fs::path& ownDir, const fs::path& out,
-                    const std::string& productName) {
+                    const std::string& typedName) {
+  // The script is read in Windows-1252: a name typed in UTF-8 is converted as the script is.
+  std::string productName;
+  std::size_t failedAt = 0;
+  if (!Utf8ToWindows1252(typedName, &productName, &failedAt)) {
+    if (DecodeUtf8(typedName)) {
+      ReportError(self, "--name holds a character that has no place in Windows-1252");
+      return false;
+    }
+    productName = typedName;  // already Windows-1252
+  }
   std::string name = installer.filename().string();
   const bool windows =
       Upper(name).size() > 4 && Upper(name).substr(Upper(name).size() - 4) == ".EXE";

@@ -2,8 +2,8 @@
 #include "ui/terminal/message_box_view.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "platform/ascii_case.h"
 #include "platform/terminal.h"
 
 namespace setup {
@@ -71,9 +71,9 @@ std::optional<int> MessageBoxView::HandleKey(int key) {
       break;
   }
   if (key > 0 && key < 128) {
-    int letter = std::tolower(key);
+    const char letter = LowerAscii(static_cast<char>(key));
     for (const MessageBoxButton& button : buttons_) {
-      if (std::tolower(static_cast<unsigned char>(button.label[0])) == letter) return button.id;
+      if (LowerAscii(button.label[0]) == letter) return button.id;
     }
   }
   return std::nullopt;

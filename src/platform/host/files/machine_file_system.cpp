@@ -145,7 +145,10 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
   }
 
   for (std::size_t i = 0; i + 1 < split.components.size(); ++i) {
-    const std::optional<std::string> entry = names_.Find(*currentId, current, split.components[i]);
+    // Converted like the last component, or an ANSI name whose bytes happen to be UTF-8 would
+    // stand for another name on the way than at the end.
+    const std::optional<std::string> entry =
+        names_.Find(*currentId, current, NativeName(codePage(), split.components[i]));
     if (!entry.has_value()) {
       result.error = kErrorPathNotFound;
       return result;
@@ -341,8 +344,10 @@ std::vector<FindData> MachineFileSystem::ListDirectory(const std::string& direct
   std::vector<FindData> entries;
   const Resolved resolved = Resolve(directory, false);
   if (resolved.error != kErrorSuccess || !resolved.exists) return entries;
+  // ANSI names, as callers join them to Windows paths.
   for (const std::string& name : ListNativeDirectory(resolved.native)) {
-    entries.push_back(FindData{name, NativeAttributes(resolved.native + "/" + name)});
+    entries.push_back(
+        FindData{AnsiName(codePage(), name), NativeAttributes(JoinNative(resolved.native, name))});
   }
   return entries;
 }

@@ -22,7 +22,7 @@ namespace setup {
 //   are matched against existing entries without regard to case as Windows matches them
 //   (Unicode simple case folding: "É" finds "é"; an exact match wins where Linux holds
 //   several) and are created with the case given. A name stored by older versions in raw ANSI
-//   bytes is still found, and FindFirstFile reports every name in ANSI.
+//   bytes is still found, and FindFirstFile and ListDirectory report every name in ANSI.
 // - What a directory holds is read once and then kept by this object's own creates, moves and
 //   deletes, so placing many files in one folder costs in proportion to their number; entries
 //   that others add meanwhile are found only by their exact name (the machine folder is locked

@@ -4,6 +4,7 @@
 #define NCURSES_WIDECHAR 1
 #endif
 #include <curses.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cwchar>
@@ -209,6 +210,10 @@ class CursesTerminal final : public Terminal {
 };
 
 }  // namespace
+
+bool StandardStreamsAreTerminal() {
+  return ::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0;
+}
 
 std::unique_ptr<Terminal> OpenCursesTerminal() {
   // The character type alone: wide curses needs it, and numbers and dates stay as they are.
