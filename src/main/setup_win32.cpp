@@ -10,6 +10,7 @@
 #include "app/run_setup.h"
 #include "platform/system_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_machine_lock.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_version_info.h"
@@ -54,6 +55,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Emit(out.str(), false, title);
     Emit(err.str(), true, title);
     return *informational;
+  }
+
+  Win32MachineLock lock;
+  if (!lock.Acquire()) {
+    Emit(title + ": " + kMachineLockedText + "\n", true, title);
+    return kExitCannotStart;
   }
 
   Win32FileSystem files;

@@ -9,6 +9,7 @@
 
 #include "platform/system_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_machine_lock.h"
 #include "platform/win32/win32_program_remover.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -66,11 +67,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return kUninstallCannotStart;
   }
 
-  // One installer or uninstaller at a time on this machine.
-  HANDLE running = CreateMutexA(nullptr, TRUE, "Local\\SetupEngineUninstaller");
-  if (running != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(running);
-    Emit(title + ": another uninstaller is running; start again when it has ended\n", true, title);
+  Win32MachineLock lock;
+  if (!lock.Acquire()) {
+    Emit(title + ": " + kMachineLockedText + "\n", true, title);
     return kUninstallCannotStart;
   }
 
@@ -89,6 +88,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Win32ProgramRemover remover;
   const int status = RunUninstall(platform, commandLine, self, remover).exitStatus;
   remover.Finish();
-  if (running != nullptr) CloseHandle(running);
   return status;
 }

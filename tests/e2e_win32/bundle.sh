@@ -31,13 +31,12 @@ osslsigncode verify -CAfile "$WORK/cert.pem" -in "$signed" >"$WORK/verify.out" 2
   fail "the signed bundle does not verify: $(cat "$WORK/verify.out")"
 [ "$(stat -c %s "$signed")" -gt "$(stat -c %s "$bundle")" ] || fail "nothing was signed"
 
-TEMP_DIR="$DRIVE_C/users/$(id -un)/AppData/Local/Temp"
 fresh_prefix() {
   wineserver -k 2>/dev/null || true
   export WINEPREFIX=$WORK/prefix-$1
   prepare_template
   DRIVE_C=$WINEPREFIX/drive_c
-  TEMP_DIR="$DRIVE_C/users/$(id -un)/AppData/Local/Temp"
+  find_temp_dir
 }
 installed() {  # the product's files and its log without times
   (cd "$DRIVE_C/Program Files/Sample Notes" && find . -type f ! -name SETUP.LOG -exec md5sum {} + | sort)

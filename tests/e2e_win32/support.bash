@@ -79,6 +79,17 @@ finish() {
 }
 trap finish EXIT
 
+# The prefix's temporary folder as Windows names it (TEMP_WIN), below drive_c (TEMP_RELATIVE)
+# and on this machine (TEMP_DIR). Wine versions put it in different places, so it is asked for.
+find_temp_dir() {
+  TEMP_WIN=$(wine cmd /c 'echo %TEMP%' | tr -d '\r')
+  TEMP_WIN=${TEMP_WIN%\\}
+  TEMP_RELATIVE=${TEMP_WIN#?:\\}
+  TEMP_RELATIVE=${TEMP_RELATIVE//\\//}
+  TEMP_DIR=$DRIVE_C/$TEMP_RELATIVE
+  mkdir -p "$TEMP_DIR"
+}
+
 # The sample product's distribution folder, made by setup-pack.exe; Setup.exe comes with it.
 make_sample_dist() {  # folder
   wine "$BUILD_DIR/setup-pack.exe" build --script "$(winpath "$SAMPLE/setup.txt")" \

@@ -15,13 +15,14 @@ namespace {
 constexpr DWORD kDefaultTimeoutMs = 30000;
 constexpr DWORD kPollMs = 50;
 
-// In an expected text `\n` stands for LF and `\r` for CR.
+// In an expected text `\n` stands for LF, `\r` for CR and `\\` for one backslash (so that a
+// path such as C:\\users\\root is not read as holding a CR).
 std::string Unescape(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-    if (text[i] == '\\' && (next == 'n' || next == 'r')) {
-      out += next == 'n' ? '\n' : '\r';
+    if (text[i] == '\\' && (next == 'n' || next == 'r' || next == '\\')) {
+      out += next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
       ++i;
     } else {
       out += text[i];

@@ -19,6 +19,19 @@ std::string Quoted(const std::string& text) {
 Win32Error Win32ProgramRemover::RemoveProgram(const std::string& path, bool* deferred) {
   *deferred = false;
   if (DeleteFileA(path.c_str()) != 0) return kErrorSuccess;
+  // The copy is made now, while the removal can still report that it failed; only starting
+  // it waits until the program ends.
+  char temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof temp, temp);
+  if (length == 0 || length >= sizeof temp) return kErrorPathNotFound;
+  // Built piece by piece: one concatenation trips a false -Wrestrict in MinGW's GCC 12.
+  std::string copy = temp;
+  copy += "Uninstall-";
+  copy += std::to_string(GetCurrentProcessId());
+  copy += ".exe";
+  if (CopyFileA(path.c_str(), copy.c_str(), FALSE) == 0) return GetLastError();
+  tempDir_ = temp;
+  copy_ = copy;
   program_ = path;
   *deferred = true;
   return kErrorSuccess;
@@ -30,27 +43,25 @@ void Win32ProgramRemover::RemoveDirectoryLater(const std::string& directory) {
 
 void Win32ProgramRemover::Finish() {
   if (program_.empty()) return;
-  char temp[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof temp, temp);
-  if (length == 0 || length >= sizeof temp) return;
-  // Built piece by piece: one concatenation trips a false -Wrestrict in MinGW's GCC 12.
-  std::string copy = temp;
-  copy += "Uninstall-";
-  copy += std::to_string(GetCurrentProcessId());
-  copy += ".exe";
-  if (CopyFileA(program_.c_str(), copy.c_str(), FALSE) == 0) return;
-  std::string commandLine = Quoted(copy) +
+  std::string commandLine = Quoted(copy_) +
                             " --remove-after=" + std::to_string(GetCurrentProcessId()) + " " +
                             Quoted(program_);
   for (const std::string& directory : directories_) commandLine += " " + Quoted(directory);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                     nullptr, temp, &startup, &process) != 0) {
+  if (CreateProcessA(copy_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                     nullptr, tempDir_.c_str(), &startup, &process) != 0) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    return;
   }
+  // Without the copy the next start of Windows removes them (a directory only when empty).
+  MoveFileExA(program_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  for (const std::string& directory : directories_) {
+    MoveFileExA(directory.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
+  MoveFileExA(copy_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 int RemoveAfterProcess(unsigned long processId, const std::vector<std::string>& paths) {

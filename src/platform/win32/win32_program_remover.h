@@ -14,11 +14,14 @@ class Win32ProgramRemover final : public ProgramRemover {
   Win32Error RemoveProgram(const std::string& path, bool* deferred) override;
   void RemoveDirectoryLater(const std::string& directory) override;
 
-  // Starts the copy that waits for this process to end and then removes what was handed over;
-  // does nothing when nothing was deferred. Call last, just before the program ends.
+  // Starts the copy that waits for this process to end and then removes what was handed over
+  // (when it cannot start, the next start of Windows removes them); does nothing when nothing
+  // was deferred. Call last, just before the program ends.
   void Finish();
 
  private:
+  std::string tempDir_;
+  std::string copy_;  // made in the temporary directory by RemoveProgram
   std::string program_;
   std::vector<std::string> directories_;
 };
