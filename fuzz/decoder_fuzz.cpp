@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setup::Decompressor decompressor(fake.files, fake.windows);
   const int result = decompressor.DecompressFile("C:\\in.cmp", "C:\\out.bin");
   FUZZ_CHECK(result == (payload.size() >= 4 ? 0 : 1));
-  FUZZ_CHECK(fake.windows.messageBoxes.size() == static_cast<std::size_t>(result));
+  FUZZ_CHECK(fake.windows.messageBoxes().size() == static_cast<std::size_t>(result));
   FUZZ_CHECK(fake.files.FileBytes("C:\\out.bin") == expanded);
   FUZZ_CHECK(fake.files.openFiles == 0);
   return 0;

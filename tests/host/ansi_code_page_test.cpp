@@ -130,7 +130,7 @@ TEST(MachineCodePage, NewMachineGets1252AndTheRegistryChoosesIt) {
   for (const Case& c : cases) {
     TempDir temp;
     const std::string machine = temp.Native("machine");
-    FakeWindowSystem windows;
+    ScriptedWindowSystem windows;
     {
       HostPlatform host(machine, temp.Native(), windows);
       ASSERT_EQ("", host.Open());

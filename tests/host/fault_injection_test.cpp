@@ -213,7 +213,7 @@ TEST(FaultInjection, ReadOnlyDestinationFileIsLeftAsItWas) {
 TEST(MachineLock, SecondInstallerOnAFolderIsRefusedUntilTheFirstEnds) {
   TempDir temp;
   const std::string machine = temp.Native("machine");
-  FakeWindowSystem windows;
+  ScriptedWindowSystem windows;
   auto first = std::make_unique<HostPlatform>(machine, temp.Native(), windows);
   ASSERT_EQ("", first->Open());
 

@@ -83,16 +83,16 @@ TEST(CreateShortcuts, SuccessNeedsSOkAndTheFileOnDisk) {
     ASSERT_FALSE(lines.empty());
     if (c.success) {
       EXPECT_EQ("Successfully created: C:\\Menu\\Group\\Tool.lnk", lines.back());
-      EXPECT_TRUE(fake.windows.messageBoxes.empty());
+      EXPECT_TRUE(fake.windows.messageBoxes().empty());
       continue;
     }
     EXPECT_EQ("Failed to create shortcut to C:\\App\\tool.exe", lines.back());
-    ASSERT_EQ(1u, fake.windows.messageBoxes.size());
+    ASSERT_EQ(1u, fake.windows.messageBoxes().size());
     EXPECT_EQ(
         "Failed to create start menu shortcut to\nC:\\App\\tool.exe\nYou still can run the "
         "program from its directory",
-        fake.windows.messageBoxes[0].text);
-    EXPECT_EQ("Setup", fake.windows.messageBoxes[0].caption);
+        fake.windows.messageBoxes()[0].text);
+    EXPECT_EQ(std::optional<std::string>("Setup"), fake.windows.messageBoxes()[0].caption);
   }
 }
 

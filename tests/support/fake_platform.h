@@ -19,6 +19,7 @@
 #include "platform/window_system.h"
 #include "support/fake_file_system.h"
 #include "support/fake_registry.h"
+#include "support/scripted_window_system.h"
 
 namespace setup::testing {
 
@@ -75,56 +76,13 @@ class FakeVersionInfo : public VersionInfo {
   std::map<std::string, FixedFileInfo, CaseInsensitiveLess> versions;
 };
 
-// A message box as it was shown.
-struct ShownMessageBox {
-  WindowHandle owner;
-  std::string text;
-  std::string caption;  // "" when the call passed none
-  bool hadCaption;
-  unsigned style;
-};
-
-// A window system without windows. RunModalDialog gives the dialog a handle, calls
-// OnInitDialog, then (unless the dialog ended itself) runs `onModal` if set, else ends with
-// IDCANCEL; then OnDestroyWindow. Message boxes are recorded and answered from
-// `messageBoxAnswers` (IDOK when it is empty). Item texts and timers are remembered.
-class FakeWindowSystem : public WindowSystem {
- public:
-  int RunModalDialog(Dialog& dialog, WindowHandle parent) override;
-  void EndDialog(WindowHandle window, int result) override;
-  int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
-                 unsigned style) override;
-  std::string ApplicationTitle() override { return applicationTitle; }
-  void SetWindowText(WindowHandle window, const std::string& text) override;
-  void SetDlgItemText(WindowHandle window, int itemId, const std::string& text) override;
-  std::string GetDlgItemText(WindowHandle window, int itemId) override;
-  unsigned SetTimer(WindowHandle window, unsigned id, unsigned periodMs) override;
-  void KillTimer(WindowHandle window, unsigned id) override;
-  void SetProgressRange(WindowHandle window, int itemId, std::uint32_t lParam) override;
-  void SetProgressPos(WindowHandle window, int itemId, int position) override;
-
-  std::string applicationTitle = "Setup";
-  std::function<void(Dialog&)> onModal;
-  std::deque<int> messageBoxAnswers;
-  std::vector<ShownMessageBox> messageBoxes;
-  std::map<WindowHandle, std::string> windowTexts;
-  std::map<std::pair<WindowHandle, int>, std::string> itemTexts;
-  std::map<std::pair<WindowHandle, unsigned>, unsigned> timers;  // id -> period
-  std::map<std::pair<WindowHandle, int>, std::uint32_t> progressRanges;
-  std::map<std::pair<WindowHandle, int>, int> progressPositions;
-
- private:
-  std::map<WindowHandle, int> endResults_;
-  std::uintptr_t nextWindow_ = 0x100;
-};
-
 // Every fake, and the Platform made of them.
 struct FakePlatform {
   FakeFileSystem files;
   FakeRegistry registry;
   FakeShell shell;
   FakeVersionInfo versions;
-  FakeWindowSystem windows;
+  ScriptedWindowSystem windows;
   FakeClock clock;
   Platform platform{files, registry, shell, versions, windows, clock};
 };
