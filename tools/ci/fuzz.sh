@@ -12,7 +12,12 @@ seconds=${SETUP_FUZZ_SECONDS:-25}
 build=${SETUP_FUZZ_BUILD:-build/fuzz}
 cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
+# Quiet when it builds; the whole build output when it does not, so the reason is in the log.
+if ! cmake --build "$build" -j "$(nproc)" >"$build/build.log" 2>&1; then
+  cat "$build/build.log"
+  echo "fuzz: the fuzz targets do not build" >&2
+  exit 1
+fi
 
 targets=${SETUP_FUZZ_TARGETS:-$(cd fuzz && ls -1 ./*_fuzz.cpp | sed -E 's|^\./||; s|_fuzz\.cpp$||')}
 mkdir -p "$build/crashes"
