@@ -41,20 +41,6 @@ struct BuildOptions {
   std::optional<std::string> machine;
 };
 
-// The directory of this program, where the build put the installer too.
-fs::path OwnDirectory() {
-#ifdef _WIN32
-  // The C runtime's full path of the program.
-  const char* program = _pgmptr;
-  if (program == nullptr || *program == '\0') return fs::path();
-  return fs::path(program).parent_path();
-#else
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : self.parent_path();
-#endif
-}
-
 bool ParseOptions(const Command& self, const std::vector<std::string>& args,
                   BuildOptions* options) {
   std::map<std::string, std::string*> required = {

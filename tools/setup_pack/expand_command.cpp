@@ -17,10 +17,7 @@ int RunExpand(const std::vector<std::string>& args) {
     if (!probe) return kExitFailure;
     length = probe->Length();
   }
-  if (SameFile(inPath, outPath)) {
-    ReportError(self, "'" + outPath + "' is the input itself");
-    return kExitFailure;
-  }
+  if (OutputIsInput(self, inPath, outPath)) return kExitFailure;
 
   // Counted in payload bytes, which expand to several times as many.
   Progress progress("expanding " + inPath, length, 2 << 20);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/own_program.h"
+
 #ifdef _WIN32
 #include <io.h>
 
@@ -119,9 +121,15 @@ std::unique_ptr<File> ProgressFileSystem::Open(const std::string& path, OpenMode
   return std::make_unique<ProgressFile>(std::move(file), progress_);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+std::filesystem::path OwnDirectory() {
+  return std::filesystem::path(OwnProgramPath()).parent_path();
+}
+
+bool OutputIsInput(const Command& self, const std::string& inPath, const std::string& outPath) {
   std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
+  if (!std::filesystem::equivalent(inPath, outPath, error) || error) return false;
+  ReportError(self, "'" + outPath + "' is the input itself");
+  return true;
 }
 
 }  // namespace setup::pack

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,7 +102,12 @@ class ProgressFileSystem final : public ForwardingFileSystem {
   bool wrapped_ = false;
 };
 
-// True when both paths name one existing file (writing the second would destroy the first).
-bool SameFile(const std::string& a, const std::string& b);
+// The directory of this program, where the build put the installer and the stub too; empty when
+// the system cannot tell it.
+std::filesystem::path OwnDirectory();
+
+// True, with the error reported, when `outPath` names the existing file `inPath` (writing it
+// would destroy the input).
+bool OutputIsInput(const Command& self, const std::string& inPath, const std::string& outPath);
 
 }  // namespace setup::pack
