@@ -8,13 +8,9 @@
 #include <vector>
 
 #include "app/run_setup.h"
-#include "platform/system_clock.h"
 #include "platform/win32/program_text.h"
-#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine_lock.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_version_info.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/windows_headers.h"
 #include "ui/unattended_window_system.h"
@@ -43,17 +39,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return kExitCannotStart;
   }
 
-  Win32FileSystem files;
-  Win32Registry registry;
-  Win32Shell shell;
-  Win32VersionInfo versions;
-  SystemClock clock;
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
     windows = std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, std::cerr);
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }
-  const Platform platform{files, registry, shell, versions, *windows, clock};
-  return RunSetup(platform, commandLine, /*slashIsSeparator=*/false).exitStatus;
+  const Win32Platform machine(*windows);
+  return RunSetup(machine.platform(), commandLine, /*slashIsSeparator=*/false).exitStatus;
 }

@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "platform/own_program.h"
-#include "platform/system_clock.h"
 #include "platform/win32/program_text.h"
-#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine_lock.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_program_remover.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_version_info.h"
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/windows_headers.h"
 #include "ui/unattended_window_system.h"
@@ -55,20 +51,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return kUninstallCannotStart;
   }
 
-  Win32FileSystem files;
-  Win32Registry registry;
-  Win32Shell shell;
-  Win32VersionInfo versions;
-  SystemClock clock;
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
     windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr);
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }
-  const Platform platform{files, registry, shell, versions, *windows, clock};
+  const Win32Platform machine(*windows);
   Win32ProgramRemover remover;
-  const int status = RunUninstall(platform, commandLine, self, remover).exitStatus;
+  const int status = RunUninstall(machine.platform(), commandLine, self, remover).exitStatus;
   remover.Finish();
   return status;
 }
