@@ -61,22 +61,27 @@ bool ExpectArguments(const Command& command, const std::vector<std::string>& arg
   return false;
 }
 
-std::unique_ptr<File> OpenInput(const Command& command, const std::string& path) {
+namespace {
+
+std::unique_ptr<File> OpenOrReport(const Command& command, const std::string& path, OpenMode mode,
+                                   const char* doing) {
   int error = 0;
-  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kReadBinary, &error);
+  std::unique_ptr<File> file = ToolFileSystem().Open(path, mode, &error);
   if (!file) {
-    ReportError(command, "cannot read '" + path + "': " + ToolFileSystem().StrError(error));
+    ReportError(command, std::string("cannot ") + doing + " '" + path +
+                             "': " + ToolFileSystem().StrError(error));
   }
   return file;
 }
 
+}  // namespace
+
+std::unique_ptr<File> OpenInput(const Command& command, const std::string& path) {
+  return OpenOrReport(command, path, OpenMode::kReadBinary, "read");
+}
+
 std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path) {
-  int error = 0;
-  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kWriteBinary, &error);
-  if (!file) {
-    ReportError(command, "cannot write '" + path + "': " + ToolFileSystem().StrError(error));
-  }
-  return file;
+  return OpenOrReport(command, path, OpenMode::kWriteBinary, "write");
 }
 
 int StderrWindowSystem::RunModalDialog(Dialog&, WindowHandle) { return IDCANCEL; }
