@@ -22,8 +22,8 @@ int RunExpand(const std::vector<std::string>& args) {
   // Counted in payload bytes, which expand to several times as many.
   Progress progress("expanding " + inPath, length, 2 << 20);
   ProgressFileSystem files(ToolFileSystem(), inPath, progress);
-  StderrWindowSystem windows;
-  Decompressor decompressor(files, windows);
+  const std::unique_ptr<WindowSystem> windows = MakeToolWindowSystem();
+  Decompressor decompressor(files, *windows);
   return decompressor.DecompressFile(inPath.c_str(), outPath.c_str()) == 0 ? kExitSuccess
                                                                            : kExitFailure;
 }

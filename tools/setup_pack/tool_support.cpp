@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 
 #include "platform/own_program.h"
+#include "ui/unattended_window_system.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -16,6 +18,7 @@
 
 #include "platform/host/ansi_code_page.h"
 #include "platform/host/files/native_file_system.h"
+#include "platform/host/host_text_encoding.h"
 #endif
 
 namespace setup::pack {
@@ -84,12 +87,14 @@ std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path
   return OpenOrReport(command, path, OpenMode::kWriteBinary, "write");
 }
 
-int StderrWindowSystem::RunModalDialog(Dialog&, WindowHandle) { return IDCANCEL; }
-
-int StderrWindowSystem::MessageBox(WindowHandle, const std::string& text, const char* caption,
-                                   unsigned) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", ForTerminal(text).c_str());
-  return IDOK;
+std::unique_ptr<WindowSystem> MakeToolWindowSystem() {
+#ifdef _WIN32
+  // As Setup.exe's unattended runs show the system's texts.
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr);
+#else
+  static const HostTextEncoding encoding;
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr, encoding);
+#endif
 }
 
 Progress::Progress(std::string label, std::int64_t total, std::int64_t threshold)
