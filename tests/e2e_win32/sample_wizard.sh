@@ -59,12 +59,7 @@ for shot in 1-welcome 2-terms 3-directory 4-installation 5-success; do
 done
 
 app="$DRIVE_C/Program Files/Sample Notes"
-for pair in SampleNotes.exe:SampleNotes.exe Uninstall.exe:Uninstall.exe readme.txt:readme.txt \
-  help/manual.txt:Help/manual.txt data/palette.dat:Data/palette.dat \
-  data/templates/letter.txt:Data/Templates/letter.txt \
-  data/templates/report.txt:Data/Templates/report.txt; do
-  cmp -s "$SAMPLE/files/${pair%%:*}" "$app/${pair#*:}" || fail "installed ${pair#*:} differs"
-done
+expect_sample_files "$app"
 dll='C:\windows\system32\snrt12.dll'
 cmp -s "$SAMPLE/files/system/snrt12.dll" "$DRIVE_C/windows/system32/snrt12.dll" ||
   fail "the shared library was not installed"

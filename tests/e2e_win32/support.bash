@@ -24,18 +24,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export WINEPREFIX=$WORK/prefix
 
-fail() {
-  echo "FAIL ($NAME): $*" >&2
-  exit 1
-}
-
-expect_eq() {  # expected actual what
-  [ "$1" == "$2" ] || fail "$3: expected [$1], got [$2]"
-}
-
-expect_contains() {  # text needle what
-  grep -qF -- "$2" <<<"$1" || fail "$3: [$2] not in [$1]"
-}
+source "$SOURCE_DIR/tests/e2e/checks.bash"
 
 # A Windows path for a path of this machine (Wine's Z: drive is the root).
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
@@ -157,12 +146,6 @@ masked_log() {  # file
   tr -d '\r' <"$1" |
     sed -E -e 's/^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}( |$)/TIME /' \
       -e "s/\\\\users\\\\$(id -un)\\\\/\\\\users\\\\USER\\\\/g"
-}
-
-expect_timestamps() {  # file
-  local bad
-  bad=$(tr -d '\r' <"$1" | grep -cvE '^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} ' || true)
-  expect_eq 0 "$bad" "lines of $1 without a timestamp"
 }
 
 # What lnkinfo reads from a shortcut: "target|description".

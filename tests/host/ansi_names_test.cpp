@@ -12,6 +12,7 @@
 #include "platform/host/ansi_code_page.h"
 #include "platform/host/files/machine_file_system.h"
 #include "support/temp_dir.h"
+#include "support/write_whole_file.h"
 
 namespace setup {
 namespace {
@@ -29,10 +30,8 @@ class AnsiNamesTest : public ::testing::Test {
     fs::create_directories(app_);
   }
 
-  bool Write(const std::string& path, const std::string& bytes) {
-    auto file = files_.Open(path, OpenMode::kWriteBinary, nullptr);
-    return file != nullptr && file->Write(bytes.data(), bytes.size()) == bytes.size() &&
-           file->Close();
+  ::testing::AssertionResult Write(const std::string& path, const std::string& bytes) {
+    return testing::WriteWholeFile(files_, path, bytes);
   }
   // What `path` holds, or nothing when it cannot be opened.
   std::optional<std::string> Read(const std::string& path) {

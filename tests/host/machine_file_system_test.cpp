@@ -15,6 +15,7 @@
 #include "platform/host/registry/host_registry.h"
 #include "platform/host/shell/host_shell.h"
 #include "support/temp_dir.h"
+#include "support/write_whole_file.h"
 
 namespace setup {
 namespace {
@@ -34,10 +35,8 @@ class MachineFileSystemTest : public ::testing::Test {
     fs::create_directories(current_ / "sub");
   }
 
-  bool Write(const std::string& path, const std::string& bytes) {
-    auto file = files_.Open(path, OpenMode::kWriteBinary, nullptr);
-    return file != nullptr && file->Write(bytes.data(), bytes.size()) == bytes.size() &&
-           file->Close();
+  ::testing::AssertionResult Write(const std::string& path, const std::string& bytes) {
+    return testing::WriteWholeFile(files_, path, bytes);
   }
 
   TempDir temp_;
