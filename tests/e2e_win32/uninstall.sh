@@ -12,7 +12,6 @@ wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Sample Notes' \
   --out "$(winpath "$dist")" --welcome "$(winpath "$SAMPLE/welcome.txt")" \
   --terms "$(winpath "$SAMPLE/terms.txt")" >/dev/null
 [ -f "$dist/uninstall-program.cmp" ] || fail "setup-pack.exe added no uninstaller"
-shots=$(winpath "$SHOTS")
 
 find_temp_dir
 app="$DRIVE_C/Program Files/Sample Notes"
@@ -120,7 +119,7 @@ play <<EOF_SCRIPT
 window|Uninstall|7
 message|Do you want to remove Sample Notes 1.2 and all of its components?
 owner|-
-screenshot|$shots\\uninstall-1-question.png
+screenshot|$SHOTS_WIN\\uninstall-1-question.png
 EOF_SCRIPT
 run_setup "$dist" 'Sample*Notes' --unattended
 expect_eq 1 "$STATUS" "exit status of Setup.exe while the uninstaller runs"
@@ -150,18 +149,18 @@ window|Uninstall|1003
 style|80000|0
 exstyle|40000|40000
 progress|1003|0|21
-screenshot|$shots\\uninstall-2-progress.png
+screenshot|$SHOTS_WIN\\uninstall-2-progress.png
 window|Uninstall|6
 owner|Uninstall
 message|The system indicates that the following shared file is no longer used by any programs ... remove it?\n\n$(esc "$dll_win")
-screenshot|$shots\\uninstall-3-shared-file.png
+screenshot|$SHOTS_WIN\\uninstall-3-shared-file.png
 press|6
 gone
 closed|Uninstall|1003
 window|Uninstall|1
 owner|-
 message|Some elements could not be removed. You can remove them manually:\n$(esc "$app_win\My notes.txt")\n\nThe log of the removal is $(esc "$log_win")
-screenshot|$shots\\uninstall-4-final.png
+screenshot|$SHOTS_WIN\\uninstall-4-final.png
 press|1
 gone
 EOF_SCRIPT
@@ -203,7 +202,7 @@ kept=$(snapshot)
 drive_uninstall "$program" <<EOF_SCRIPT
 window|Uninstall|1
 message|Sample Notes 1.2 is not installed on this computer (any more): nothing was changed.
-screenshot|$shots\\uninstall-5-not-installed.png
+screenshot|$SHOTS_WIN\\uninstall-5-not-installed.png
 press|1
 gone
 EOF_SCRIPT

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "script/script_loader.h"
 #include "support/fake_platform.h"
@@ -28,6 +29,13 @@ class ScriptFileTest : public ::testing::Test {
   int LoadScript(const std::string& plain, const char* destination) {
     fake.files.PutFile("setup.drc", Scrambled(plain));
     return LoadFileList(fake.platform, script, nullptr, "setup.drc", destination);
+  }
+
+  // The destination of every file record, in the script's order.
+  std::vector<std::string> Destinations() const {
+    std::vector<std::string> destinations;
+    for (const FileEntry& entry : script.files) destinations.push_back(entry.destination);
+    return destinations;
   }
 
   FakePlatform fake;
