@@ -82,15 +82,7 @@ drive_uninstall() {  # program arguments...
   play
   ended
 }
-run_uninstall() {  # program arguments...: unattended, no driver; sets STATUS and ERR
-  local program=$1
-  shift
-  set +e
-  (cd "$WORK" && exec timeout 120 wine "$program" "$@") >"$WORK/uninstall.out" 2>"$WORK/uninstall.err"
-  STATUS=$?
-  set -e
-  ERR=$(tr -d '\r' <"$WORK/uninstall.err")
-}
+run_uninstall() { run_program "$WORK" "$@"; }  # program arguments...: unattended, no driver
 
 # Uninstall.exe goes only once it has ended, through its copy: wait for that (at most 10 s).
 wait_for_removal() {  # path what
@@ -268,12 +260,7 @@ expect_eq "UNINSTALL.LOG" "$(ls -A "$TEMP_DIR")" "the temporary folder after a r
 install
 printf '%s\r\n' '@set TEMP=C:\no such folder' '@set TMP=C:\no such folder' \
   "@\"$program\" /S" '@exit %ERRORLEVEL%' >"$WORK/no-temp.bat"
-set +e
-(cd "$WORK" && exec timeout 120 wine cmd /c "$(winpath "$WORK/no-temp.bat")") \
-  >"$WORK/uninstall.out" 2>"$WORK/uninstall.err"
-STATUS=$?
-set -e
-ERR=$(tr -d '\r' <"$WORK/uninstall.err")
+run_program "$WORK" cmd /c "$(winpath "$WORK/no-temp.bat")"
 expect_eq 4 "$STATUS" "exit status without a temporary folder"
 expect_contains "$ERR" " $app_win\\Uninstall.exe " \
   "the uninstaller that cannot go is listed"
