@@ -4,15 +4,10 @@
 #include <algorithm>
 #include <thread>
 
+#include "platform/ascii_case.h"
+
 namespace setup {
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // How often the dialog of a gone terminal is cancelled before it is closed outright.
 constexpr int kCancelsWhenClosed = 3;
@@ -35,7 +30,7 @@ std::string TerminalWindowSystem::HelpText() const {
       for (char c : innermost.Text(IDCANCEL)) {
         if (c != '&') label += c;
       }
-      if (!label.empty()) escape = Lower(label);
+      if (!label.empty()) escape = LowerCaseAscii(label);
     }
   }
   return " Enter: default button   Esc: " + escape +
