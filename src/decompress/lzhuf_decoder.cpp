@@ -131,12 +131,18 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
   std::uint8_t* const flushAt = base + kOutputSize;
   std::uint8_t* w = base;
   std::int64_t produced = 0;  // bytes written before `base`
-  std::int64_t remaining = expandedLength;
+  // Where the output next needs a look: the buffer is full, or the stream's length is reached.
+  // One comparison per symbol tells both.
+  auto nextStop = [&] {
+    const std::int64_t left = expandedLength - produced - (w - base);
+    return left < flushAt - w ? w + left : flushAt;
+  };
+  std::uint8_t* stop = nextStop();
 
   AdaptiveTree& tree = tree_;
   std::uint16_t* const path = path_;
 
-  while (remaining > 0) {
+  for (;;) {
     // At least 56 bits: enough for the deepest leaf plus a coded distance.
     static_assert(AdaptiveTree::kMaxDepth + 14 <= 56, "one refill must serve a whole symbol");
     while (pos > limit) fillInput();
@@ -208,7 +214,6 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
 
     if (symbol < 256) {
       *w++ = static_cast<std::uint8_t>(symbol);
-      --remaining;
     } else {
       const unsigned b = static_cast<unsigned>(bits >> 56);
       bits <<= 8;
@@ -229,17 +234,20 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
         for (int k = 0; k < length; ++k) w[k] = src[k];
       }
       w += length;
-      remaining -= length;
     }
 
-    if (w >= flushAt) {
-      if (!out.Write(base, static_cast<std::size_t>(w - base))) {
-        SaveWindow(w, produced + (w - base));
-        return Result::kWriteFailed;
+    if (w >= stop) {
+      if (w >= flushAt) {
+        if (!out.Write(base, static_cast<std::size_t>(w - base))) {
+          SaveWindow(w, produced + (w - base));
+          return Result::kWriteFailed;
+        }
+        produced += w - base;
+        std::memmove(output_, w - kRingSize, kRingSize);
+        w = base;
       }
-      produced += w - base;
-      std::memmove(output_, w - kRingSize, kRingSize);
-      w = base;
+      if (produced + (w - base) >= expandedLength) break;
+      stop = nextStop();
     }
   }
 
