@@ -36,12 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // No error: the installer reads every line of what build would write.
   FUZZ_CHECK(!check.normalised.unmappable);
-  std::string stored = check.normalised.bytes;
-  for (std::size_t i = 0; i < stored.size(); ++i) {
-    stored[i] = static_cast<char>(setup::ScrambleByte(static_cast<std::uint8_t>(stored[i]),
-                                                      static_cast<std::int64_t>(i) + 1));
-  }
-  fake.files.PutFile("setup.drc", stored);
+  fake.files.PutFile("setup.drc", setup::ScrambledFile(check.normalised.bytes));
   setup::SetupScript script;
   FUZZ_CHECK(setup::LoadFileList(fake.platform, script, nullptr, "setup.drc", nullptr) == 1);
   for (const std::string& name : script.hiddenNames) FUZZ_CHECK(!name.empty());

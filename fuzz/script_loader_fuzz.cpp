@@ -13,12 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setup::testing::FakePlatform fake;
   fake.registry.PutString(setup::kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
                           "ProgramFilesDir", "C:\\Program Files");
-  std::string stored(reinterpret_cast<const char*>(data), size);
-  for (std::size_t i = 0; i < stored.size(); ++i) {
-    stored[i] = static_cast<char>(setup::ScrambleByte(static_cast<std::uint8_t>(stored[i]),
-                                                      static_cast<std::int64_t>(i) + 1));
-  }
-  fake.files.PutFile("setup.drc", stored);
+  fake.files.PutFile("setup.drc",
+                     setup::ScrambledFile(std::string(reinterpret_cast<const char*>(data), size)));
 
   setup::SetupScript script;
   const int first = setup::LoadFileList(fake.platform, script, nullptr, "setup.drc", nullptr);

@@ -17,8 +17,7 @@
 #include "platform/host/host_text_encoding.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
-#include "ui/line_window_system.h"
-#include "ui/terminal/terminal_window_system.h"
+#include "ui/terminal/interactive_front_end.h"
 #include "ui/unattended_window_system.h"
 
 namespace setup {
@@ -105,12 +104,7 @@ int Main(int argc, char** argv) {
     unattended = front.get();
     windows = std::move(front);
   } else {
-    if (StandardStreamsAreTerminal()) terminal = OpenCursesTerminal();
-    if (terminal) {
-      windows = std::make_unique<TerminalWindowSystem>(title, *terminal, encoding);
-    } else {
-      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout, encoding);
-    }
+    windows = OpenInteractiveFrontEnd(title, encoding, &terminal);
   }
 
   SetupOutcome outcome;

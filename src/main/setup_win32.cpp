@@ -8,36 +8,12 @@
 #include <vector>
 
 #include "app/run_setup.h"
-#include "platform/system_clock.h"
-#include "platform/win32/win32_file_system.h"
+#include "platform/win32/program_text.h"
 #include "platform/win32/win32_machine_lock.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_version_info.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/windows_headers.h"
 #include "ui/unattended_window_system.h"
-
-namespace {
-
-// A program of the Windows subsystem has standard streams only when its starter gave it some
-// (a redirection, a console parent); without them a message box has to carry the text.
-bool HasStream(DWORD which) {
-  HANDLE handle = GetStdHandle(which);
-  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
-         GetFileType(handle) != FILE_TYPE_UNKNOWN;
-}
-
-void Emit(const std::string& text, bool isError, const std::string& title) {
-  if (text.empty()) return;
-  if (HasStream(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE)) {
-    (isError ? std::cerr : std::cout) << text << std::flush;
-    return;
-  }
-  MessageBoxA(nullptr, text.c_str(), title.c_str(), isError ? MB_ICONERROR : MB_OK);
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace setup;
@@ -52,28 +28,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const auto informational = HandleInformationalOptions(parsed, parseError, commandLine, title,
                                                         /*allowMachine=*/false, out, err);
   if (informational) {
-    Emit(out.str(), false, title);
-    Emit(err.str(), true, title);
+    ShowProgramText(out.str(), false, title);
+    ShowProgramText(err.str(), true, title);
     return *informational;
   }
 
   Win32MachineLock lock;
   if (!lock.Acquire()) {
-    Emit(title + ": " + kMachineLockedText + "\n", true, title);
+    ShowProgramText(title + ": " + kMachineLockedText + "\n", true, title);
     return kExitCannotStart;
   }
 
-  Win32FileSystem files;
-  Win32Registry registry;
-  Win32Shell shell;
-  Win32VersionInfo versions;
-  SystemClock clock;
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
     windows = std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, std::cerr);
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }
-  const Platform platform{files, registry, shell, versions, *windows, clock};
-  return RunSetup(platform, commandLine, /*slashIsSeparator=*/false).exitStatus;
+  const Win32Platform machine(*windows);
+  return RunSetup(machine.platform(), commandLine, /*slashIsSeparator=*/false).exitStatus;
 }

@@ -15,10 +15,10 @@
 #include "platform/host/files/native_names.h"
 #include "platform/host/host_platform.h"
 #include "platform/host/host_text_encoding.h"
+#include "platform/own_program.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
-#include "ui/line_window_system.h"
-#include "ui/terminal/terminal_window_system.h"
+#include "ui/terminal/interactive_front_end.h"
 #include "ui/unattended_window_system.h"
 #include "uninstall/run_uninstall.h"
 
@@ -45,9 +45,9 @@ class HostProgramRemover final : public ProgramRemover {
 // names in the ANSI code page as the machine folder stores them in UTF-8; empty when it lies
 // outside.
 std::string ProgramWindowsPath(const std::string& machineDir, const AnsiCodePage& codePage) {
+  const fs::path self = OwnProgramPath();
+  if (self.empty()) return "";
   std::error_code error;
-  const fs::path self = fs::read_symlink("/proc/self/exe", error);
-  if (error) return "";
   const fs::path machine = fs::weakly_canonical(machineDir, error);
   if (error) return "";
   const fs::path relative = self.lexically_relative(machine);
@@ -109,12 +109,7 @@ int Main(int argc, char** argv) {
   if (commandLine.unattended) {
     windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr, encoding);
   } else {
-    if (StandardStreamsAreTerminal()) terminal = OpenCursesTerminal();
-    if (terminal) {
-      windows = std::make_unique<TerminalWindowSystem>(title, *terminal, encoding);
-    } else {
-      windows = std::make_unique<LineWindowSystem>(title, std::cin, std::cout, encoding);
-    }
+    windows = OpenInteractiveFrontEnd(title, encoding, &terminal);
   }
 
   UninstallOutcome outcome;

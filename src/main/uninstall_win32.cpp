@@ -7,37 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/system_clock.h"
-#include "platform/win32/win32_file_system.h"
+#include "platform/own_program.h"
+#include "platform/win32/program_text.h"
 #include "platform/win32/win32_machine_lock.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_program_remover.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_version_info.h"
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/windows_headers.h"
 #include "ui/unattended_window_system.h"
 #include "uninstall/run_uninstall.h"
-
-namespace {
-
-bool HasStream(DWORD which) {
-  HANDLE handle = GetStdHandle(which);
-  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
-         GetFileType(handle) != FILE_TYPE_UNKNOWN;
-}
-
-// Without standard streams (started from the system's list) a box carries the text.
-void Emit(const std::string& text, bool isError, const std::string& title) {
-  if (text.empty()) return;
-  if (HasStream(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE)) {
-    (isError ? std::cerr : std::cout) << text << std::flush;
-    return;
-  }
-  MessageBoxA(nullptr, text.c_str(), title.c_str(), isError ? MB_ICONERROR : MB_OK);
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace setup;
@@ -47,46 +25,41 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   UninstallCommandLine commandLine;
   std::string parseError;
   if (!ParseUninstallCommandLine(argv, &commandLine, &parseError)) {
-    Emit(title + ": " + parseError + "\n", true, title);
+    ShowProgramText(title + ": " + parseError + "\n", true, title);
     return kUninstallCannotStart;
   }
   if (commandLine.removeAfter)
     return RemoveAfterProcess(*commandLine.removeAfter, commandLine.paths);
   if (commandLine.machine) {
-    Emit(title + ": option --machine is only for the Linux program\n", true, title);
+    ShowProgramText(title + ": option --machine is only for the Linux program\n", true, title);
     return kUninstallCannotStart;
   }
   if (commandLine.help) {
-    Emit(UninstallUsageText(title, false), false, title);
+    ShowProgramText(UninstallUsageText(title, false), false, title);
     return kUninstallRemoved;
   }
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    Emit(title + ": the program's own path cannot be told\n", true, title);
+  // Removal works on MAX_PATH-sized names.
+  const std::string self = OwnProgramPath();
+  if (self.empty() || self.size() >= MAX_PATH) {
+    ShowProgramText(title + ": the program's own path cannot be told\n", true, title);
     return kUninstallCannotStart;
   }
 
   Win32MachineLock lock;
   if (!lock.Acquire()) {
-    Emit(title + ": " + kMachineLockedText + "\n", true, title);
+    ShowProgramText(title + ": " + kMachineLockedText + "\n", true, title);
     return kUninstallCannotStart;
   }
 
-  Win32FileSystem files;
-  Win32Registry registry;
-  Win32Shell shell;
-  Win32VersionInfo versions;
-  SystemClock clock;
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
     windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr);
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }
-  const Platform platform{files, registry, shell, versions, *windows, clock};
+  const Win32Platform machine(*windows);
   Win32ProgramRemover remover;
-  const int status = RunUninstall(platform, commandLine, self, remover).exitStatus;
+  const int status = RunUninstall(machine.platform(), commandLine, self, remover).exitStatus;
   remover.Finish();
   return status;
 }

@@ -9,4 +9,12 @@ std::uint8_t ScrambleKey(std::int64_t position) {
   return static_cast<std::uint8_t>(~low);
 }
 
+std::string ScrambledFile(std::string bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<char>(
+        ScrambleByte(static_cast<std::uint8_t>(bytes[i]), static_cast<std::int64_t>(i) + 1));
+  }
+  return bytes;
+}
+
 }  // namespace setup

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace setup {
 
@@ -16,5 +17,9 @@ std::uint8_t ScrambleKey(std::int64_t position);
 inline std::uint8_t ScrambleByte(std::uint8_t byte, std::int64_t position) {
   return static_cast<std::uint8_t>(byte ^ ScrambleKey(position));
 }
+
+// A whole file's bytes transformed, the first byte at position 1: "setup.drc" from its plain
+// text, or the plain text from "setup.drc".
+std::string ScrambledFile(std::string bytes);
 
 }  // namespace setup

@@ -97,21 +97,20 @@ class ScriptLineReader {
 // Kinds that carry field text need at least the kind letter, the separator and one character.
 bool HasFieldText(const std::string& text) { return text.size() >= 3; }
 
-std::string_view BeforeFirst(std::string_view text, char separator) {
-  const std::size_t at = text.find(separator);
-  return at == std::string_view::npos ? std::string_view() : text.substr(0, at);
+// A text cut at one separator: nothing before it and the whole text after it when there is none.
+struct Halves {
+  std::string_view before;
+  std::string_view after;
+};
+Halves CutAt(std::string_view text, std::size_t at) {
+  if (at == std::string_view::npos) return {std::string_view(), text};
+  return {text.substr(0, at), text.substr(at + 1)};
 }
-std::string_view AfterFirst(std::string_view text, char separator) {
-  const std::size_t at = text.find(separator);
-  return at == std::string_view::npos ? text : text.substr(at + 1);
+Halves CutAtFirst(std::string_view text, char separator) {
+  return CutAt(text, text.find(separator));
 }
-std::string_view BeforeLast(std::string_view text, char separator) {
-  const std::size_t at = text.rfind(separator);
-  return at == std::string_view::npos ? std::string_view() : text.substr(0, at);
-}
-std::string_view AfterLast(std::string_view text, char separator) {
-  const std::size_t at = text.rfind(separator);
-  return at == std::string_view::npos ? text : text.substr(at + 1);
+Halves CutAtLast(std::string_view text, char separator) {
+  return CutAt(text, text.rfind(separator));
 }
 
 // The "%u" conversion: white space skipped, an optional sign (a minus gives the two's
@@ -136,10 +135,10 @@ bool ParseUnsigned(std::string_view text, std::uint32_t* value) {
 RegistryEntry ParseRegistryEntry(std::string_view fields, char separator) {
   RegistryEntry entry;
   entry.separator = separator;
-  const std::string_view typeText = BeforeFirst(fields, separator);
-  const std::string_view rest = AfterFirst(fields, separator);
-  const std::string_view valueText = AfterLast(rest, separator);
-  entry.keyPath = std::string(BeforeLast(rest, separator));
+  const auto [typeText, rest] = CutAtFirst(fields, separator);
+  const Halves keyAndValue = CutAtLast(rest, separator);
+  const std::string_view valueText = keyAndValue.after;
+  entry.keyPath = std::string(keyAndValue.before);
   if (typeText == "DWORD") {
     std::uint32_t number = 0;
     if (ParseUnsigned(valueText, &number)) {
@@ -215,8 +214,9 @@ int ParseLines(const Platform& platform, SetupScript& script, ScriptLineReader& 
         // The file may have changed between the passes: never write past the table.
         if (fileIndex == script.files.size()) return 0;
         FileEntry& entry = script.files[fileIndex++];
-        entry.source = std::string(BeforeFirst(fields, separator));
-        entry.destination = std::string(AfterFirst(fields, separator));
+        const Halves sourceAndDestination = CutAtFirst(fields, separator);
+        entry.source = std::string(sourceAndDestination.before);
+        entry.destination = std::string(sourceAndDestination.after);
         break;
       }
       case 'X':
@@ -229,10 +229,11 @@ int ParseLines(const Platform& platform, SetupScript& script, ScriptLineReader& 
       case 'L': {
         if (linkIndex == script.links.size()) return 0;
         LinkEntry& entry = script.links[linkIndex++];
-        entry.linkFile = std::string(BeforeFirst(fields, separator));
-        const std::string_view rest = AfterFirst(fields, separator);
-        entry.target = std::string(BeforeLast(rest, separator));
-        entry.description = std::string(AfterLast(rest, separator));
+        const Halves linkAndRest = CutAtFirst(fields, separator);
+        entry.linkFile = std::string(linkAndRest.before);
+        const Halves targetAndDescription = CutAtLast(linkAndRest.after, separator);
+        entry.target = std::string(targetAndDescription.before);
+        entry.description = std::string(targetAndDescription.after);
         break;
       }
       case 'H':

@@ -17,28 +17,13 @@ printf '%s\r\n' "${lines[@]}" >"$dist/script.txt"
 app="$machine/drive_c/Killed"
 
 registry_is_whole() {
-  [ ! -e "$machine/registry.reg" ] && return 0
-  head -1 "$machine/registry.reg" | tr -d '\r' | grep -qx 'REGEDIT4' &&
-    [ "$(tail -c 2 "$machine/registry.reg" | od -An -tx1 | tr -d ' ')" = 0d0a ]
+  [ ! -e "$machine/registry.reg" ] || registry_file_is_whole "$machine/registry.reg"
 }
 
-# How long a whole run takes here, so that the kills spread over all of it: expanding the files,
-# then saving registry.reg once per value.
-start=$(date +%s%N)
-run_in "$dist" ./setup Killed --unattended --machine="$WORK/timing" '--dir=C:\Killed'
-expect_eq 0 "$STATUS" "exit status of the timing run"
-took=$(($(date +%s%N) - start))
-
-for step in $(seq 1 19); do
-  delay=$(awk -v ns="$took" -v k="$step" 'BEGIN { printf "%.3f", ns * k / 20 / 1e9 }')
-  (cd "$dist" && exec ./setup Killed --unattended --machine="$machine" '--dir=C:\Killed') \
-    >/dev/null 2>&1 &
-  pid=$!
-  sleep "$delay"
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  registry_is_whole || fail "registry.reg torn by a kill after ${delay}s"
-done
+# Killed all over a run: while it expands the files, then while it saves registry.reg once per
+# value.
+kill_runs_spread "$dist" "$WORK/timing" "$machine" 19 registry_is_whole "registry.reg torn" \
+  Killed --unattended '--dir=C:\Killed'
 
 run_in "$dist" ./setup Killed --unattended --machine="$machine" '--dir=C:\Killed'
 expect_eq 0 "$STATUS" "exit status of the run after the kills [$ERR]"

@@ -20,27 +20,13 @@ run_in "$WORK" "$dist/setup" --machine="$machine" --unattended
 cp "$machine/registry.reg" "$WORK/template.reg"
 
 registry_is_whole_and_kept() {
-  head -1 "$machine/registry.reg" | tr -d '\r' | grep -qx 'REGEDIT4' &&
-    [ "$(tail -c 2 "$machine/registry.reg" | od -An -tx1 | tr -d ' ')" = 0d0a ] &&
+  registry_file_is_whole "$machine/registry.reg" &&
     grep -q '^"Setting50000"="stored value number 50000"' "$machine/registry.reg"
 }
 
-start=$(date +%s%N)
 cp -r "$machine" "$WORK/timing"
-run_in "$dist" ./setup Saved --unattended --machine="$WORK/timing" '--dir=C:\Saved'
-expect_eq 0 "$STATUS" "exit status of the timing run [$ERR]"
-took=$(($(date +%s%N) - start))
-
-for step in $(seq 1 15); do
-  delay=$(awk -v ns="$took" -v k="$step" 'BEGIN { printf "%.3f", ns * k / 16 / 1e9 }')
-  (cd "$dist" && exec ./setup Saved --unattended --machine="$machine" '--dir=C:\Saved') \
-    >/dev/null 2>&1 &
-  pid=$!
-  sleep "$delay"
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  registry_is_whole_and_kept || fail "registry.reg torn or shortened by a kill after ${delay}s"
-done
+kill_runs_spread "$dist" "$WORK/timing" "$machine" 15 registry_is_whole_and_kept \
+  "registry.reg torn or shortened" Saved --unattended '--dir=C:\Saved'
 ls "$machine"/registry.reg.?????? >/dev/null 2>&1 && echo "(a killed save left its temporary file)"
 
 # Into a new folder: the killed runs' backups of the libraries are in C:\Saved\Backup.

@@ -10,12 +10,7 @@ expect_eq ": Installation Successfully Completed. To start the program, just cli
 expect_eq "" "$OUT" "standard output"
 
 app="$machine/drive_c/Program Files/Sample Notes"
-for pair in SampleNotes.exe:SampleNotes.exe Uninstall.exe:Uninstall.exe readme.txt:readme.txt \
-  help/manual.txt:Help/manual.txt data/palette.dat:Data/palette.dat \
-  data/templates/letter.txt:Data/Templates/letter.txt \
-  data/templates/report.txt:Data/Templates/report.txt; do
-  cmp -s "$SAMPLE/files/${pair%%:*}" "$app/${pair#*:}" || fail "installed ${pair#*:} differs"
-done
+expect_sample_files "$app"
 cmp -s "$SAMPLE/files/system/snrt12.dll" "$machine/drive_c/Windows/System32/snrt12.dll" ||
   fail "the shared library was not installed"
 

@@ -3,29 +3,14 @@ set -euo pipefail
 : "${BUILD_DIR:?BUILD_DIR must name the build folder}"
 : "${SOURCE_DIR:?SOURCE_DIR must name the source folder}"
 
+NAME=$(basename "$0" .sh)
 SETUP=$BUILD_DIR/setup
 PACK=$BUILD_DIR/setup-pack
 SAMPLE=$SOURCE_DIR/examples/sample
 EXPECTED=$SOURCE_DIR/tests/e2e/expected
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/setup-e2e.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-expect_eq() {  # expected actual what
-  [ "$1" == "$2" ] || fail "$3: expected [$1], got [$2]"
-}
-
-expect_contains() {  # text needle what
-  grep -qF -- "$2" <<<"$1" || fail "$3: [$2] not in [$1]"
-}
-
-expect_lacks() {  # text needle what
-  if grep -qF -- "$2" <<<"$1"; then fail "$3: [$2] should not be in [$1]"; fi
-}
+source "$SOURCE_DIR/tests/e2e/checks.bash"
 
 # The sample product's distribution folder, made by setup-pack build.
 make_sample_dist() {  # folder
@@ -71,17 +56,41 @@ masked_log() {  # file
     sed -E 's/^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}( |$)/TIME /'
 }
 
-# Every line must carry a timestamp of the form "07 Dec 2026 06:22:14 ".
-expect_timestamps() {  # file
-  local bad
-  bad=$(tr -d '\r' <"$1" | grep -cvE '^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} ' || true)
-  expect_eq 0 "$bad" "lines of $1 without a timestamp"
-}
-
 # A registry value as registry.reg holds it: the line after the key's section header.
 reg_value() {  # machine key name
   # Through the environment: awk -v would read the backslashes as escapes.
   tr -d '\r' <"$1/registry.reg" | REG_KEY="[$2]" REG_NAME="\"$3\"=" awk '
     /^\[/ { inside = ($0 == ENVIRON["REG_KEY"]); next }
     inside && index($0, ENVIRON["REG_NAME"]) == 1 { print substr($0, length(ENVIRON["REG_NAME"]) + 1); exit }'
+}
+
+# Whether a registry.reg is whole: the REGEDIT4 header first and a CR LF at the very end, as
+# every save leaves it (a torn save would cut the file short).
+registry_file_is_whole() {  # file
+  head -1 "$1" | tr -d '\r' | grep -qx 'REGEDIT4' &&
+    [ "$(tail -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 0d0a ]
+}
+
+# Runs ./setup in a folder once on a spare machine folder to learn how long a whole run takes,
+# then KILLS times on the machine folder, killed after 1/(KILLS+1), 2/(KILLS+1), ... of that
+# time, so that the kills spread over the whole run; CHECK (a command) must hold after each.
+kill_runs_spread() {  # folder timing-machine machine kills check what setup-arguments...
+  # Not named `machine`: the check reads the caller's.
+  local dir=$1 timing=$2 killed=$3 kills=$4 check=$5 what=$6
+  shift 6
+  local start took step delay pid
+  start=$(date +%s%N)
+  run_in "$dir" ./setup "$@" --machine="$timing"
+  expect_eq 0 "$STATUS" "exit status of the timing run [$ERR]"
+  took=$(($(date +%s%N) - start))
+  for step in $(seq 1 "$kills"); do
+    delay=$(awk -v ns="$took" -v k="$step" -v parts=$((kills + 1)) \
+      'BEGIN { printf "%.3f", ns * k / parts / 1e9 }')
+    (cd "$dir" && exec ./setup "$@" --machine="$killed") >/dev/null 2>&1 &
+    pid=$!
+    sleep "$delay"
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    "$check" || fail "$what by a kill after ${delay}s"
+  done
 }

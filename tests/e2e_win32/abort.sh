@@ -29,7 +29,6 @@ expect_eq 1 "$STATUS" "exit status without a script"
 dist=$WORK/dist
 make_sample_dist "$dist"
 rm "$dist/data/palette.dat"
-shots=$(winpath "$SHOTS")
 drive "$dist" 'Sample*Notes' <<EOF_SCRIPT
 window|Sample Notes Setup|1004
 key|enter
@@ -45,7 +44,7 @@ gone
 window|Error
 owner|Installation
 message|Erro de abertura no arquivo data\\palette.dat
-screenshot|$shots\\abort-1-decoder.png
+screenshot|$SHOTS_WIN\\abort-1-decoder.png
 press|1
 gone
 window|Error
@@ -56,7 +55,7 @@ gone
 window|
 owner|-
 message|Installation Aborted
-screenshot|$shots\\abort-2-aborted.png
+screenshot|$SHOTS_WIN\\abort-2-aborted.png
 press|1
 gone
 EOF_SCRIPT

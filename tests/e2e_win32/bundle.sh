@@ -43,15 +43,6 @@ installed() {  # the product's files and its log without times
   masked_log "$DRIVE_C/Program Files/Sample Notes/SETUP.LOG" | grep -v 'Temporary path'
 }
 leftovers() { find "$TEMP_DIR" -maxdepth 1 -name 'SetupBundle-*' 2>/dev/null; }
-run_program() {  # folder program arguments...
-  local dir=$1 program=$2
-  shift 2
-  set +e
-  (cd "$dir" && exec timeout 120 wine "$program" "$@") >"$WORK/run.out" 2>"$WORK/run.err"
-  STATUS=$?
-  set -e
-  ERR=$(tr -d '\r' <"$WORK/run.err")
-}
 
 # The folder, then the unsigned bundle, unattended, each on a fresh machine.
 fresh_prefix folder
@@ -67,33 +58,18 @@ expect_eq "" "$(leftovers)" "unsigned bundle's temporary folder removed"
 
 # The signed bundle through the real dialogs.
 fresh_prefix signed
-shots=$(winpath "$SHOTS")
-cat >"$WORK/driver.txt" <<EOF_SCRIPT
+drive_program "$WORK" "$signed" <<EOF_SCRIPT
 window|Sample Notes Setup|1004
 contains|1004|Welcome to Sample Notes 1.2.
-screenshot|$shots\\bundle-1-welcome.png
+screenshot|$SHOTS_WIN\\bundle-1-welcome.png
 press|1
 gone
-window|Terms and Conditions|1000
-press|1
-gone
-window|Sample Notes Setup|1001
-text|1001|C:\\Program Files\\Sample Notes
-press|1
-gone
+$(accept_sample_terms_and_directory)
 window|
 message|Installation Successfully Completed.\nTo start the program, just click\nStart, Programs and Sample Notes.
 press|1
 gone
 EOF_SCRIPT
-(cd "$WORK" && exec timeout 120 wine "$signed") >"$WORK/signed.out" 2>&1 &
-setup=$!
-wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
-  { kill $setup 2>/dev/null; cat "$WORK/driver.out" >&2; fail "the UI driver stopped (signed)"; }
-set +e
-wait $setup
-STATUS=$?
-set -e
 expect_eq 0 "$STATUS" "signed bundle's exit status"
 expect_png "$SHOTS/bundle-1-welcome.png"
 expect_eq "$(grep -v '\.LOG$' <<<"$reference" | grep -E '^[0-9a-f]{32} ')" \
@@ -109,21 +85,13 @@ byte=$(od -An -tu1 -j "$offset" -N1 "$bundle" | tr -d ' ')
 printf "\\x$(printf %02x $((byte ^ 0x5a)))" | dd of="$WORK/flipped.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
 head -c $((size - 1000)) "$bundle" >"$WORK/cut.exe"
 for program in flipped.exe cut.exe; do
-  cat >"$WORK/driver.txt" <<EOF_SCRIPT
+  drive_program "$WORK" "$program" <<EOF_SCRIPT
 window|Setup
 message|The setup file is damaged and cannot be run. Please get a new copy of it from the vendor or the place you downloaded it from.
 owner|-
 press|1
 gone
 EOF_SCRIPT
-  (cd "$WORK" && exec timeout 120 wine "$program") >"$WORK/damaged.out" 2>&1 &
-  setup=$!
-  wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
-    { kill $setup 2>/dev/null; cat "$WORK/driver.out" >&2; fail "the UI driver stopped ($program)"; }
-  set +e
-  wait $setup
-  STATUS=$?
-  set -e
   expect_eq 1 "$STATUS" "$program: exit status"
   expect_eq "" "$(leftovers)" "$program: nothing in the temporary folder"
   [ ! -e "$DRIVE_C/Program Files/Sample Notes" ] || fail "$program: something was installed"

@@ -4,7 +4,6 @@ source "$(dirname "$0")/support.bash"
 
 dist=$WORK/dist
 make_sample_dist "$dist"
-shots=$(winpath "$SHOTS")
 
 drive "$dist" 'Sample*Notes' <<EOF_SCRIPT
 window|Sample Notes Setup|1004
@@ -12,7 +11,7 @@ press|2
 window|WARNING
 owner|Sample Notes Setup
 message|If you cancel you will NOT install the program.\nDo you really want to cancel?
-screenshot|$shots\\cancel-1-warning.png
+screenshot|$SHOTS_WIN\\cancel-1-warning.png
 press|7
 gone
 window|Sample Notes Setup|1004

@@ -5,7 +5,6 @@ source "$(dirname "$0")/support.bash"
 
 dist=$WORK/dist
 make_sample_dist "$dist"
-shots=$(winpath "$SHOTS")
 
 drive "$dist" 'Sample*Notes' <<EOF_SCRIPT
 # The welcome page: the only one with a system menu; all four show in the task bar.
@@ -13,42 +12,36 @@ window|Sample Notes Setup|1004
 style|80000|80000
 exstyle|40000|40000
 contains|1004|Welcome to Sample Notes 1.2.\r\n\r\nThis program installs Sample Notes
-screenshot|$shots\\sample-1-welcome.png
+screenshot|$SHOTS_WIN\\sample-1-welcome.png
 press|1
 gone
 window|Terms and Conditions|1000
 style|80000|0
 exstyle|40000|40000
 contains|1000|SAMPLE NOTES - TERMS AND CONDITIONS\r\n
-screenshot|$shots\\sample-2-terms.png
+screenshot|$SHOTS_WIN\\sample-2-terms.png
 press|1
 gone
 # The directory page proposes the script's directory; Back forgets what was typed.
 window|Sample Notes Setup|1001
 style|80000|0
 text|1001|C:\\Program Files\\Sample Notes
-screenshot|$shots\\sample-3-directory.png
+screenshot|$SHOTS_WIN\\sample-3-directory.png
 settext|1001|C:\\Elsewhere
 press|2
 gone
-window|Terms and Conditions|1000
-press|1
-gone
-window|Sample Notes Setup|1001
-text|1001|C:\\Program Files\\Sample Notes
-press|1
-gone
+$(accept_sample_terms_and_directory)
 # The installation page: eight files, so the bar runs from 0 to 7; Esc does nothing.
 window|Installation|1002
 style|80000|0
 progress|1003|0|7
 sleep|1000
-screenshot|$shots\\sample-4-installation.png
+screenshot|$SHOTS_WIN\\sample-4-installation.png
 key|esc
 window|
 message|Installation Successfully Completed.\nTo start the program, just click\nStart, Programs and Sample Notes.
 owner|-
-screenshot|$shots\\sample-5-success.png
+screenshot|$SHOTS_WIN\\sample-5-success.png
 press|1
 gone
 EOF_SCRIPT
@@ -59,12 +52,7 @@ for shot in 1-welcome 2-terms 3-directory 4-installation 5-success; do
 done
 
 app="$DRIVE_C/Program Files/Sample Notes"
-for pair in SampleNotes.exe:SampleNotes.exe Uninstall.exe:Uninstall.exe readme.txt:readme.txt \
-  help/manual.txt:Help/manual.txt data/palette.dat:Data/palette.dat \
-  data/templates/letter.txt:Data/Templates/letter.txt \
-  data/templates/report.txt:Data/Templates/report.txt; do
-  cmp -s "$SAMPLE/files/${pair%%:*}" "$app/${pair#*:}" || fail "installed ${pair#*:} differs"
-done
+expect_sample_files "$app"
 dll='C:\windows\system32\snrt12.dll'
 cmp -s "$SAMPLE/files/system/snrt12.dll" "$DRIVE_C/windows/system32/snrt12.dll" ||
   fail "the shared library was not installed"

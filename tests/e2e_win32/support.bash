@@ -24,21 +24,12 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export WINEPREFIX=$WORK/prefix
 
-fail() {
-  echo "FAIL ($NAME): $*" >&2
-  exit 1
-}
-
-expect_eq() {  # expected actual what
-  [ "$1" == "$2" ] || fail "$3: expected [$1], got [$2]"
-}
-
-expect_contains() {  # text needle what
-  grep -qF -- "$2" <<<"$1" || fail "$3: [$2] not in [$1]"
-}
+source "$SOURCE_DIR/tests/e2e/checks.bash"
 
 # A Windows path for a path of this machine (Wine's Z: drive is the root).
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+# Where the UI driver saves screenshots, as Windows names it.
+SHOTS_WIN=$(winpath "$SHOTS")
 
 # The booted prefix every test copies. Booting takes a while, so it is made once per build and
 # Wine version and never changed afterwards; the lock keeps parallel tests from booting it twice.
@@ -98,41 +89,60 @@ make_sample_dist() {  # folder
   [ -f "$1/Setup.exe" ] && [ -f "$1/setup.drc" ] || fail "setup-pack.exe made no distribution"
 }
 
-# Runs Setup.exe in a folder with the given arguments while the UI driver plays a script
-# (read from standard input) against its dialogs. Sets STATUS (Setup.exe's exit status), ERR
-# (its standard error) and fails the test when the driver finds a step that does not hold.
-drive() {  # folder setup-arguments...
-  local dir=$1
-  shift
+# Runs a program under Wine in a folder with the given arguments while the UI driver plays a
+# script (read from standard input) against its dialogs. Sets STATUS (the program's exit
+# status), ERR (its standard error) and fails the test when the driver finds a step that does
+# not hold.
+drive_program() {  # folder program arguments...
+  local dir=$1 program=$2
+  shift 2
   cat >"$WORK/driver.txt"
-  (cd "$dir" && exec timeout 120 wine Setup.exe "$@") >"$WORK/setup.out" 2>"$WORK/setup.err" &
-  local setup=$!
+  (cd "$dir" && exec timeout 120 wine "$program" "$@") >"$WORK/run.out" 2>"$WORK/run.err" &
+  local run=$!
   local driver=0
   wine "$BUILD_DIR/ui_driver.exe" "$(winpath "$WORK/driver.txt")" >"$WORK/driver.out" 2>&1 ||
     driver=$?
   if [ $driver -ne 0 ]; then
-    kill "$setup" 2>/dev/null || true
-    wait "$setup" 2>/dev/null || true
+    kill "$run" 2>/dev/null || true
+    wait "$run" 2>/dev/null || true
     cat "$WORK/driver.out" >&2
-    fail "the UI driver stopped"
+    fail "the UI driver stopped (${program##*/})"
   fi
   set +e
-  wait "$setup"
+  wait "$run"
   STATUS=$?
   set -e
-  ERR=$(tr -d '\r' <"$WORK/setup.err")
+  ERR=$(tr -d '\r' <"$WORK/run.err")
 }
 
-# Runs Setup.exe without the driver (command-line checks, unattended runs).
-run_setup() {  # folder setup-arguments...
-  local dir=$1
-  shift
+# Runs a program under Wine in a folder without the driver; sets STATUS, OUT and ERR.
+run_program() {  # folder program arguments...
+  local dir=$1 program=$2
+  shift 2
   set +e
-  (cd "$dir" && exec timeout 120 wine Setup.exe "$@") >"$WORK/setup.out" 2>"$WORK/setup.err"
+  (cd "$dir" && exec timeout 120 wine "$program" "$@") >"$WORK/run.out" 2>"$WORK/run.err"
   STATUS=$?
   set -e
-  OUT=$(tr -d '\r' <"$WORK/setup.out")
-  ERR=$(tr -d '\r' <"$WORK/setup.err")
+  OUT=$(tr -d '\r' <"$WORK/run.out")
+  ERR=$(tr -d '\r' <"$WORK/run.err")
+}
+
+# Setup.exe of a distribution folder, driven or not (command-line checks, unattended runs).
+drive() { drive_program "$1" Setup.exe "${@:2}"; }  # folder setup-arguments...
+run_setup() { run_program "$1" Setup.exe "${@:2}"; }  # folder setup-arguments...
+
+# The UI driver's steps through the sample's terms page and its directory page, which must
+# propose the script's directory, both accepted as they stand.
+accept_sample_terms_and_directory() {
+  cat <<'EOF_STEPS'
+window|Terms and Conditions|1000
+press|1
+gone
+window|Sample Notes Setup|1001
+text|1001|C:\Program Files\Sample Notes
+press|1
+gone
+EOF_STEPS
 }
 
 # A value as `reg query` shows it through the Wine registry: "TYPE DATA", or nothing.
@@ -157,12 +167,6 @@ masked_log() {  # file
   tr -d '\r' <"$1" |
     sed -E -e 's/^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}( |$)/TIME /' \
       -e "s/\\\\users\\\\$(id -un)\\\\/\\\\users\\\\USER\\\\/g"
-}
-
-expect_timestamps() {  # file
-  local bad
-  bad=$(tr -d '\r' <"$1" | grep -cvE '^[0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} ' || true)
-  expect_eq 0 "$bad" "lines of $1 without a timestamp"
 }
 
 # What lnkinfo reads from a shortcut: "target|description".

@@ -12,7 +12,6 @@ wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Sample Notes' \
   --out "$(winpath "$dist")" --welcome "$(winpath "$SAMPLE/welcome.txt")" \
   --terms "$(winpath "$SAMPLE/terms.txt")" >/dev/null
 [ -f "$dist/uninstall-program.cmp" ] || fail "setup-pack.exe added no uninstaller"
-shots=$(winpath "$SHOTS")
 
 find_temp_dir
 app="$DRIVE_C/Program Files/Sample Notes"
@@ -83,15 +82,7 @@ drive_uninstall() {  # program arguments...
   play
   ended
 }
-run_uninstall() {  # program arguments...: unattended, no driver; sets STATUS and ERR
-  local program=$1
-  shift
-  set +e
-  (cd "$WORK" && exec timeout 120 wine "$program" "$@") >"$WORK/uninstall.out" 2>"$WORK/uninstall.err"
-  STATUS=$?
-  set -e
-  ERR=$(tr -d '\r' <"$WORK/uninstall.err")
-}
+run_uninstall() { run_program "$WORK" "$@"; }  # program arguments...: unattended, no driver
 
 # Uninstall.exe goes only once it has ended, through its copy: wait for that (at most 10 s).
 wait_for_removal() {  # path what
@@ -120,7 +111,7 @@ play <<EOF_SCRIPT
 window|Uninstall|7
 message|Do you want to remove Sample Notes 1.2 and all of its components?
 owner|-
-screenshot|$shots\\uninstall-1-question.png
+screenshot|$SHOTS_WIN\\uninstall-1-question.png
 EOF_SCRIPT
 run_setup "$dist" 'Sample*Notes' --unattended
 expect_eq 1 "$STATUS" "exit status of Setup.exe while the uninstaller runs"
@@ -150,18 +141,18 @@ window|Uninstall|1003
 style|80000|0
 exstyle|40000|40000
 progress|1003|0|21
-screenshot|$shots\\uninstall-2-progress.png
+screenshot|$SHOTS_WIN\\uninstall-2-progress.png
 window|Uninstall|6
 owner|Uninstall
 message|The system indicates that the following shared file is no longer used by any programs ... remove it?\n\n$(esc "$dll_win")
-screenshot|$shots\\uninstall-3-shared-file.png
+screenshot|$SHOTS_WIN\\uninstall-3-shared-file.png
 press|6
 gone
 closed|Uninstall|1003
 window|Uninstall|1
 owner|-
 message|Some elements could not be removed. You can remove them manually:\n$(esc "$app_win\My notes.txt")\n\nThe log of the removal is $(esc "$log_win")
-screenshot|$shots\\uninstall-4-final.png
+screenshot|$SHOTS_WIN\\uninstall-4-final.png
 press|1
 gone
 EOF_SCRIPT
@@ -203,7 +194,7 @@ kept=$(snapshot)
 drive_uninstall "$program" <<EOF_SCRIPT
 window|Uninstall|1
 message|Sample Notes 1.2 is not installed on this computer (any more): nothing was changed.
-screenshot|$shots\\uninstall-5-not-installed.png
+screenshot|$SHOTS_WIN\\uninstall-5-not-installed.png
 press|1
 gone
 EOF_SCRIPT
@@ -269,12 +260,7 @@ expect_eq "UNINSTALL.LOG" "$(ls -A "$TEMP_DIR")" "the temporary folder after a r
 install
 printf '%s\r\n' '@set TEMP=C:\no such folder' '@set TMP=C:\no such folder' \
   "@\"$program\" /S" '@exit %ERRORLEVEL%' >"$WORK/no-temp.bat"
-set +e
-(cd "$WORK" && exec timeout 120 wine cmd /c "$(winpath "$WORK/no-temp.bat")") \
-  >"$WORK/uninstall.out" 2>"$WORK/uninstall.err"
-STATUS=$?
-set -e
-ERR=$(tr -d '\r' <"$WORK/uninstall.err")
+run_program "$WORK" cmd /c "$(winpath "$WORK/no-temp.bat")"
 expect_eq 4 "$STATUS" "exit status without a temporary folder"
 expect_contains "$ERR" " $app_win\\Uninstall.exe " \
   "the uninstaller that cannot go is listed"

@@ -11,6 +11,7 @@
 
 #include "platform/host/ansi_code_page.h"
 #include "platform/host/files/machine_file_system.h"
+#include "support/host/machine_folder_test.h"
 #include "support/temp_dir.h"
 
 namespace setup {
@@ -18,22 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFileBytes;
-using testing::TempDir;
 using testing::WriteFileBytes;
 
-class AnsiNamesTest : public ::testing::Test {
+class AnsiNamesTest : public testing::MachineFolderTest {
  protected:
-  AnsiNamesTest()
-      : app_(temp_.path() / "machine" / "drive_c" / "App"),
-        files_((temp_.path() / "machine").string(), temp_.path().string()) {
-    fs::create_directories(app_);
-  }
+  AnsiNamesTest() : app_(machine_ / "drive_c" / "App") { fs::create_directories(app_); }
 
-  bool Write(const std::string& path, const std::string& bytes) {
-    auto file = files_.Open(path, OpenMode::kWriteBinary, nullptr);
-    return file != nullptr && file->Write(bytes.data(), bytes.size()) == bytes.size() &&
-           file->Close();
-  }
   // What `path` holds, or nothing when it cannot be opened.
   std::optional<std::string> Read(const std::string& path) {
     auto file = files_.Open(path, OpenMode::kReadBinary, nullptr);
@@ -54,9 +45,7 @@ class AnsiNamesTest : public ::testing::Test {
     return names;
   }
 
-  TempDir temp_;
   fs::path app_;
-  MachineFileSystem files_;
 };
 
 TEST_F(AnsiNamesTest, StoredAsUtf8AndReachedInEveryLetterCase) {

@@ -14,6 +14,7 @@
 #include "host/install_machine.h"
 #include "install/registry_access.h"
 #include "platform/host/host_platform.h"
+#include "script/scrambling.h"
 #include "support/pe_writer.h"
 
 namespace setup::testing {
@@ -47,7 +48,7 @@ struct Product {
   std::string programPayload = lzhuf::CompressBuffer(program);
   std::string readmePayload = lzhuf::CompressBuffer(readme);
   std::string libraryPayload = lzhuf::CompressBuffer(newLibrary);
-  std::string script = ScrambledScript(
+  std::string script = ScrambledFile(
       "F|app.cmp|?APPDIR?\\app.exe\r\n"
       "F|lib.cmp|C:\\Sys\\lib.dll\r\n"
       "F|readme.cmp|?APPDIR?\\Docs\\readme.txt\r\n"

@@ -11,6 +11,7 @@
 
 #include "decompress/lzhuf_encoder.h"
 #include "host/install_machine.h"
+#include "script/scrambling.h"
 
 namespace setup::testing {
 namespace {
@@ -40,7 +41,7 @@ class HostileInstall : public InstallMachine {
   int RunScript(const std::vector<std::string>& lines, const std::string& destDir) {
     std::string plain;
     for (const std::string& line : lines) plain += line + "\r\n";
-    WriteCurrent("setup.drc", ScrambledScript(plain));
+    WriteCurrent("setup.drc", ScrambledFile(plain));
     return Run(destDir);
   }
 

@@ -1,36 +1,20 @@
 // A machine folder with the installation engine over it, for whole-run tests on the host.
 #include "host/install_machine.h"
 
-#include "install/dlg_decompress.h"
-#include "script/scrambling.h"
-
 namespace setup::testing {
 
 namespace fs = std::filesystem;
 
-std::string ScrambledScript(const std::string& plain) {
-  std::string bytes = plain;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] = static_cast<char>(
-        ScrambleByte(static_cast<std::uint8_t>(bytes[i]), static_cast<std::int64_t>(i) + 1));
-  }
-  return bytes;
-}
-
-InstallMachine::InstallMachine()
+HostMachineFolder::HostMachineFolder()
     : machineFiles_(temp_.Native("machine"), temp_.Native("current")),
       files(machineFiles_),
       shell(files, nullptr),
-      versions(files),
-      platform{files, registry, shell, versions, windows, clock},
-      log(std::make_unique<InstallLog>(files, clock, script)),
-      decompressor(files, windows),
-      context{platform, script, *log, decompressor} {
+      versions(files) {
   fs::create_directories(temp_.path() / "machine" / "drive_c");
   fs::create_directories(temp_.path() / "current");
 }
 
-InstallMachine::~InstallMachine() = default;
+InstallMachine::InstallMachine() : InstallationEngine(files, shell, versions) {}
 
 fs::path InstallMachine::Native(const std::string& relative) const {
   return temp_.path() / "machine" / "drive_c" / relative;
@@ -46,9 +30,7 @@ std::optional<std::string> InstallMachine::Installed(const std::string& relative
 }
 
 int InstallMachine::Run(const std::string& destDir) {
-  DlgDecompress dialog(context);
-  dialog.m_strDestDir = destDir;
-  const int result = dialog.DoModal();
+  const int result = InstallationEngine::Run(destDir);
   log.reset();
   return result;
 }

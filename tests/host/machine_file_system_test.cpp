@@ -14,6 +14,7 @@
 #include "platform/host/files/native_file_system.h"
 #include "platform/host/registry/host_registry.h"
 #include "platform/host/shell/host_shell.h"
+#include "support/host/machine_folder_test.h"
 #include "support/temp_dir.h"
 
 namespace setup {
@@ -24,26 +25,12 @@ using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
-class MachineFileSystemTest : public ::testing::Test {
+class MachineFileSystemTest : public testing::MachineFolderTest {
  protected:
-  MachineFileSystemTest()
-      : machine_(temp_.path() / "machine"),
-        current_(temp_.path() / "current"),
-        files_(machine_.string(), current_.string()) {
+  MachineFileSystemTest() {
     fs::create_directories(machine_ / "drive_c" / "Program Files");
     fs::create_directories(current_ / "sub");
   }
-
-  bool Write(const std::string& path, const std::string& bytes) {
-    auto file = files_.Open(path, OpenMode::kWriteBinary, nullptr);
-    return file != nullptr && file->Write(bytes.data(), bytes.size()) == bytes.size() &&
-           file->Close();
-  }
-
-  TempDir temp_;
-  fs::path machine_;
-  fs::path current_;
-  MachineFileSystem files_;
 };
 
 TEST_F(MachineFileSystemTest, PathsLandWhereWindowsWouldPutThem) {

@@ -46,28 +46,20 @@ void Poke32(std::string* image, std::size_t at, std::uint32_t value) {
 
 TEST(PeVersionTest, ReadsTheVersionOfEveryKindOfImage) {
   struct Case {
-    bool pe32Plus;
-    bool dll;
-    std::uint16_t major, minor, build, revision;
+    PeOptions image;  // PE32+, DLL, resources, file version
     std::string version;
   };
   const Case cases[] = {
-      {false, true, 1, 2, 3, 4, "1.2.3.4"},
-      {true, true, 65535, 65535, 65535, 65535, "65535.65535.65535.65535"},
-      {false, false, 0, 0, 0, 0, "0.0.0.0"},
-      {true, false, 10, 9, 0, 1, "10.9.0.1"},
+      {{false, true, PeResources::kVersion, 1, 2, 3, 4}, "1.2.3.4"},
+      {{true, true, PeResources::kVersion, 65535, 65535, 65535, 65535}, "65535.65535.65535.65535"},
+      {{false, false, PeResources::kVersion, 0, 0, 0, 0}, "0.0.0.0"},
+      {{true, false, PeResources::kVersion, 10, 9, 0, 1}, "10.9.0.1"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.version + (c.pe32Plus ? " PE32+" : " PE32") + (c.dll ? " DLL" : " EXE"));
-    PeOptions options;
-    options.pe32Plus = c.pe32Plus;
-    options.dll = c.dll;
-    options.major = c.major;
-    options.minor = c.minor;
-    options.build = c.build;
-    options.revision = c.revision;
-    const std::string block = ReadVersion(MakePeDll(options));
-    EXPECT_EQ(block, MakeVersionInfoBlock(options));
+    SCOPED_TRACE(c.version + (c.image.pe32Plus ? " PE32+" : " PE32") +
+                 (c.image.dll ? " DLL" : " EXE"));
+    const std::string block = ReadVersion(MakePeDll(c.image));
+    EXPECT_EQ(block, MakeVersionInfoBlock(c.image));
     EXPECT_EQ(FixedVersion(block), c.version);
   }
 }

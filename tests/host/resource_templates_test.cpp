@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/control_class.h"
 #include "ui/dialog_templates.h"
 
 namespace setup {
@@ -265,21 +266,6 @@ class ResourceScript {
   std::size_t pos_ = 0;
 };
 
-std::string ExpectedClass(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kPushButton:
-      return "Button";
-    case ControlKind::kEdit:
-      return "Edit";
-    case ControlKind::kStatic:
-    case ControlKind::kIcon:
-      return "Static";
-    case ControlKind::kProgress:
-      return "msctls_progress32";
-  }
-  return "?";
-}
-
 TEST(ResourceTemplates, ScriptAndTableHoldTheSameDialogs) {
   ResourceScript script;
   const auto dialogs = script.Dialogs();
@@ -302,7 +288,7 @@ TEST(ResourceTemplates, ScriptAndTableHoldTheSameDialogs) {
       const ControlTemplate& expected = table->controls[i];
       SCOPED_TRACE("control " + std::to_string(i) + " (" + control.text + ")");
       EXPECT_EQ(control.id, expected.id);
-      EXPECT_EQ(control.className, ExpectedClass(expected.kind));
+      EXPECT_EQ(control.className, testing::ControlClassName(expected.kind));
       EXPECT_EQ(control.text, expected.text);
       EXPECT_EQ((std::vector<int>{control.x, control.y, control.cx, control.cy}),
                 (std::vector<int>{expected.x, expected.y, expected.cx, expected.cy}));

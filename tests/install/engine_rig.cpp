@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "decompress/lzhuf_encoder.h"
-#include "install/dlg_decompress.h"
 #include "script/scrambling.h"
 #include "support/pe_writer.h"
 
@@ -75,15 +74,13 @@ bool RigShell::MultiByteToWideChar(const std::string& text, int maxUnits, std::u
   return system_.MultiByteToWideChar(text, maxUnits, wide);
 }
 
-EngineRig::EngineRig()
+EngineRigMachine::EngineRigMachine()
     : machine(MakeTestMachine()),
       files(*machine.files),
       shell(*machine.shell),
-      versions(*machine.versions),
-      platform{files, registry, shell, versions, windows, clock},
-      log(std::make_unique<InstallLog>(files, clock, script)),
-      decompressor(files, windows),
-      context{platform, script, *log, decompressor} {
+      versions(*machine.versions) {}
+
+EngineRig::EngineRig() : InstallationEngine(files, shell, versions) {
 #if defined(_WIN32)
   // Relative names (the script, the payloads) are found in the current directory.
   previousCurrentDir_ = std::filesystem::current_path().string();
@@ -135,28 +132,11 @@ bool EngineRig::IsDirectory(const std::string& path) {
 void EngineRig::WriteScript(const std::vector<std::string>& lines) {
   std::string plain;
   for (const std::string& line : lines) plain += line + "\r\n";
-  std::string scrambled = plain;
-  for (std::size_t i = 0; i < scrambled.size(); ++i) {
-    scrambled[i] = static_cast<char>(
-        ScrambleByte(static_cast<std::uint8_t>(plain[i]), static_cast<std::int64_t>(i) + 1));
-  }
-  PutFile("setup.drc", scrambled);
+  PutFile("setup.drc", ScrambledFile(plain));
 }
 
 void EngineRig::PutPayload(const std::string& name, const std::string& plain) {
   PutFile(name, lzhuf::CompressBuffer(plain));
-}
-
-int EngineRig::Run(const std::string& destDir) {
-  DlgDecompress dialog(context);
-  dialog.m_strDestDir = destDir;
-  logPath_ = destDir + "\\SETUP.LOG";
-  const int result = dialog.DoModal();
-  lastStep = dialog.m_nStep;
-  lastDllsUpgraded = dialog.m_bDllsUpgraded;
-  lastBusy = dialog.m_bBusy;
-  lastTempDir = dialog.m_strTempDir;
-  return result;
 }
 
 WindowHandle EngineRig::DialogWindow() const {
@@ -168,7 +148,7 @@ std::vector<std::string> EngineRig::CloseLog() {
   const std::string pending = log->Pending();
   log.reset();
   if (!opened) return LogMessagesOf(pending);
-  return LogMessagesOf(ReadFile(logPath_).value_or(""));
+  return LogMessagesOf(ReadFile(lastDestDir + "\\SETUP.LOG").value_or(""));
 }
 
 }  // namespace setup::testing

@@ -1,23 +1,16 @@
-// A machine with everything the installation engine works with, for one test: the platform's
-// real files, shell links and version resources in a scratch folder, an in-memory registry, a
-// scripted window system, a fixed clock, the script tables, the log and the decoder.
+// The installation engine over the platform's real files, shell links and version resources in a
+// scratch folder, for one test.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
-#include "decompress/decompress_file.h"
-#include "install/install_context.h"
 #include "platform/platform.h"
-#include "script/setup_script.h"
-#include "support/fake_platform.h"
-#include "support/scripted_window_system.h"
+#include "support/installation_engine.h"
 #include "support/test_platform.h"
 
 namespace setup::testing {
@@ -49,12 +42,19 @@ class RigShell final : public Shell {
   Shell& system_;
 };
 
-class EngineRig {
+// The machine part of the rig, made before the engine that works on it.
+struct EngineRigMachine {
+  EngineRigMachine();
+  TestMachine machine;
+  FileSystem& files;
+  RigShell shell;
+  VersionInfo& versions;
+};
+
+class EngineRig : public EngineRigMachine, public InstallationEngine {
  public:
   EngineRig();
   ~EngineRig();
-  EngineRig(const EngineRig&) = delete;
-  EngineRig& operator=(const EngineRig&) = delete;
 
   // A path in the scratch folder, e.g. Path("App\\a.txt").
   std::string Path(const std::string& relative) const;
@@ -69,8 +69,6 @@ class EngineRig {
   // Compresses `plain` into the payload file `name` in the current directory.
   void PutPayload(const std::string& name, const std::string& plain);
 
-  // Runs the installation page for `destDir` and answers its result.
-  int Run(const std::string& destDir);
   // The window the last run's dialog had (the owner of its boxes).
   WindowHandle DialogWindow() const;
 
@@ -78,28 +76,8 @@ class EngineRig {
   // this), or the pending ones when no file was opened.
   std::vector<std::string> CloseLog();
 
-  TestMachine machine;
-  FileSystem& files;
-  FakeRegistry registry;
-  RigShell shell;
-  VersionInfo& versions;
-  ScriptedWindowSystem windows;
-  FakeClock clock;
-  Platform platform;
-  SetupScript script;
-  std::unique_ptr<InstallLog> log;
-  Decompressor decompressor;
-  InstallContext context;
-
-  // What the last Run() left in the dialog's fields.
-  int lastStep = 0;
-  int lastDllsUpgraded = 0;
-  int lastBusy = 0;
-  std::string lastTempDir;
-
  private:
   std::string previousCurrentDir_;
-  std::string logPath_;
 };
 
 }  // namespace setup::testing

@@ -3,19 +3,13 @@
 
 #include <string>
 
+#include "platform/ascii_case.h"
 #include "support/lnk_reader.h"
 #include "support/test_platform.h"
+#include "support/write_whole_file.h"
 
 namespace setup {
 namespace {
-
-// Paths compare without regard to ASCII letter case, as Windows compares them.
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 class ShellLinkContract : public ::testing::Test {
  protected:
@@ -32,10 +26,7 @@ class ShellLinkContract : public ::testing::Test {
   std::string Path(const std::string& relative) { return machine_.scratch + "\\" + relative; }
 
   void WriteFile(const std::string& path, const std::string& bytes) {
-    auto file = machine_.files->Open(path, OpenMode::kWriteBinary, nullptr);
-    ASSERT_NE(file, nullptr) << path;
-    ASSERT_EQ(file->Write(bytes.data(), bytes.size()), bytes.size());
-    ASSERT_TRUE(file->Close());
+    ASSERT_TRUE(testing::WriteWholeFile(*machine_.files, path, bytes));
   }
 
   std::string ReadFile(const std::string& path) {
@@ -88,7 +79,8 @@ TEST_F(ShellLinkContract, SavedLinksNameTheirTargetAndDescription) {
     ASSERT_EQ(SaveLink(c.target, c.description, c.linkFile), kSOk);
     const auto link = testing::ParseShellLink(ReadFile(c.linkFile));
     ASSERT_TRUE(link.has_value());
-    EXPECT_EQ(Lower(link->target), Lower(c.target));
+    // Paths compare without regard to ASCII letter case, as Windows compares them.
+    EXPECT_EQ(LowerCaseAscii(link->target), LowerCaseAscii(c.target));
     EXPECT_EQ(link->description, c.description);
   }
 }

@@ -7,6 +7,7 @@
 
 #include "support/pe_writer.h"
 #include "support/test_platform.h"
+#include "support/write_whole_file.h"
 
 namespace setup {
 namespace {
@@ -21,10 +22,7 @@ class VersionInfoContract : public ::testing::Test {
   std::string Path(const std::string& relative) { return machine_.scratch + "\\" + relative; }
 
   void WriteFile(const std::string& path, const std::string& bytes) {
-    auto file = machine_.files->Open(path, OpenMode::kWriteBinary, nullptr);
-    ASSERT_NE(file, nullptr) << path;
-    ASSERT_EQ(file->Write(bytes.data(), bytes.size()), bytes.size());
-    ASSERT_TRUE(file->Close());
+    ASSERT_TRUE(testing::WriteWholeFile(*machine_.files, path, bytes));
   }
 
   // The fixed record read the engine's way; false when any step fails.
@@ -51,31 +49,22 @@ class VersionInfoContract : public ::testing::Test {
 TEST_F(VersionInfoContract, ReadsTheFixedRecordOfWrittenImages) {
   struct Case {
     const char* name;
-    bool pe32Plus;
-    bool dll;
-    std::uint16_t major, minor, build, revision;
+    PeOptions image;  // PE32+, DLL, resources, file version
   };
   const Case cases[] = {
-      {"lib32.dll", false, true, 1, 2, 3, 4},
-      {"lib64.dll", true, true, 7, 10, 0, 65535},
-      {"app32.exe", false, false, 65535, 65535, 1, 0},
-      {"app64.exe", true, false, 0, 1, 2, 3},
+      {"lib32.dll", {false, true, PeResources::kVersion, 1, 2, 3, 4}},
+      {"lib64.dll", {true, true, PeResources::kVersion, 7, 10, 0, 65535}},
+      {"app32.exe", {false, false, PeResources::kVersion, 65535, 65535, 1, 0}},
+      {"app64.exe", {true, false, PeResources::kVersion, 0, 1, 2, 3}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    PeOptions options;
-    options.pe32Plus = c.pe32Plus;
-    options.dll = c.dll;
-    options.major = c.major;
-    options.minor = c.minor;
-    options.build = c.build;
-    options.revision = c.revision;
-    WriteFile(Path(c.name), testing::MakePeDll(options));
+    WriteFile(Path(c.name), testing::MakePeDll(c.image));
     FixedFileInfo info{};
     ASSERT_TRUE(ReadFixedRecord(Path(c.name), &info));
     EXPECT_EQ(info.dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(info.dwFileVersionMS, std::uint32_t{c.major} << 16 | c.minor);
-    EXPECT_EQ(info.dwFileVersionLS, std::uint32_t{c.build} << 16 | c.revision);
+    EXPECT_EQ(info.dwFileVersionMS, std::uint32_t{c.image.major} << 16 | c.image.minor);
+    EXPECT_EQ(info.dwFileVersionLS, std::uint32_t{c.image.build} << 16 | c.image.revision);
   }
 }
 

@@ -12,32 +12,21 @@
 #include "platform/forwarding_file_system.h"
 #include "script/script_loader.h"
 #include "support/fake_platform.h"
+#include "support/script_file_test.h"
 
 namespace setup {
 namespace {
 
 using testing::FakePlatform;
+using testing::Scrambled;
 
-// The stored form of a plain script: byte p (1-based) XOR NOT((p + 0x5A) mod 256).
-std::string Scrambled(const std::string& plain) {
-  std::string stored = plain;
-  for (std::size_t i = 0; i < stored.size(); ++i) {
-    const auto key = static_cast<unsigned char>(~((i + 1 + 0x5A) & 0xFF));
-    stored[i] = static_cast<char>(static_cast<unsigned char>(stored[i]) ^ key);
-  }
-  return stored;
-}
-
-class HostileScriptTest : public ::testing::Test {
+class HostileScriptTest : public testing::ScriptFileTest {
  protected:
   int Load(const std::string& plain, const char* destination = "C:\\App") {
-    fake.files.PutFile("setup.drc", Scrambled(plain));
-    const int result = LoadFileList(fake.platform, script, nullptr, "setup.drc", destination);
+    const int result = LoadScript(plain, destination);
     EXPECT_EQ(0, fake.files.openFiles) << "the script stays open";
     return result;
   }
-  FakePlatform fake;
-  SetupScript script;
 };
 
 // A line of exactly `bytes` bytes, line end included: the kind, '|', then filler.
@@ -132,9 +121,7 @@ TEST_F(HostileScriptTest, ZeroBytesInsideLines) {
     SCOPED_TRACE(c.name);
     script = SetupScript();
     EXPECT_EQ(c.result, Load(c.plain));
-    std::vector<std::string> destinations;
-    for (const FileEntry& entry : script.files) destinations.push_back(entry.destination);
-    EXPECT_EQ(c.destinations, destinations);
+    EXPECT_EQ(c.destinations, Destinations());
     EXPECT_EQ(c.hidden, script.hiddenNames);
   }
 }

@@ -20,14 +20,25 @@ std::string Expanded(FakePlatform& fake, std::string text, const char* destinati
   return text;
 }
 
+// A text, the destination directory it is expanded with, and what it must become.
+struct Expansion {
+  std::string text;
+  const char* destination;
+  std::string expected;
+};
+
+// Each expansion on a machine of its own.
+void ExpectExpansions(const std::vector<Expansion>& cases) {
+  for (const Expansion& c : cases) {
+    SCOPED_TRACE(c.text);
+    FakePlatform fake;
+    EXPECT_EQ(c.expected, Expanded(fake, c.text, c.destination));
+  }
+}
+
 TEST(ExpandMacros, ReplacesEveryMacroWhereverItStands) {
-  struct Case {
-    std::string text;
-    const char* destination;
-    std::string expected;
-  };
   const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
-  const std::vector<Case> cases = {
+  ExpectExpansions({
       {"?APPDIR?\\app.exe", "C:\\Apps\\Tool", "C:\\Apps\\Tool\\app.exe"},
       {"?APPDIR?\\app.exe", nullptr, "APPDIR\\app.exe"},
       {"?APPDIR?\\app.exe", "C:\\Apps\\", "C:\\Apps\\\\app.exe"},
@@ -46,12 +57,7 @@ TEST(ExpandMacros, ReplacesEveryMacroWhereverItStands) {
       // expanded in turn.
       {"?WIN?APPDIR?DOWS?", "", "C:\\Windows"},
       {"?APPDIR?DIR?", "?APP", "?APP"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    FakePlatform fake;
-    EXPECT_EQ(c.expected, Expanded(fake, c.text, c.destination));
-  }
+  });
 }
 
 TEST(ExpandMacros, ProgramFilesComesFromTheRegistryWhenThere) {
@@ -116,21 +122,11 @@ TEST(ExpandMacros, EachOccurrenceAsksAgain) {
 }
 
 TEST(ExpandMacros, ValuesHoldingMacroWordsAreNotExpandedAgain) {
-  struct Case {
-    std::string text;
-    const char* destination;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  ExpectExpansions({
       {"?APPDIR?\\x", "?APPDIR?", "?APPDIR?\\x"},
       {"?APPDIR?\\x;?APPDIR?", "a?APPDIR?b", "a?APPDIR?b\\x;a?APPDIR?b"},
       {"?APPDIR?|?WINDOWS?", "?WINDOWS?", "?WINDOWS?|C:\\Windows"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    FakePlatform fake;
-    EXPECT_EQ(c.expected, Expanded(fake, c.text, c.destination));
-  }
+  });
 
   FakePlatform fake;
   fake.registry.PutString(kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir",

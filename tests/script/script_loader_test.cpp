@@ -7,31 +7,19 @@
 #include <vector>
 
 #include "support/fake_platform.h"
+#include "support/script_file_test.h"
 
 namespace setup {
 namespace {
 
 using testing::FakePlatform;
+using testing::Scrambled;
 
-// Scrambles as the file format says, independently of the program's own transform: the byte at
-// 1-based position p is XOR-ed with NOT((p + 0x5A) mod 256).
-std::string Scrambled(const std::string& plain) {
-  std::string stored = plain;
-  for (std::size_t i = 0; i < stored.size(); ++i) {
-    const auto key = static_cast<unsigned char>(~((i + 1 + 0x5A) & 0xFF));
-    stored[i] = static_cast<char>(static_cast<unsigned char>(stored[i]) ^ key);
-  }
-  return stored;
-}
-
-class ScriptLoaderTest : public ::testing::Test {
+class ScriptLoaderTest : public testing::ScriptFileTest {
  protected:
   int Load(const std::string& plain, const char* destination = "C:\\Apps\\Tool") {
-    fake.files.PutFile("setup.drc", Scrambled(plain));
-    return LoadFileList(fake.platform, script, nullptr, "setup.drc", destination);
+    return LoadScript(plain, destination);
   }
-  FakePlatform fake;
-  SetupScript script;
 };
 
 TEST_F(ScriptLoaderTest, LoadsEveryKindFromTheExampleScript) {
@@ -95,9 +83,7 @@ TEST_F(ScriptLoaderTest, LineEndingsAndResults) {
     SCOPED_TRACE(c.name);
     script = SetupScript();
     EXPECT_EQ(c.result, Load(c.plain));
-    std::vector<std::string> destinations;
-    for (const FileEntry& entry : script.files) destinations.push_back(entry.destination);
-    EXPECT_EQ(c.destinations, destinations);
+    EXPECT_EQ(c.destinations, Destinations());
   }
   EXPECT_EQ(0, fake.shell.programsFolderCalls);
 }

@@ -71,27 +71,24 @@ RegKey FakeRegistry::NewHandle(Node* node) {
 
 Win32Error FakeRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   ++openKeyCalls;
-  if (fault) {
-    if (Win32Error e = fault("OpenKey", subkey); e != kErrorSuccess) return e;
-  }
-  Node* node = Resolve(parent);
-  if (node == nullptr) return kErrorInvalidHandle;
-  Node* found = nullptr;
-  if (Win32Error e = Walk(node, subkey, false, nullptr, &found); e != kErrorSuccess) return e;
-  *result = NewHandle(found);
-  return kErrorSuccess;
+  return WalkToKey("OpenKey", parent, subkey, false, nullptr, result);
 }
 
 Win32Error FakeRegistry::CreateKey(RegKey parent, const std::string& subkey, const char* keyClass,
                                    RegKey* result) {
   ++createKeyCalls;
+  return WalkToKey("CreateKey", parent, subkey, true, keyClass, result);
+}
+
+Win32Error FakeRegistry::WalkToKey(const char* call, RegKey parent, const std::string& subkey,
+                                   bool create, const char* keyClass, RegKey* result) {
   if (fault) {
-    if (Win32Error e = fault("CreateKey", subkey); e != kErrorSuccess) return e;
+    if (Win32Error e = fault(call, subkey); e != kErrorSuccess) return e;
   }
   Node* node = Resolve(parent);
   if (node == nullptr) return kErrorInvalidHandle;
   Node* found = nullptr;
-  if (Win32Error e = Walk(node, subkey, true, keyClass, &found); e != kErrorSuccess) return e;
+  if (Win32Error e = Walk(node, subkey, create, keyClass, &found); e != kErrorSuccess) return e;
   *result = NewHandle(found);
   return kErrorSuccess;
 }

@@ -82,6 +82,9 @@ class FakeRegistry : public Registry {
   static Win32Error Walk(Node* node, const std::string& subkey, bool create, const char* keyClass,
                          Node** result);
   RegKey NewHandle(Node* node);
+  // Opens or creates (`create`) the key, after the fault hook has had its say on `call`.
+  Win32Error WalkToKey(const char* call, RegKey parent, const std::string& subkey, bool create,
+                       const char* keyClass, RegKey* result);
 
   std::map<RegKey, std::unique_ptr<Node>> roots_;
   std::map<RegKey, Node*> handles_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/windows_headers.h"
+#include "support/control_class.h"
 #include "support/win32/setup_exe.h"
 #include "ui/dialog_templates.h"
 
@@ -73,21 +74,6 @@ std::string ClassOrdinalName(const std::string& windowClass) {
   return windowClass;
 }
 
-std::string ExpectedClass(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kPushButton:
-      return "Button";
-    case ControlKind::kEdit:
-      return "Edit";
-    case ControlKind::kStatic:
-    case ControlKind::kIcon:
-      return "Static";
-    case ControlKind::kProgress:
-      return "msctls_progress32";
-  }
-  return "?";
-}
-
 TEST(CompiledTemplates, SetupExeHoldsTheTableTemplates) {
   const std::string program = testing::SetupExePath();
   HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -126,7 +112,7 @@ TEST(CompiledTemplates, SetupExeHoldsTheTableTemplates) {
                 (std::vector<int>{control.x, control.y, control.cx, control.cy}));
       EXPECT_EQ(static_cast<std::int32_t>(in.Dword()), control.id);
       EXPECT_STRCASEEQ(ClassOrdinalName(in.StringOrOrdinal()).c_str(),
-                       ExpectedClass(control.kind).c_str());
+                       testing::ControlClassName(control.kind).c_str());
       const std::string text = in.StringOrOrdinal();
       EXPECT_EQ(text, control.kind == ControlKind::kIcon ? Ordinal(std::stoi(control.text))
                                                          : std::string(control.text));

@@ -41,20 +41,6 @@ struct BuildOptions {
   std::optional<std::string> machine;
 };
 
-// The directory of this program, where the build put the installer too.
-fs::path OwnDirectory() {
-#ifdef _WIN32
-  // The C runtime's full path of the program.
-  const char* program = _pgmptr;
-  if (program == nullptr || *program == '\0') return fs::path();
-  return fs::path(program).parent_path();
-#else
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : self.parent_path();
-#endif
-}
-
 bool ParseOptions(const Command& self, const std::vector<std::string>& args,
                   BuildOptions* options) {
   std::map<std::string, std::string*> required = {
@@ -142,16 +128,6 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   return true;
 }
 
-// The position-keyed transform of setup.drc over the whole script.
-std::string Scrambled(const std::string& plain) {
-  std::string scrambled(plain);
-  for (std::size_t i = 0; i < scrambled.size(); ++i) {
-    scrambled[i] = static_cast<char>(
-        ScrambleByte(static_cast<std::uint8_t>(scrambled[i]), static_cast<std::int64_t>(i) + 1));
-  }
-  return scrambled;
-}
-
 // "a, b and c".
 std::string JoinedList(const std::vector<std::string>& items) {
   std::string joined;
@@ -219,7 +195,8 @@ int RunBuild(const std::vector<std::string>& arguments) {
     }
   }
   std::vector<std::string> copied = {"script"};
-  if (!WriteInto(self, Scrambled(check->normalised.bytes), out / "setup.drc")) return kExitFailure;
+  if (!WriteInto(self, ScrambledFile(check->normalised.bytes), out / "setup.drc"))
+    return kExitFailure;
   std::vector<fs::path> payloads(check->sources.begin(), check->sources.end());
   if (uninstaller) {
     if (!AddUninstaller(self, check->normalised.bytes, installer, OwnDirectory(), out,

@@ -30,18 +30,6 @@ constexpr const char* kDefaultTarget = "win32";
 constexpr const char* kDefaultTarget = "host";
 #endif
 
-fs::path OwnDirectory() {
-#ifdef _WIN32
-  const char* program = _pgmptr;
-  if (program == nullptr || *program == '\0') return fs::path();
-  return fs::path(program).parent_path();
-#else
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : self.parent_path();
-#endif
-}
-
 bool ParseOptions(const Command& self, const std::vector<std::string>& args,
                   BundleOptions* options) {
   std::map<std::string, std::optional<std::string>> values;

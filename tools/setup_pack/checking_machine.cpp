@@ -8,11 +8,7 @@
 #include "tool_support.h"
 
 #ifdef _WIN32
-#include "platform/system_clock.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_version_info.h"
+#include "platform/win32/win32_platform.h"
 #else
 #include "platform/host/files/machine_folder.h"
 #include "platform/host/host_platform.h"
@@ -23,12 +19,8 @@ namespace setup::pack {
 #ifdef _WIN32
 
 struct CheckingMachine::Parts {
-  Win32FileSystem files;
-  Win32Registry registry;
-  Win32Shell shell;
-  Win32VersionInfo versions;
-  StderrWindowSystem windows;
-  SystemClock clock;
+  std::unique_ptr<WindowSystem> windows = MakeToolWindowSystem();
+  Win32Platform machine{*windows};
 };
 
 CheckingMachine::CheckingMachine() = default;
@@ -40,17 +32,14 @@ std::string CheckingMachine::Open(const std::optional<std::string>& folder) {
   return "";
 }
 
-Platform CheckingMachine::platform() {
-  return Platform{parts_->files,    parts_->registry, parts_->shell,
-                  parts_->versions, parts_->windows,  parts_->clock};
-}
+Platform CheckingMachine::platform() { return parts_->machine.platform(); }
 
 #else
 
 namespace fs = std::filesystem;
 
 struct CheckingMachine::Parts {
-  StderrWindowSystem windows;
+  std::unique_ptr<WindowSystem> windows = MakeToolWindowSystem();
   // A new machine folder made for the check alone, removed afterwards.
   fs::path scratch;
   std::unique_ptr<HostPlatform> host;
@@ -70,7 +59,7 @@ std::string CheckingMachine::Open(const std::optional<std::string>& folder) {
                                               std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   std::error_code error;
   if (!dir.empty() && fs::exists(dir, error)) {
-    parts_->host = std::make_unique<HostPlatform>(dir, "/", parts_->windows);
+    parts_->host = std::make_unique<HostPlatform>(dir, "/", *parts_->windows);
     return parts_->host->OpenToRead();
   }
   // What the installer would make of a machine folder on first use, made elsewhere.
@@ -78,7 +67,7 @@ std::string CheckingMachine::Open(const std::optional<std::string>& folder) {
   parts_->scratch = fs::temp_directory_path(error) /
                     ("setup-pack-machine-" + std::to_string(random()) + std::to_string(random()));
   if (error) return "no temporary directory for a new machine folder: " + error.message();
-  parts_->host = std::make_unique<HostPlatform>(parts_->scratch.string(), "/", parts_->windows);
+  parts_->host = std::make_unique<HostPlatform>(parts_->scratch.string(), "/", *parts_->windows);
   return parts_->host->Open();
 }
 

@@ -23,10 +23,7 @@ int RunCompress(const std::vector<std::string>& args) {
   if (!ExpectArguments(self, paths, 2)) return kExitUsage;
   const std::string& inPath = paths[0];
   const std::string& outPath = paths[1];
-  if (SameFile(inPath, outPath)) {
-    ReportError(self, "'" + outPath + "' is the input itself");
-    return kExitFailure;
-  }
+  if (OutputIsInput(self, inPath, outPath)) return kExitFailure;
 
   std::unique_ptr<File> in = OpenInput(self, inPath);
   if (!in) return kExitFailure;

@@ -17,16 +17,13 @@ int RunExpand(const std::vector<std::string>& args) {
     if (!probe) return kExitFailure;
     length = probe->Length();
   }
-  if (SameFile(inPath, outPath)) {
-    ReportError(self, "'" + outPath + "' is the input itself");
-    return kExitFailure;
-  }
+  if (OutputIsInput(self, inPath, outPath)) return kExitFailure;
 
   // Counted in payload bytes, which expand to several times as many.
   Progress progress("expanding " + inPath, length, 2 << 20);
   ProgressFileSystem files(ToolFileSystem(), inPath, progress);
-  StderrWindowSystem windows;
-  Decompressor decompressor(files, windows);
+  const std::unique_ptr<WindowSystem> windows = MakeToolWindowSystem();
+  Decompressor decompressor(files, *windows);
   return decompressor.DecompressFile(inPath.c_str(), outPath.c_str()) == 0 ? kExitSuccess
                                                                            : kExitFailure;
 }

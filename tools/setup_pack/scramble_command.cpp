@@ -10,10 +10,7 @@ int RunScrambleTransform(const Command& self, const std::vector<std::string>& ar
   if (!ExpectArguments(self, args, 2)) return kExitUsage;
   const std::string& inPath = args[0];
   const std::string& outPath = args[1];
-  if (SameFile(inPath, outPath)) {
-    ReportError(self, "'" + outPath + "' is the input itself");
-    return kExitFailure;
-  }
+  if (OutputIsInput(self, inPath, outPath)) return kExitFailure;
   // Opened first only for a precise reason when either cannot be opened.
   if (!OpenInput(self, inPath) || !OpenOutput(self, outPath)) return kExitFailure;
   if (ScrambleScript(ToolFileSystem(), inPath.c_str(), outPath.c_str()) != 1) {

@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
+
+#include "platform/own_program.h"
+#include "ui/unattended_window_system.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -14,6 +18,7 @@
 
 #include "platform/host/ansi_code_page.h"
 #include "platform/host/files/native_file_system.h"
+#include "platform/host/host_text_encoding.h"
 #endif
 
 namespace setup::pack {
@@ -59,30 +64,37 @@ bool ExpectArguments(const Command& command, const std::vector<std::string>& arg
   return false;
 }
 
-std::unique_ptr<File> OpenInput(const Command& command, const std::string& path) {
+namespace {
+
+std::unique_ptr<File> OpenOrReport(const Command& command, const std::string& path, OpenMode mode,
+                                   const char* doing) {
   int error = 0;
-  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kReadBinary, &error);
+  std::unique_ptr<File> file = ToolFileSystem().Open(path, mode, &error);
   if (!file) {
-    ReportError(command, "cannot read '" + path + "': " + ToolFileSystem().StrError(error));
+    ReportError(command, std::string("cannot ") + doing + " '" + path +
+                             "': " + ToolFileSystem().StrError(error));
   }
   return file;
+}
+
+}  // namespace
+
+std::unique_ptr<File> OpenInput(const Command& command, const std::string& path) {
+  return OpenOrReport(command, path, OpenMode::kReadBinary, "read");
 }
 
 std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path) {
-  int error = 0;
-  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kWriteBinary, &error);
-  if (!file) {
-    ReportError(command, "cannot write '" + path + "': " + ToolFileSystem().StrError(error));
-  }
-  return file;
+  return OpenOrReport(command, path, OpenMode::kWriteBinary, "write");
 }
 
-int StderrWindowSystem::RunModalDialog(Dialog&, WindowHandle) { return IDCANCEL; }
-
-int StderrWindowSystem::MessageBox(WindowHandle, const std::string& text, const char* caption,
-                                   unsigned) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", ForTerminal(text).c_str());
-  return IDOK;
+std::unique_ptr<WindowSystem> MakeToolWindowSystem() {
+#ifdef _WIN32
+  // As Setup.exe's unattended runs show the system's texts.
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr);
+#else
+  static const HostTextEncoding encoding;
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr, encoding);
+#endif
 }
 
 Progress::Progress(std::string label, std::int64_t total, std::int64_t threshold)
@@ -119,9 +131,15 @@ std::unique_ptr<File> ProgressFileSystem::Open(const std::string& path, OpenMode
   return std::make_unique<ProgressFile>(std::move(file), progress_);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+std::filesystem::path OwnDirectory() {
+  return std::filesystem::path(OwnProgramPath()).parent_path();
+}
+
+bool OutputIsInput(const Command& self, const std::string& inPath, const std::string& outPath) {
   std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
+  if (!std::filesystem::equivalent(inPath, outPath, error) || error) return false;
+  ReportError(self, "'" + outPath + "' is the input itself");
+  return true;
 }
 
 }  // namespace setup::pack

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,22 +32,9 @@ bool ExpectArguments(const Command& command, const std::vector<std::string>& arg
 std::unique_ptr<File> OpenInput(const Command& command, const std::string& path);
 std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path);
 
-// Shows message boxes as lines on standard error, in the terminal's encoding; has no dialogs.
-class StderrWindowSystem final : public WindowSystem {
- public:
-  int RunModalDialog(Dialog& dialog, WindowHandle parent) override;
-  void EndDialog(WindowHandle, int) override {}
-  int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
-                 unsigned style) override;
-  std::string ApplicationTitle() override { return "setup-pack"; }
-  void SetWindowText(WindowHandle, const std::string&) override {}
-  void SetDlgItemText(WindowHandle, int, const std::string&) override {}
-  std::string GetDlgItemText(WindowHandle, int) override { return {}; }
-  unsigned SetTimer(WindowHandle, unsigned, unsigned) override { return 0; }
-  void KillTimer(WindowHandle, unsigned) override {}
-  void SetProgressRange(WindowHandle, int, std::uint32_t) override {}
-  void SetProgressPos(WindowHandle, int, int) override {}
-};
+// The window system of setup-pack's machines and decoder: the installer's unattended front end,
+// whose message boxes are lines on standard error in the terminal's encoding.
+std::unique_ptr<WindowSystem> MakeToolWindowSystem();
 
 // A percentage on standard error while a large file is worked through: shown only when standard
 // error is a terminal and `total` is at least `threshold` bytes (by default a few megabytes, below
@@ -101,7 +89,12 @@ class ProgressFileSystem final : public ForwardingFileSystem {
   bool wrapped_ = false;
 };
 
-// True when both paths name one existing file (writing the second would destroy the first).
-bool SameFile(const std::string& a, const std::string& b);
+// The directory of this program, where the build put the installer and the stub too; empty when
+// the system cannot tell it.
+std::filesystem::path OwnDirectory();
+
+// True, with the error reported, when `outPath` names the existing file `inPath` (writing it
+// would destroy the input).
+bool OutputIsInput(const Command& self, const std::string& inPath, const std::string& outPath);
 
 }  // namespace setup::pack

@@ -25,11 +25,7 @@ std::optional<std::string> ReadBytes(const fs::path& path) {
 
 // The sources of the F lines of a scrambled script, read as the installer reads its lines.
 std::vector<std::string> PayloadSources(const std::string& scrambled) {
-  std::string plain = scrambled;
-  for (std::size_t i = 0; i < plain.size(); ++i) {
-    plain[i] = static_cast<char>(
-        ScrambleByte(static_cast<std::uint8_t>(plain[i]), static_cast<std::int64_t>(i) + 1));
-  }
+  const std::string plain = ScrambledFile(scrambled);
   std::vector<std::string> sources;
   std::size_t start = 0;
   while (start < plain.size()) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/own_program.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_headers.h"
@@ -70,11 +71,7 @@ void RemoveBelow(const std::string& folder) {
 
 }  // namespace
 
-std::string Win32BundleSystem::OwnProgramPath() {
-  char path[MAX_PATH * 4] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  return length == 0 || length >= sizeof path ? std::string() : std::string(path, length);
-}
+std::string Win32BundleSystem::OwnProgramPath() { return setup::OwnProgramPath(); }
 
 std::unique_ptr<File> Win32BundleSystem::OpenForReading(const std::string& path) {
   return files_.Open(path, OpenMode::kReadBinary, nullptr);

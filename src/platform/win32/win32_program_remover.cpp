@@ -1,6 +1,7 @@
 // The deferred removal of Uninstall.exe through a copy of it in the temporary directory.
 #include "platform/win32/win32_program_remover.h"
 
+#include "platform/own_program.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/windows_headers.h"
 
@@ -80,10 +81,8 @@ int RemoveAfterProcess(unsigned long processId, const std::vector<std::string>& 
     }
   }
   for (std::size_t i = 1; i < paths.size(); ++i) RemoveDirectoryA(paths[i].c_str());
-  char self[MAX_PATH + 1] = {};
-  if (GetModuleFileNameA(nullptr, self, MAX_PATH) != 0) {
-    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  }
+  const std::string self = OwnProgramPath();
+  if (!self.empty()) MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/application_title.h"
 #include "platform/dialog.h"
+#include "platform/own_program.h"
 #include "platform/win32/windows_headers.h"
 #include "resources/resource.h"
 
@@ -153,10 +154,8 @@ void Win32WindowSystem::SetProgressPos(WindowHandle window, int itemId, int posi
 }
 
 std::string ProgramTitle() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return "Setup";
-  return ApplicationTitleFromPath(std::string(path, length));
+  const std::string path = OwnProgramPath();
+  return path.empty() ? "Setup" : ApplicationTitleFromPath(path);
 }
 
 }  // namespace setup

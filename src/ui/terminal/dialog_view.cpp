@@ -17,6 +17,16 @@ bool IsEditable(const ControlTemplate& control) {
   return control.kind == ControlKind::kEdit && !IsReadOnly(control);
 }
 
+// The first row of a one-line box; a bordered one gets brackets at its ends ("[    ]") and
+// answers what lies between them.
+Rect BracketedRow(const ControlTemplate& control, const Rect& rect, ScreenBuffer& screen) {
+  if ((control.style & kWsBorder) == 0 || rect.width < 3)
+    return Rect{rect.x, rect.y, rect.width, 1};
+  screen.Put(rect.x, rect.y, '[', CellStyle::kWindow);
+  screen.Put(rect.right() - 1, rect.y, ']', CellStyle::kWindow);
+  return Rect{rect.x + 1, rect.y, rect.width - 2, 1};
+}
+
 }  // namespace
 
 DialogView::DialogView(const DialogTemplate& dialogTemplate, const TextEncoding& encoding)
@@ -401,14 +411,9 @@ void DialogView::RenderEdit(std::size_t index, const Window& window, ScreenBuffe
   }
 
   // Single line: "[text   ]" on the box's first row, scrolled so that the caret shows.
-  int x = rect.x;
-  int width = rect.width;
-  if ((control.style & kWsBorder) != 0 && width >= 3) {
-    screen.Put(rect.x, rect.y, '[', CellStyle::kWindow);
-    screen.Put(rect.right() - 1, rect.y, ']', CellStyle::kWindow);
-    x += 1;
-    width -= 2;
-  }
+  const Rect row = BracketedRow(control, rect, screen);
+  const int x = row.x;
+  const int width = row.width;
   screen.Fill(Rect{x, rect.y, width, 1}, ' ', CellStyle::kField);
   int length = static_cast<int>(text.size());
   int caret = std::clamp(edit.caret, 0, length);
@@ -456,14 +461,9 @@ void DialogView::RenderProgress(std::size_t index, const Window& window,
                                 ScreenBuffer& screen) const {
   const ControlTemplate& control = template_.controls[index];
   const Rect& rect = rects_[index];
-  int x = rect.x;
-  int width = rect.width;
-  if ((control.style & kWsBorder) != 0 && width >= 3) {
-    screen.Put(rect.x, rect.y, '[', CellStyle::kWindow);
-    screen.Put(rect.right() - 1, rect.y, ']', CellStyle::kWindow);
-    x += 1;
-    width -= 2;
-  }
+  const Rect row = BracketedRow(control, rect, screen);
+  const int x = row.x;
+  const int width = row.width;
   long long span = static_cast<long long>(window.progressMax()) - window.progressMin();
   long long done = static_cast<long long>(window.progressPos) - window.progressMin();
   int filled =

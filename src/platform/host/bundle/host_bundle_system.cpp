@@ -14,13 +14,11 @@
 #include <filesystem>
 
 #include "platform/host/files/stdio_file.h"
+#include "platform/own_program.h"
 
 namespace setup {
 
-std::string HostBundleSystem::OwnProgramPath() {
-  std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).string();
-}
+std::string HostBundleSystem::OwnProgramPath() { return setup::OwnProgramPath(); }
 
 std::unique_ptr<File> HostBundleSystem::OpenForReading(const std::string& path) {
   return StdioFile::Open(path, OpenMode::kReadBinary, nullptr);

@@ -269,11 +269,21 @@ std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& patt
   return std::nullopt;
 }
 
+MachineFileSystem::Resolved MachineFileSystem::ResolveExisting(const std::string& path) {
+  Resolved resolved = Resolve(path, false);
+  if (resolved.error != kErrorSuccess) return resolved;
+  // A drive's root (or the current directory) is never moved or removed.
+  if (resolved.isTop) {
+    resolved.error = kErrorAccessDenied;
+  } else if (!resolved.exists) {
+    resolved.error = kErrorFileNotFound;
+  }
+  return resolved;
+}
+
 Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::string& to) {
-  const Resolved source = Resolve(from, false);
+  const Resolved source = ResolveExisting(from);
   if (source.error != kErrorSuccess) return source.error;
-  if (source.isTop) return kErrorAccessDenied;
-  if (!source.exists) return kErrorFileNotFound;
   const Resolved target = Resolve(to, false);
   if (target.error != kErrorSuccess) return target.error;
   if (target.isTop) return kErrorAlreadyExists;
@@ -305,10 +315,8 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
 }
 
 Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
-  const Resolved source = Resolve(from, false);
+  const Resolved source = ResolveExisting(from);
   if (source.error != kErrorSuccess) return source.error;
-  if (source.isTop) return kErrorAccessDenied;
-  if (!source.exists) return kErrorFileNotFound;
   const Resolved target = Resolve(to, false);
   if (target.error != kErrorSuccess) return target.error;
   if (target.isTop || target.trailingSeparator) return kErrorAccessDenied;
@@ -322,21 +330,16 @@ Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const s
 }
 
 Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
-  const Resolved resolved = Resolve(path, false);
+  const Resolved resolved = ResolveExisting(path);
   if (resolved.error != kErrorSuccess) return resolved.error;
-  if (resolved.isTop) return kErrorAccessDenied;
-  if (!resolved.exists) return kErrorFileNotFound;
   const Win32Error error = DeleteNativeFile(resolved.native);
   if (error == kErrorSuccess) names_.Removed(resolved.parentId, resolved.name);
   return error;
 }
 
 Win32Error MachineFileSystem::RemoveDirectory(const std::string& path) {
-  const Resolved resolved = Resolve(path, false);
+  const Resolved resolved = ResolveExisting(path);
   if (resolved.error != kErrorSuccess) return resolved.error;
-  // A drive's root (or the current directory) is never removed.
-  if (resolved.isTop) return kErrorAccessDenied;
-  if (!resolved.exists) return kErrorFileNotFound;
   return RemoveNativeDirectory(resolved.native);
 }
 

@@ -68,6 +68,8 @@ class MachineFileSystem final : public FileSystem {
  private:
   struct Resolved;
   Resolved Resolve(const std::string& path, bool wildcardLast);
+  // An entry that exists and is not a drive's root or the current directory, else the error.
+  Resolved ResolveExisting(const std::string& path);
   bool IsReachable(const std::string& native);
   const AnsiCodePage& codePage() const;
 

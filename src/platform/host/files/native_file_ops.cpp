@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/host/scoped_fd.h"
 #include "platform/host/system_errors.h"
 
 namespace setup {
@@ -19,26 +20,6 @@ namespace {
 
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-  // Closes now and answers whether the close succeeded.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
 };
 
 // Copies a regular file to a new file (which must not exist) for a move between file systems.

@@ -12,6 +12,7 @@
 #include <cerrno>
 
 #include "platform/host/registry/reg_file.h"
+#include "platform/host/scoped_fd.h"
 #include "platform/host/system_errors.h"
 
 namespace setup {
@@ -55,25 +56,6 @@ class HostRegistry::FileLock {
 };
 
 namespace {
-
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd = -1) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');

@@ -29,6 +29,14 @@ void EnsureIndexed(const List& list, std::unordered_map<std::string, std::size_t
   *indexed = list.size();
 }
 
+// Removes the item at `at`; false when `at` is the end (nothing found).
+template <typename Item>
+bool EraseAt(std::vector<Item>& items, std::size_t at) {
+  if (at == items.size()) return false;
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(at));
+  return true;
+}
+
 // The position `name` has in `list`, list.size() when absent.
 template <typename List>
 std::size_t Lookup(const List& list, std::unordered_map<std::string, std::size_t>* index,
@@ -68,9 +76,7 @@ RegistryKeyNode& RegistryKeyNode::AddSubkey(std::string_view subkey) {
 }
 
 bool RegistryKeyNode::RemoveSubkey(std::string_view subkey) {
-  const std::size_t at = SubkeyPosition(subkey);
-  if (at == subkeys.size()) return false;
-  subkeys.erase(subkeys.begin() + static_cast<std::ptrdiff_t>(at));
+  if (!EraseAt(subkeys, SubkeyPosition(subkey))) return false;
   subkeysIndexed_ = static_cast<std::size_t>(-1);  // positions moved: rebuild on the next lookup
   return true;
 }
@@ -94,9 +100,7 @@ void RegistryKeyNode::SetValue(std::string_view value, std::uint32_t type,
 }
 
 bool RegistryKeyNode::RemoveValue(std::string_view value) {
-  const std::size_t at = ValuePosition(value);
-  if (at == values.size()) return false;
-  values.erase(values.begin() + static_cast<std::ptrdiff_t>(at));
+  if (!EraseAt(values, ValuePosition(value))) return false;
   valuesIndexed_ = static_cast<std::size_t>(-1);  // positions moved: rebuild on the next lookup
   return true;
 }

@@ -1,0 +1,26 @@
+// The installation engine over a test's machine.
+#include "support/installation_engine.h"
+
+#include "install/dlg_decompress.h"
+
+namespace setup::testing {
+
+InstallationEngine::InstallationEngine(FileSystem& files, Shell& shell, VersionInfo& versions)
+    : platform{files, registry, shell, versions, windows, clock},
+      log(std::make_unique<InstallLog>(files, clock, script)),
+      decompressor(files, windows),
+      context{platform, script, *log, decompressor} {}
+
+int InstallationEngine::Run(const std::string& destDir) {
+  DlgDecompress dialog(context);
+  dialog.m_strDestDir = destDir;
+  lastDestDir = destDir;
+  const int result = dialog.DoModal();
+  lastStep = dialog.m_nStep;
+  lastDllsUpgraded = dialog.m_bDllsUpgraded;
+  lastBusy = dialog.m_bBusy;
+  lastTempDir = dialog.m_strTempDir;
+  return result;
+}
+
+}  // namespace setup::testing
