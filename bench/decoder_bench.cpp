@@ -7,9 +7,10 @@
 // figures are CPU time too. Every contender writes to the same regular file: the installer will not
 // expand into a device, and writing costs each of them alike.
 //
-// The second table sets the decoder against the one it replaced (bench/baseline_decoder.*): this
-// program runs itself as `--expand-with before|after X` (plain stdio in and out, the same for
-// both), in turn with gzip -dc, and reports the best and the median of each.
+// The second table sets the decoder against an earlier one, built from that commit's sources (see
+// baseline_decoder.cmake): this program runs itself as `--expand-with before|after X` (plain stdio
+// in and out, the same for both), in turn with gzip -dc, and reports the best and the median of
+// each. A build without the earlier commit leaves the "before" columns empty and says so.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -31,12 +32,14 @@
 #include <string>
 #include <vector>
 
-#include "baseline_decoder.h"
 #include "decompress/lzhuf_decoder.h"
 #include "decompress/lzhuf_encoder.h"
 #include "decompress/lzhuf_tree.h"
 #include "decompress/position_tables.h"
 #include "machine_corpus.h"
+#if SETUP_DECODER_BASELINE
+#include "baseline/lzhuf_decoder.h"
+#endif
 
 extern char** environ;
 
@@ -47,6 +50,7 @@ namespace fs = std::filesystem;
 using setup::lzhuf::ParseMode;
 
 constexpr std::size_t kSize = 3 * 1024 * 1024;
+constexpr bool kHaveBaseline = SETUP_DECODER_BASELINE != 0;
 
 // ---- Corpus ---------------------------------------------------------------------------------
 
@@ -359,9 +363,13 @@ int ExpandWith(const std::string& which, const char* path) {
   StdoutSink sink;
   bool ok = headerRead;
   if (ok && which == "before") {
+#if SETUP_DECODER_BASELINE
     auto decoder = std::make_unique<setup::baseline::LzhufDecoder>();
     ok = decoder->Expand(setup::ReadLengthHeader(header), source, sink) ==
          setup::baseline::LzhufDecoder::Result::kDone;
+#else
+    ok = false;
+#endif
   } else if (ok) {
     auto decoder = std::make_unique<setup::LzhufDecoder>();
     ok = decoder->Expand(setup::ReadLengthHeader(header), source, sink) ==
@@ -418,6 +426,7 @@ StreamShape ShapeOf(const std::string& payload) {
 
 struct Timings {
   std::vector<double> cpu;
+  bool Empty() const { return cpu.empty(); }
   double Best() const { return *std::min_element(cpu.begin(), cpu.end()); }
   double Median() const {
     std::vector<double> sorted = cpu;
@@ -512,7 +521,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < repeat; ++i) {
       const ProcessTime gunzip = RunProcess({"gzip", "-dc", stem + ".bin.gz"}, out);
       const ProcessTime expand = RunProcess({setupPack, "expand", stem + ".lzh", out}, "/dev/null");
-      const ProcessTime before = RunProcess({self, "--expand-with", "before", stem + ".lzh"}, out);
+      const ProcessTime before =
+          kHaveBaseline ? RunProcess({self, "--expand-with", "before", stem + ".lzh"}, out)
+                        : ProcessTime{0, 0};
       const ProcessTime after = RunProcess({self, "--expand-with", "after", stem + ".lzh"}, out);
       if (gunzip.cpu < 0 || expand.cpu < 0 || before.cpu < 0 || after.cpu < 0) {
         std::fprintf(stderr, "%s: a process failed\n", name.c_str());
@@ -522,7 +533,7 @@ int main(int argc, char** argv) {
       row.expand = {std::min(row.expand.wall, expand.wall), std::min(row.expand.cpu, expand.cpu)};
       comparison.gunzip.cpu.push_back(gunzip.cpu);
       comparison.setupPack.cpu.push_back(expand.cpu);
-      comparison.before.cpu.push_back(before.cpu);
+      if (kHaveBaseline) comparison.before.cpu.push_back(before.cpu);
       comparison.after.cpu.push_back(after.cpu);
     }
     rows.push_back(row);
@@ -559,11 +570,13 @@ int main(int argc, char** argv) {
               "vs gzip", "before");
   for (const Comparison& c : comparisons) {
     auto ms = [](const Timings& t) {
+      if (t.Empty()) return std::string("     -       ");
       char text[32];
       std::snprintf(text, sizeof text, "%5.1f / %5.1f", t.Best() * 1e3, t.Median() * 1e3);
       return std::string(text);
     };
     auto ratio = [](const Timings& faster, const Timings& slower) {
+      if (faster.Empty() || slower.Empty()) return std::string("-");
       char text[32];
       std::snprintf(text, sizeof text, "%.2f/%.2fx", faster.Best() / slower.Best(),
                     faster.Median() / slower.Median());
@@ -578,6 +591,12 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "speed ratios are best/median: the other's time over this one's (above 1 is faster).\n");
+#if SETUP_DECODER_BASELINE
+  std::printf("before: the decoder of commit %.12s.\n", SETUP_DECODER_BASELINE_REVISION);
+#else
+  std::printf("before: baseline skipped, this build has no earlier decoder (%s).\n",
+              SETUP_DECODER_BASELINE_MISSING);
+#endif
 
   const Row& mixed = rows.front();
   const double saving = 100.0 * (1.0 - static_cast<double>(mixed.optimal) / mixed.greedy);

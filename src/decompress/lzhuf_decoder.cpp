@@ -131,12 +131,18 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
   std::uint8_t* const flushAt = base + kOutputSize;
   std::uint8_t* w = base;
   std::int64_t produced = 0;  // bytes written before `base`
-  std::int64_t remaining = expandedLength;
+  // Where the output next needs a look: the buffer is full, or the stream's length is reached.
+  // One comparison per symbol tells both.
+  auto nextStop = [&] {
+    const std::int64_t left = expandedLength - produced - (w - base);
+    return left < flushAt - w ? w + left : flushAt;
+  };
+  std::uint8_t* stop = nextStop();
 
   AdaptiveTree& tree = tree_;
   std::uint16_t* const path = path_;
 
-  while (remaining > 0) {
+  for (;;) {
     // At least 56 bits: enough for the deepest leaf plus a coded distance.
     static_assert(AdaptiveTree::kMaxDepth + 14 <= 56, "one refill must serve a whole symbol");
     while (pos > limit) fillInput();
@@ -148,55 +154,66 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
     // the table, the rest one bit at a time.
     if (tree.changedCount != 0) RefreshTable();
     const TableEntry& entry = table_[bits >> (64 - kTableBits)];
-    int depth = entry.depth;
-    bits <<= depth;
-    // From the entry itself, not from the copy: reading back a just-copied word would wait for the
-    // copy, and this load starts the walk on which the next symbol waits.
+    const int top = entry.depth;
+    bits <<= top;
     unsigned n = tree.child[entry.last];
-    // The whole entry in one move: the words after the path land in entries the walk overwrites
-    // or the update never reads.
-    static_assert(sizeof(TableEntry) == 16 && offsetof(TableEntry, path) == 0);
-    std::memcpy(path, &entry, sizeof entry);
+    int below = 0;  // nodes passed below the table's
     while (n < static_cast<unsigned>(kNodeCount)) {
       const unsigned node = n + static_cast<unsigned>(bits >> 63);
       bits <<= 1;
-      path[depth++] = static_cast<std::uint16_t>(node);
+      path[below++] = static_cast<std::uint16_t>(node);
       n = tree.child[node];
     }
-    count -= depth;
+    count -= top + below;
     const int symbol = static_cast<int>(n) - kNodeCount;
 
     // Update the tree. While no node changes place, the nodes to increment are the ones just
-    // passed, which the CPU can do without chasing parent links.
+    // passed, which the CPU can do without chasing parent links: first those below the table,
+    // then the entry's own.
     std::uint16_t* const frequency = tree.frequency;
     if (frequency[kRoot] == kMaxFrequency) {
       tree.Rebuild();
       tree.UpdateFromNode(tree.parent[kNodeCount + symbol]);
     } else {
-      int i = depth - 1;
-      for (; i >= 0; --i) {
-        const unsigned node = path[i];
-        const unsigned moved = tree.IncrementNode(node);
-        if (moved != node) {
-          // The rest of the way goes by parent links. An exchange is almost always with a node
-          // at the same depth, which has i ancestors below the root: counting them down ends the
-          // loop without waiting for the chain of parent loads to tell where the root is.
-          unsigned n = tree.parent[moved];
-          for (int k = i; k > 0 && n != kRoot; --k) n = tree.parent[tree.IncrementNode(n)];
-          if (n == kRoot) {
-            ++frequency[kRoot];
-          } else {
-            tree.UpdateFromNode(n);  // the exchange was with a deeper node
-          }
-          break;
+      unsigned node = 0, f = 0;
+      int above = 0;  // ancestors of `node` below the root
+      for (int i = below - 1; i >= 0; --i) {
+        node = path[i];
+        f = frequency[node];
+        if (frequency[node + 1] == f) {
+          above = top + i;
+          goto exchange;
         }
+        frequency[node] = static_cast<std::uint16_t>(f + 1);
       }
-      if (i < 0) ++frequency[kRoot];
+      for (int i = top - 1; i >= 0; --i) {
+        node = entry.path[i];
+        f = frequency[node];
+        if (frequency[node + 1] == f) {
+          above = i;
+          goto exchange;
+        }
+        frequency[node] = static_cast<std::uint16_t>(f + 1);
+      }
+      ++frequency[kRoot];
+      goto updated;
+    exchange : {
+      // The rest of the way goes by parent links. An exchange is almost always with a node at
+      // the same depth: counting its ancestors down ends the loop without waiting for the chain
+      // of parent loads to tell where the root is.
+      unsigned up = tree.parent[tree.MoveUp(node, f)];
+      for (int k = above; k > 0 && up != kRoot; --k) up = tree.parent[tree.IncrementNode(up)];
+      if (up == kRoot) {
+        ++frequency[kRoot];
+      } else {
+        tree.UpdateFromNode(up);  // the exchange was with a deeper node
+      }
+    }
+    updated:;
     }
 
     if (symbol < 256) {
       *w++ = static_cast<std::uint8_t>(symbol);
-      --remaining;
     } else {
       const unsigned b = static_cast<unsigned>(bits >> 56);
       bits <<= 8;
@@ -217,17 +234,20 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
         for (int k = 0; k < length; ++k) w[k] = src[k];
       }
       w += length;
-      remaining -= length;
     }
 
-    if (w >= flushAt) {
-      if (!out.Write(base, static_cast<std::size_t>(w - base))) {
-        SaveWindow(w, produced + (w - base));
-        return Result::kWriteFailed;
+    if (w >= stop) {
+      if (w >= flushAt) {
+        if (!out.Write(base, static_cast<std::size_t>(w - base))) {
+          SaveWindow(w, produced + (w - base));
+          return Result::kWriteFailed;
+        }
+        produced += w - base;
+        std::memmove(output_, w - kRingSize, kRingSize);
+        w = base;
       }
-      produced += w - base;
-      std::memmove(output_, w - kRingSize, kRingSize);
-      w = base;
+      if (produced + (w - base) >= expandedLength) break;
+      stop = nextStop();
     }
   }
 

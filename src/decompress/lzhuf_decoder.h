@@ -47,7 +47,7 @@ struct LzhufDecoder {
   static constexpr std::size_t kOutputSlack = 2 * lzhuf::kMaxMatch + 16;
 
   lzhuf::AdaptiveTree tree_;
-  std::uint16_t path_[lzhuf::kNodeCount];
+  std::uint16_t path_[lzhuf::kNodeCount];  // the nodes a code passes below the table
   TableEntry table_[1u << kTableBits];
   std::uint16_t prefixCode_[lzhuf::kNodeCount];  // for a watched node: the bits leading to it
   std::uint8_t prefixDepth_[lzhuf::kNodeCount];  // and their number

@@ -8,6 +8,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_encoder.h"
@@ -77,6 +79,43 @@ TEST(LzhufDecoder, MatchesReferenceOnArbitraryStreamsInSequence) {
       const std::string actual = Expand(*decoder, payload);
       ASSERT_EQ(expected.size(), actual.size()) << length << " from " << inputSize;
       ASSERT_TRUE(expected == actual) << length << " from " << inputSize;
+    }
+  }
+}
+
+// Records every write, to see where the output blocks end.
+class BlockSink final : public lzhuf::ByteSink {
+ public:
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    sizes.push_back(size);
+    bytes.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+  std::vector<std::size_t> sizes;
+  std::string bytes;
+};
+
+// Lengths at the edges of the output buffer: the stream ends where the reference ends, every block
+// but the last is full, and no empty block is written.
+TEST(LzhufDecoder, EndsLikeTheReferenceAtTheEdgesOfOutputBlocks) {
+  auto decoder = std::make_unique<LzhufDecoder>();
+  testing::ReferenceDecoder reference;
+  std::mt19937 random(99);
+  constexpr int kBlock = static_cast<int>(LzhufDecoder::kOutputSize);
+  for (int length : {kBlock - 1, kBlock, kBlock + 1, kBlock + 59, 2 * kBlock, 2 * kBlock + 1}) {
+    std::string payload(4 + 300000, '\0');
+    for (int i = 0; i < 4; ++i) payload[i] = static_cast<char>(length >> (8 * i) & 0xFF);
+    for (std::size_t i = 4; i < payload.size(); ++i) payload[i] = static_cast<char>(random());
+    lzhuf::MemorySource source(std::string_view(payload).substr(4));
+    BlockSink sink;
+    ASSERT_EQ(LzhufDecoder::Result::kDone, decoder->Expand(length, source, sink)) << length;
+    EXPECT_TRUE(reference.Decode(payload) == sink.bytes) << length;
+    ASSERT_FALSE(sink.sizes.empty()) << length;
+    for (std::size_t i = 0; i < sink.sizes.size(); ++i) {
+      EXPECT_NE(0u, sink.sizes[i]) << length << " block " << i;
+      if (i + 1 < sink.sizes.size()) {
+        EXPECT_LE(LzhufDecoder::kOutputSize, sink.sizes[i]) << length << " block " << i;
+      }
     }
   }
 }
