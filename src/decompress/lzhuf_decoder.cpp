@@ -142,18 +142,25 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
   AdaptiveTree& tree = tree_;
   std::uint16_t* const path = path_;
 
-  for (;;) {
-    // At least 56 bits: enough for the deepest leaf plus a coded distance.
-    static_assert(AdaptiveTree::kMaxDepth + 14 <= 56, "one refill must serve a whole symbol");
+  // Each symbol starts with at least 56 bits: enough for the deepest leaf plus a coded distance.
+  // It leaves at least 21, more than the table looks at, so the table is read before the refill
+  // and does not wait for its load.
+  static_assert(AdaptiveTree::kMaxDepth + 14 <= 56, "one refill must serve a whole symbol");
+  static_assert(56 - AdaptiveTree::kMaxDepth - 14 >= kTableBits, "the table reads unrefilled bits");
+  auto refill = [&] {
     while (pos > limit) fillInput();
     bits |= LoadBigEndian64(pos) >> count;
     pos += (63 - count) >> 3;
     count |= 56;
+  };
+  refill();
 
+  for (;;) {
     // Walk from the root to a leaf, remembering the nodes passed: the first steps at once from
     // the table, the rest one bit at a time.
     if (tree.changedCount != 0) RefreshTable();
     const TableEntry& entry = table_[bits >> (64 - kTableBits)];
+    refill();
     const int top = entry.depth;
     bits <<= top;
     unsigned n = tree.child[entry.last];
