@@ -21,21 +21,45 @@ fi
 
 targets=${SETUP_FUZZ_TARGETS:-$(cd fuzz && ls -1 ./*_fuzz.cpp | sed -E 's|^\./||; s|_fuzz\.cpp$||')}
 mkdir -p "$build/crashes"
-status=0
-for target in $targets; do
+
+# Runs one target; its report goes to $build/$target.result, and a failure leaves
+# $build/$target.failed beside it.
+run_target() {
+  local target=$1
   # New inputs go to a working corpus in the build folder; the committed seeds stay as they are.
-  work="$build/corpus/$target"
+  local work="$build/corpus/$target"
+  local log="$build/$target.log"
+  local result="$build/$target.result"
   mkdir -p "$work"
-  log="$build/$target.log"
+  rm -f "$build/$target.failed"
   if "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len=16384 -print_final_stats=1 -artifact_prefix="$build/crashes/$target-" \
     "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
     echo "fuzz $target: ok ($(grep -m1 -oE 'stat::number_of_executed_units: *[0-9]+' "$log" |
-      grep -oE '[0-9]+$') runs in ${seconds}s)"
+      grep -oE '[0-9]+$') runs in ${seconds}s)" >"$result"
   else
-    echo "fuzz $target: FAILED, see $log" >&2
-    grep -E 'ERROR|check failed|SUMMARY|Test unit written' "$log" | head -20 >&2 || true
+    {
+      echo "fuzz $target: FAILED, see $log"
+      grep -E 'ERROR|check failed|SUMMARY|Test unit written' "$log" | head -20 || true
+    } >"$result"
+    touch "$build/$target.failed"
+  fi
+}
+
+# One target per core at a time: each is single-threaded, and the time per target stays the same.
+for target in $targets; do
+  while (($(jobs -rp | wc -l) >= $(nproc))); do wait -n || true; done
+  run_target "$target" &
+done
+wait
+
+status=0
+for target in $targets; do
+  if [[ -e "$build/$target.failed" ]]; then
+    cat "$build/$target.result" >&2
     status=1
+  else
+    cat "$build/$target.result"
   fi
 done
 exit $status
