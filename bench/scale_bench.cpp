@@ -256,10 +256,9 @@ int main(int argc, char** argv) {
       WriteFile(path, big);
       setup::HostRegistry registry(path.string());
       if (!registry.Open().empty()) return 1;
-      Clock::time_point start;
       setup::ScopedRegKey key(registry);
       const std::uint8_t one[4] = {1, 0, 0, 0};
-      start = Clock::now();
+      const Clock::time_point start = Clock::now();
       if (registry.CreateKey(setup::kHkeyLocalMachine, "Software\\Bulk", nullptr, key.receive()) !=
               0 ||
           registry.SetValue(key.get(), "Added", setup::REG_DWORD, one, 4) != 0 ||
