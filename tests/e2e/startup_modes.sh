@@ -89,4 +89,11 @@ expect_contains "$OUT" "In the current folder" "welcome text for a program found
 rm "$WORK/bin/Setup2.txt"
 INPUT=/dev/null run_in "$WORK/names" "$WORK/bin/setup" --machine="$machine"
 expect_eq 2 "$STATUS" "line mode at the end of its input cancels"
+# The programs carry their C++ runtime, so a machine with another libstdc++ can start them
+# (sanitizer builds keep the shared one their runtime needs).
+for program in "$SETUP" "$PACK" "$BUILD_DIR/uninstall"; do
+  libraries=$(ldd "$program" 2>&1 || true)
+  case $libraries in *libasan*) continue ;; esac
+  expect_lacks "$libraries" "libstdc++" "libraries $(basename "$program") needs"
+done
 echo "startup_modes: ok"
