@@ -1,7 +1,7 @@
 # Runs cmake/check_layers.cmake on every build, so an include that goes up a layer fails it.
 file(GLOB_RECURSE SETUP_LAYERED_SOURCES CONFIGURE_DEPENDS
   ${SETUP_SOURCE_ROOT}/src/*.h ${SETUP_SOURCE_ROOT}/src/*.cpp
-  ${SETUP_SOURCE_ROOT}/tools/setup_pack/*.h ${SETUP_SOURCE_ROOT}/tools/setup_pack/*.cpp)
+  ${SETUP_SOURCE_ROOT}/tools/*.h ${SETUP_SOURCE_ROOT}/tools/*.cpp)
 set(SETUP_LAYER_STAMP ${CMAKE_BINARY_DIR}/layers.checked)
 add_custom_command(
   OUTPUT ${SETUP_LAYER_STAMP}

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/registry_access.h"
 #include "fuzz_input.h"
-#include "install/registry_access.h"
 #include "support/fake_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

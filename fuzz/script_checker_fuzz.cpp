@@ -5,9 +5,9 @@
 #include <string>
 
 #include "fuzz_input.h"
+#include "pack/script_checker.h"
 #include "script/scrambling.h"
 #include "script/script_loader.h"
-#include "setup_pack/script_checker.h"
 #include "support/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

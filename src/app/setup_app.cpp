@@ -38,7 +38,7 @@ SetupApp::SetupApp(const Platform& platform, std::vector<std::string> arguments,
     : platform_(platform),
       arguments_(std::move(arguments)),
       slashIsSeparator_(slashIsSeparator),
-      log_(platform.files, platform.clock, tables_.script),
+      log_(platform.files, platform.clock, HiddenNamesOf(tables_.script)),
       decompressor_(platform.files, platform.windows) {
   if (arguments_.empty()) arguments_.emplace_back();
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
+#include "base/install_log.h"
 #include "decompress/decompress_file.h"
 #include "platform/platform.h"
 #include "script/setup_script.h"

@@ -120,23 +120,4 @@ int BackupDll(const InstallContext& context, const std::string& path,
   return result;
 }
 
-std::string GetFileExtension(const std::string& path) {
-  const std::size_t dot = path.rfind('.');
-  return LowerCaseAscii(dot == std::string::npos ? std::string_view(path)
-                                                 : std::string_view(path).substr(dot));
-}
-
-std::string GetFileName(const std::string& path) {
-  const std::size_t separator = path.find_last_of("\\:");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
-std::string GetSystemErrorText(FileSystem& files, Win32Error code) {
-  return files.FormatMessage(code);
-}
-
-int FileExists(FileSystem& files, const std::string& path) {
-  return files.FindFirstFile(path).has_value() ? 1 : 0;
-}
-
 }  // namespace setup

@@ -1,9 +1,9 @@
-// Directory and file operations of the installation: directory trees, the DLL backup, path parts,
-// system error texts and existence tests.
+// Directory and file operations of the installation: directory trees and the DLL backup.
 #pragma once
 
 #include <string>
 
+#include "base/path_parts.h"
 #include "install/install_context.h"
 #include "platform/file_system.h"
 #include "platform/window_system.h"
@@ -23,18 +23,5 @@ int ShowErrorBox(WindowSystem& windows, const std::string& text);
 // failure the user has been told about.
 [[nodiscard]] int BackupDll(const InstallContext& context, const std::string& path,
                             const std::string& applicationDirectory, int& dllsUpgraded);
-
-// The text from the last '.' to the end (the whole path when there is none), lower-cased.
-[[nodiscard]] std::string GetFileExtension(const std::string& path);
-
-// The text after the last backslash or colon; the whole path when there is neither.
-[[nodiscard]] std::string GetFileName(const std::string& path);
-
-// The system's message for a Win32 error code, usually ending in a line break; empty when the
-// system has none.
-[[nodiscard]] std::string GetSystemErrorText(FileSystem& files, Win32Error code);
-
-// 1 when a file or directory matches `path` (which may hold wildcards), else 0.
-[[nodiscard]] int FileExists(FileSystem& files, const std::string& path);
 
 }  // namespace setup

@@ -5,10 +5,10 @@
 #include <limits>
 #include <optional>
 
+#include "base/registry_access.h"
 #include "install/file_operations.h"
 #include "install/file_version.h"
 #include "install/payload_manifest.h"
-#include "install/registry_access.h"
 
 namespace setup {
 

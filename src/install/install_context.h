@@ -1,7 +1,7 @@
 // What the installation engine works with: the platform, the script tables, the log, the decoder.
 #pragma once
 
-#include "app/install_log.h"
+#include "base/install_log.h"
 #include "decompress/decompress_file.h"
 #include "platform/platform.h"
 #include "script/setup_script.h"

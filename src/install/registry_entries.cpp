@@ -1,7 +1,7 @@
 // Writing the script's registry values, each failure reported as lost uninstall information.
 #include "install/registry_entries.h"
 
-#include "install/registry_access.h"
+#include "base/registry_access.h"
 
 namespace setup {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "pack/commands.h"
 
 namespace setup::pack {
 namespace {

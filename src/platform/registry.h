@@ -1,6 +1,7 @@
 // The registry: the advapi32 key and value calls, on the real registry or the host's store.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,18 @@ inline constexpr RegKey kHkeyClassesRoot = 0x80000000u;
 inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegKey kHkeyUsers = 0x80000003u;
+
+// The four roots a path may name, in the order a name is looked up; the one table of their
+// names for the installer, the uninstaller, the checker and the host's registry.
+struct RootKeyName {
+  const char* name;
+  RegKey key;
+};
+inline constexpr std::array<RootKeyName, 4> kRootKeyNames = {
+    {{"HKEY_CLASSES_ROOT", kHkeyClassesRoot},
+     {"HKEY_CURRENT_USER", kHkeyCurrentUser},
+     {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine},
+     {"HKEY_USERS", kHkeyUsers}}};
 
 inline constexpr bool IsPredefinedKey(RegKey key) {
   return key >= kHkeyClassesRoot && key <= kHkeyUsers;

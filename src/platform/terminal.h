@@ -57,4 +57,8 @@ std::unique_ptr<Terminal> OpenCursesTerminal();
 // Whether standard input and output are both a terminal, so the full-screen interface can run.
 bool StandardStreamsAreTerminal();
 
+// Whether standard error is a terminal (a console on Windows), so a tool's messages may be
+// converted into the terminal's encoding.
+bool StandardErrorIsTerminal();
+
 }  // namespace setup

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "install/registry_access.h"
+#include "base/registry_access.h"
 
 namespace setup {
 

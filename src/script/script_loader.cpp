@@ -18,8 +18,7 @@ namespace setup {
 
 namespace {
 
-// A line, line feed included, occupies at most this many bytes.
-constexpr std::size_t kLineBufferSize = 520;
+constexpr std::size_t kLineBufferSize = kScriptLineBufferSize;
 constexpr std::size_t kBlockSize = 4096;
 // A script holds at most a few thousand lines of up to 520 bytes; a larger file is refused as
 // unreadable rather than counted and parsed to the end of a disk-sized file.

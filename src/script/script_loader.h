@@ -1,6 +1,7 @@
 // Reading a scrambled setup script into the tables, and scrambling a plain one.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/platform.h"
@@ -10,6 +11,10 @@ namespace setup {
 
 // The name of the plain-text script that start-up converts into "setup.drc".
 inline constexpr const char* kPlainScriptName = "setup.txt";
+
+// A line of the script, line feed included, occupies at most this many bytes of the loader's
+// buffer; a longer one is refused.
+inline constexpr std::size_t kScriptLineBufferSize = 520;
 
 // Loads `scriptPath` into `script`; 1 when every line was consumed, 0 otherwise. A null
 // `destinationDirectory` expands ?APPDIR? to the placeholder word.

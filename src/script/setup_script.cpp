@@ -28,4 +28,8 @@ int ContainsHiddenName(const SetupScript& script, const std::string& text) {
   return 0;
 }
 
+std::function<bool(const std::string&)> HiddenNamesOf(const SetupScript& script) {
+  return [&script](const std::string& text) { return ContainsHiddenName(script, text) == 1; };
+}
+
 }  // namespace setup

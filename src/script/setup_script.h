@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,5 +51,9 @@ void FreeSetupScript(SetupScript& script);
 
 // 1 when `text` contains any hidden name, letter case ignored; else 0.
 [[nodiscard]] int ContainsHiddenName(const SetupScript& script, const std::string& text);
+
+// The log's filter for `script`: it hides a line holding any hidden name of the tables as they
+// are when the line is written.
+[[nodiscard]] std::function<bool(const std::string&)> HiddenNamesOf(const SetupScript& script);
 
 }  // namespace setup

@@ -1,8 +1,8 @@
 // Finding the product's uninstall record among the script's registry lines.
 #include "uninstall/product_record.h"
 
+#include "base/registry_path.h"
 #include "platform/ascii_case.h"
-#include "uninstall/registry_path.h"
 
 namespace setup {
 

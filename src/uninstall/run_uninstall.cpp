@@ -1,9 +1,9 @@
 // The uninstaller's run, from reading the script copy to the final message.
 #include "uninstall/run_uninstall.h"
 
-#include "app/install_log.h"
-#include "install/file_operations.h"
-#include "install/registry_access.h"
+#include "base/install_log.h"
+#include "base/path_parts.h"
+#include "base/registry_access.h"
 #include "script/script_loader.h"
 #include "uninstall/dlg_uninstall.h"
 #include "uninstall/product_record.h"
@@ -24,7 +24,7 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
   const std::string title = windows.ApplicationTitle();
   UninstallOutcome outcome;
   SetupScript script;
-  InstallLog log(platform.files, platform.clock, script);
+  InstallLog log(platform.files, platform.clock, HiddenNamesOf(script));
 
   const std::size_t slash = programPath.rfind('\\');
   const std::string programDir =

@@ -5,10 +5,10 @@
 #include <cctype>
 #include <optional>
 
-#include "install/file_operations.h"
-#include "install/registry_access.h"
+#include "base/path_parts.h"
+#include "base/registry_access.h"
+#include "base/registry_path.h"
 #include "platform/ascii_case.h"
-#include "uninstall/registry_path.h"
 
 namespace setup {
 namespace {

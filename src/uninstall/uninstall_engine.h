@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
+#include "base/install_log.h"
 #include "platform/platform.h"
 #include "platform/program_remover.h"
 #include "script/setup_script.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/registry_access.h"
 #include "decompress/lzhuf_encoder.h"
 #include "host/install_machine.h"
-#include "install/registry_access.h"
 #include "platform/host/host_platform.h"
 #include "script/scrambling.h"
 #include "support/pe_writer.h"

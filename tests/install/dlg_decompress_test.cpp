@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/registry_access.h"
 #include "install/engine_rig.h"
-#include "install/registry_access.h"
 #include "support/lnk_reader.h"
 
 namespace setup::testing {

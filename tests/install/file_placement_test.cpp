@@ -9,8 +9,8 @@
 #include <limits>
 #include <optional>
 
+#include "base/registry_access.h"
 #include "install/engine_rig.h"
-#include "install/registry_access.h"
 
 namespace setup::testing {
 namespace {

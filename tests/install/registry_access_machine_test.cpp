@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "install/registry_access.h"
+#include "base/registry_access.h"
 #include "support/test_platform.h"
 
 namespace setup {

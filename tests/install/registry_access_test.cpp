@@ -1,5 +1,5 @@
 // Registry values named by separator-joined paths, and the SharedDLLs counts, over the fake.
-#include "install/registry_access.h"
+#include "base/registry_access.h"
 
 #include <gtest/gtest.h>
 

@@ -72,7 +72,7 @@ TEST(CreateShortcuts, SuccessNeedsSOkAndTheFileOnDisk) {
     SetupScript script;
     script.links = {LinkEntry{"C:\\Menu\\Group\\Tool.lnk", "C:\\App\\tool.exe", "Tool"}};
     if (c.fileThere) fake.files.PutFile("C:\\Menu\\Group\\Tool.lnk", "link");
-    InstallLog log(fake.files, fake.clock, script);
+    InstallLog log(fake.files, fake.clock, HiddenNamesOf(script));
     Decompressor decompressor(fake.files, fake.windows);
     InstallContext context{fake.platform, script, log, decompressor};
     DlgDecompress dialog(context);

@@ -7,7 +7,7 @@ namespace setup::testing {
 
 InstallationEngine::InstallationEngine(FileSystem& files, Shell& shell, VersionInfo& versions)
     : platform{files, registry, shell, versions, windows, clock},
-      log(std::make_unique<InstallLog>(files, clock, script)),
+      log(std::make_unique<InstallLog>(files, clock, HiddenNamesOf(script))),
       decompressor(files, windows),
       context{platform, script, *log, decompressor} {}
 

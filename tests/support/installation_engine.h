@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/install_log.h"
+#include "base/install_log.h"
 #include "decompress/decompress_file.h"
 #include "install/install_context.h"
 #include "platform/platform.h"

@@ -1,5 +1,5 @@
 // Which keys the uninstaller may remove, and how a script's registry path is taken apart.
-#include "uninstall/registry_path.h"
+#include "base/registry_path.h"
 
 #include <gtest/gtest.h>
 

@@ -8,12 +8,9 @@
 
 namespace setup {
 
-namespace {
-
-constexpr std::array<const char*, RegistryTree::kRootCount> kRootNames = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
-
-}  // namespace
+// The tree's roots are kept in the order of the one table of root names.
+static_assert(kRootKeyNames.size() == RegistryTree::kRootCount);
+static_assert(kRootKeyNames[0].key == kHkeyClassesRoot && kRootKeyNames[3].key == kHkeyUsers);
 
 namespace {
 
@@ -106,12 +103,13 @@ bool RegistryKeyNode::RemoveValue(std::string_view value) {
 }
 
 const char* RegistryTree::RootName(int index) {
-  return index >= 0 && index < kRootCount ? kRootNames[static_cast<std::size_t>(index)] : "";
+  return index >= 0 && index < kRootCount ? kRootKeyNames[static_cast<std::size_t>(index)].name
+                                          : "";
 }
 
 int RegistryTree::RootIndex(std::string_view name) {
   for (int i = 0; i < kRootCount; ++i) {
-    if (EqualsIgnoreCase(name, kRootNames[static_cast<std::size_t>(i)])) return i;
+    if (EqualsIgnoreCase(name, kRootKeyNames[static_cast<std::size_t>(i)].name)) return i;
   }
   return -1;
 }

@@ -215,6 +215,8 @@ bool StandardStreamsAreTerminal() {
   return ::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0;
 }
 
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
+
 std::unique_ptr<Terminal> OpenCursesTerminal() {
   // The character type alone: wide curses needs it, and numbers and dates stay as they are.
   std::setlocale(LC_CTYPE, "");

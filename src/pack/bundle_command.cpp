@@ -1,0 +1,231 @@
+// setup-pack bundle: one executable that carries a whole distribution behind a small stub.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+
+#include "bundle/bundle_format.h"
+#include "install/manifest_format.h"
+#include "pack/commands.h"
+#include "pack/distribution_files.h"
+#include "pack/tool_support.h"
+
+namespace setup::pack {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct BundleOptions {
+  std::string dist;
+  std::string out;
+  std::optional<std::string> name;
+  std::string target;
+  std::optional<std::string> stub;
+};
+
+#ifdef _WIN32
+constexpr const char* kDefaultTarget = "win32";
+#else
+constexpr const char* kDefaultTarget = "host";
+#endif
+
+bool ParseOptions(const Command& self, const std::vector<std::string>& args,
+                  BundleOptions* options) {
+  std::map<std::string, std::optional<std::string>> values;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) != 0) {
+      if (!options->dist.empty()) {
+        ReportError(self, "more than one distribution folder given");
+        return false;
+      }
+      options->dist = arg;
+      continue;
+    }
+    std::string name = arg;
+    std::string value;
+    if (const std::string::size_type equals = name.find('='); equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.erase(equals);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    }
+    if (name != "--out" && name != "--name" && name != "--target" && name != "--stub") {
+      ReportError(self, "unknown argument '" + arg + "' (see 'setup-pack bundle --help')");
+      return false;
+    }
+    if (value.empty()) {
+      ReportError(self, "option " + name + " needs a value");
+      return false;
+    }
+    values[name] = value;
+  }
+  options->out = values["--out"].value_or("");
+  options->name = values["--name"];
+  options->target = values["--target"].value_or(kDefaultTarget);
+  options->stub = values["--stub"];
+  if (options->dist.empty() || options->out.empty()) {
+    ReportError(self,
+                "usage: setup-pack bundle DISTDIR --out FILE [--name NAME] "
+                "[--target win32|host] [--stub FILE]");
+    return false;
+  }
+  if (options->target != "win32" && options->target != "host") {
+    ReportError(self, "--target is win32 or host, not '" + options->target + "'");
+    return false;
+  }
+  return true;
+}
+
+// The files to carry: those setup.sum lists, and setup.sum itself; without a manifest every
+// file of the folder.
+bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::string>* files) {
+  std::ifstream in(dist / kManifestName, std::ios::binary);
+  if (in) {
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    const auto entries = ParseManifest(text, &error);
+    if (!entries) {
+      ReportError(self, (dist / kManifestName).string() + " is damaged: " + error);
+      return false;
+    }
+    files->push_back(kManifestName);
+    for (const ManifestEntry& entry : *entries) {
+      std::string name = entry.name;
+      for (char& c : name) {
+        if (c == '\\') c = '/';
+      }
+      files->push_back(name);
+    }
+    return true;
+  }
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(dist, error), end; !error && it != end;
+       it.increment(error)) {
+    if (it->is_regular_file()) files->push_back(fs::relative(it->path(), dist).generic_string());
+  }
+  if (error) {
+    ReportError(self, "cannot list '" + dist.string() + "': " + error.message());
+    return false;
+  }
+  return true;
+}
+
+bool WriteAll(File& out, const std::string& bytes, Sha256* sha) {
+  if (sha != nullptr) sha->Update(bytes.data(), bytes.size());
+  return out.Write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+int RunBundleCommand(const std::vector<std::string>& args) {
+  const Command& self = kBundleCommand;
+  BundleOptions options;
+  if (!ParseOptions(self, args, &options)) return kExitUsage;
+  const fs::path dist(options.dist);
+  const bool win32 = options.target == "win32";
+  const std::string installer = win32 ? "Setup.exe" : "setup";
+  std::error_code error;
+  if (!fs::is_regular_file(dist / installer, error)) {
+    ReportError(self, "'" + (dist / installer).string() + "' is missing: a " + options.target +
+                          " bundle runs " + installer);
+    return kExitFailure;
+  }
+  const fs::path stub = options.stub
+                            ? fs::path(*options.stub)
+                            : OwnDirectory() / (win32 ? "SetupStub.exe" : "setup-bundle-stub");
+  if (!fs::is_regular_file(stub, error)) {
+    ReportError(self, "the stub '" + stub.string() + "' is missing; name it with --stub FILE");
+    return kExitFailure;
+  }
+  std::vector<std::string> files;
+  if (!CollectFiles(self, dist, &files)) return kExitFailure;
+  const std::string productName =
+      options.name ? *options.name : ReadAutorunName(dist).value_or(std::string());
+  if (!StarredName(productName)) {
+    ReportError(self, "the product name may not hold quotes or control characters");
+    return kExitFailure;
+  }
+
+  std::unique_ptr<File> out = OpenOutput(self, options.out);
+  if (!out) return kExitFailure;
+  auto fail = [&](const std::string& why) {
+    out->Close();
+    fs::remove(options.out, error);
+    ReportError(self, why);
+    return kExitFailure;
+  };
+  std::unique_ptr<File> stubIn = OpenInput(self, stub.string());
+  if (!stubIn) return fail("cannot read the stub");
+  std::string chunk(1 << 20, '\0');
+  for (std::size_t got; (got = stubIn->Read(chunk.data(), chunk.size())) > 0;) {
+    if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
+  }
+  const std::int64_t stubSize = out->Tell();
+  // The header's place: written last, once the body's length and digest are known.
+  bundle::Header header;
+  if (!WriteAll(*out, bundle::EncodeHeader(header), nullptr)) return fail("cannot write");
+
+  std::unique_ptr<Sha256> sha = CreateSha256();
+  std::string prefix;
+  bundle::AppendU32(&prefix, static_cast<std::uint32_t>(productName.size()));
+  prefix += productName;
+  bundle::AppendU32(&prefix, static_cast<std::uint32_t>(files.size()));
+  if (!WriteAll(*out, prefix, sha.get())) return fail("cannot write '" + options.out + "'");
+  std::uint64_t bodyLength = prefix.size();
+  for (const std::string& name : files) {
+    if (!bundle::ValidEntryName(name)) return fail("cannot carry the file name '" + name + "'");
+    std::unique_ptr<File> in = OpenInput(self, (dist / name).string());
+    if (!in) return fail("a listed file is missing");
+    const std::int64_t size = in->Length();
+    std::string entry;
+    bundle::AppendU32(&entry, static_cast<std::uint32_t>(name.size()));
+    entry += name;
+    bundle::AppendU32(&entry, name == installer ? bundle::kExecutable : 0);
+    bundle::AppendU64(&entry, static_cast<std::uint64_t>(size));
+    if (size < 0 || !WriteAll(*out, entry, sha.get())) return fail("cannot write");
+    std::int64_t copied = 0;
+    for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;) {
+      sha->Update(chunk.data(), got);
+      if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
+      copied += static_cast<std::int64_t>(got);
+    }
+    if (copied != size) return fail("'" + (dist / name).string() + "' changed while it was read");
+    bodyLength += entry.size() + static_cast<std::uint64_t>(size);
+  }
+  header.bodyLength = bodyLength;
+  header.digest = sha->Finish();
+  if (!out->Seek(stubSize) || !WriteAll(*out, bundle::EncodeHeader(header), nullptr) ||
+      !out->Close()) {
+    return fail("cannot write '" + options.out + "'");
+  }
+  fs::permissions(options.out,
+                  fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::add, error);
+  std::printf("%s: %zu files, stub %lld bytes, archive %llu bytes%s%s\n", options.out.c_str(),
+              files.size(), static_cast<long long>(stubSize),
+              static_cast<unsigned long long>(bodyLength + bundle::kHeaderSize),
+              productName.empty() ? "" : ", product ", productName.c_str());
+  return kExitSuccess;
+}
+
+}  // namespace
+
+const Command kBundleCommand = {
+    "bundle",
+    "DISTDIR OPTIONS",
+    "Makes one executable that carries a whole distribution folder.",
+    "  --out FILE              the program to write\n"
+    "  --name NAME             the product name passed to the installer (default: the one in\n"
+    "                          DISTDIR/autorun.inf, else none)\n"
+    "  --target win32|host     a Windows program (the default on Windows) or a Linux one\n"
+    "  --stub FILE             the stub program (default: SetupStub.exe or setup-bundle-stub\n"
+    "                          beside setup-pack)\n"
+    "\n"
+    "The files listed in DISTDIR/setup.sum (all files, without one) follow the stub with their\n"
+    "SHA-256. When run, the program checks them, unpacks them into a private temporary folder,\n"
+    "runs the installer there with the product name and the user's arguments, and removes the\n"
+    "folder. A damaged or cut file refuses to run. The program may be signed afterwards.\n",
+    RunBundleCommand,
+};
+
+}  // namespace setup::pack

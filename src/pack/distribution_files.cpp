@@ -1,0 +1,94 @@
+// The manifest and autorun.inf that setup-pack build writes into a distribution.
+#include "pack/distribution_files.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "install/manifest_format.h"
+#include "pack/tool_support.h"
+
+namespace setup::pack {
+
+namespace fs = std::filesystem;
+
+bool WriteManifest(const Command& self, const fs::path& dist,
+                   const std::vector<fs::path>& payloads) {
+  std::vector<fs::path> files = payloads;
+  for (const char* fixed :
+       {"setup.drc", "Setup2.txt", "terms.txt", "autorun.inf", "setup", "Setup.exe"}) {
+    std::error_code error;
+    if (fs::is_regular_file(dist / fixed, error)) files.emplace_back(fixed);
+  }
+  std::string text = ManifestHeader();
+  for (const fs::path& relative : files) {
+    std::unique_ptr<File> in = OpenInput(self, (dist / relative).string());
+    if (!in) return false;
+    ManifestEntry entry;
+    if (!DigestFile(*in, &entry.size, &entry.digest)) {
+      ReportError(self, "cannot read '" + (dist / relative).string() + "'");
+      return false;
+    }
+    std::string name = relative.generic_string();
+    for (char& c : name) {
+      if (c == '/') c = '\\';
+    }
+    entry.name = name;
+    text += FormatManifestLine(entry);
+  }
+  std::unique_ptr<File> out = OpenOutput(self, (dist / kManifestName).string());
+  if (!out) return false;
+  if (out->Write(text.data(), text.size()) != text.size() || !out->Close()) {
+    ReportError(self, "cannot write '" + (dist / kManifestName).string() + "'");
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> StarredName(const std::string& name) {
+  std::string starred = name;
+  for (char& c : starred) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == 0x7F) return std::nullopt;
+    if (c == ' ') c = '*';
+  }
+  return starred;
+}
+
+bool WriteAutorun(const Command& self, const fs::path& dist, const std::string& installer,
+                  const std::string& name) {
+  const std::optional<std::string> starred = StarredName(name);
+  if (!starred) {
+    ReportError(self, "the product name may not hold quotes or control characters");
+    return false;
+  }
+  const std::string text = "[autorun]\r\nopen=" + installer + " " + *starred +
+                           "\r\nicon=" + installer + "\r\nlabel=" + name + "\r\n";
+  std::unique_ptr<File> out = OpenOutput(self, (dist / "autorun.inf").string());
+  if (!out) return false;
+  if (out->Write(text.data(), text.size()) != text.size() || !out->Close()) {
+    ReportError(self, "cannot write '" + (dist / "autorun.inf").string() + "'");
+    return false;
+  }
+  std::printf("start it with: %s %s\n", installer.c_str(), starred->c_str());
+  return true;
+}
+
+std::optional<std::string> ReadAutorunName(const fs::path& dist) {
+  std::ifstream in(dist / "autorun.inf", std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("open=", 0) != 0) continue;
+    const std::string::size_type blank = line.find(' ');
+    if (blank == std::string::npos) return std::string();
+    std::string name = line.substr(blank + 1);
+    for (char& c : name) {
+      if (c == '*') c = ' ';
+    }
+    return name;
+  }
+  return std::nullopt;
+}
+
+}  // namespace setup::pack
