@@ -162,9 +162,9 @@ SetupApp::WizardStep SetupApp::RunInstallationStep() {
   bool stepsFailed;
   {
     DlgDecompress dialog(context);
-    dialog.m_strDestDir = destinationDirectory_;
+    dialog.SetDestinationDirectory(destinationDirectory_);
     result = dialog.DoModal();
-    stepsFailed = dialog.m_bStepsFailed != 0;
+    stepsFailed = dialog.StepsFailed();
   }
   if (result == kRunCompleted) {
     std::string productName = GetProductName(arguments_);

@@ -44,7 +44,7 @@ bool DlgDecompress::OnInitDialog() {
                  "The installation cannot run: the system refused its timer.\nPlease close other "
                  "applications and start the installation again.");
     context_.log.Write("SetTimer failed, installation aborted");
-    EndDialog(2);
+    EndDialog(kRunAborted);
   }
   m_bBusy = 0;
 

@@ -38,6 +38,17 @@ class DlgDecompress : public Dialog, public InstallPage {
   void SkipFile() override { m_nStep += 10; }
   void GoToNextFile() override { m_nStep += 9; }
 
+  // What the wizard gives and takes back: the chosen directory before the run, and after it
+  // whether a step of the closing sequence failed.
+  void SetDestinationDirectory(const std::string& directory) { m_strDestDir = directory; }
+  bool StepsFailed() const { return m_bStepsFailed != 0; }
+  // What a test of the run looks at once the page has ended.
+  int Step() const { return m_nStep; }
+  bool Busy() const { return m_bBusy != 0; }
+  // Ends the run as a finished step machine does, for a test of a tick after the end.
+  void MarkFinished() { Finish(); }
+
+ private:
   unsigned m_nTimerId;
   int m_nStep;  // 10 * file index + phase (0 check, 1 placement); 10 * N closes; -1 finished
   int m_bDllsUpgraded;
@@ -48,7 +59,6 @@ class DlgDecompress : public Dialog, public InstallPage {
   std::string m_strDestDir;
   std::string m_strTempDir;
 
- private:
   // Steps 5 to 11 of the preparation; false when the run was ended.
   bool PrepareRun();
   void SettleTemporaryDirectory();

@@ -453,11 +453,11 @@ TEST(DlgDecompress, TimerThatCouldNotBeSetIsNotKilled) {
 TEST(DlgDecompress, FinishedRunIgnoresLateTicks) {
   EngineRig rig;
   DlgDecompress dialog(rig.context);
-  dialog.m_nStep = -1;
+  dialog.MarkFinished();
   dialog.OnTimer(1);
   dialog.OnTimer(1);
-  EXPECT_EQ(-1, dialog.m_nStep);
-  EXPECT_EQ(0, dialog.m_bBusy);
+  EXPECT_EQ(-1, dialog.Step());
+  EXPECT_FALSE(dialog.Busy());
   EXPECT_TRUE(rig.log->Pending().empty());
   EXPECT_TRUE(rig.windows.messageBoxes().empty());
   EXPECT_EQ(0, rig.windows.endDialogCalls());

@@ -13,13 +13,13 @@ InstallationEngine::InstallationEngine(FileSystem& files, Shell& shell, VersionI
 
 int InstallationEngine::Run(const std::string& destDir) {
   DlgDecompress dialog(context);
-  dialog.m_strDestDir = destDir;
+  dialog.SetDestinationDirectory(destDir);
   lastDestDir = destDir;
   const int result = dialog.DoModal();
-  lastStep = dialog.m_nStep;
-  lastDllsUpgraded = dialog.m_bDllsUpgraded;
-  lastBusy = dialog.m_bBusy;
-  lastTempDir = dialog.m_strTempDir;
+  lastStep = dialog.Step();
+  lastDllsUpgraded = dialog.DllsUpgraded();
+  lastBusy = dialog.Busy() ? 1 : 0;
+  lastTempDir = dialog.TemporaryDirectory();
   return result;
 }
 
