@@ -79,13 +79,11 @@ class FileSystem {
   virtual Win32Error DeleteFile(const std::string& path) = 0;
 
   // RemoveDirectoryA: removes an empty directory; kErrorDirNotEmpty when it holds anything.
-  virtual Win32Error RemoveDirectory(const std::string& /*path*/) {
-    return kErrorCallNotImplemented;
-  }
+  virtual Win32Error RemoveDirectory(const std::string& path) = 0;
 
   // FindFirstFileA / FindNextFileA over `directory`\*: its entries without "." and "..";
   // empty when it cannot be listed.
-  virtual std::vector<FindData> ListDirectory(const std::string& /*directory*/) { return {}; }
+  virtual std::vector<FindData> ListDirectory(const std::string& directory) = 0;
 
   // SetFileAttributesA: FILE_ATTRIBUTE_ARCHIVE alone clears read-only, hidden and system.
   virtual Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;

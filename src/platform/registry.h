@@ -58,21 +58,14 @@ class Registry {
                               const std::uint8_t* data, std::uint32_t size) = 0;
 
   // RegDeleteValueA: kErrorFileNotFound when the value is absent.
-  virtual Win32Error DeleteValue(RegKey /*key*/, const std::string& /*name*/) {
-    return kErrorCallNotImplemented;
-  }
+  virtual Win32Error DeleteValue(RegKey key, const std::string& name) = 0;
 
   // RegDeleteKeyA(parent, subkey): removes a key that has no subkeys (kErrorAccessDenied when it
   // has some); kErrorFileNotFound when it is missing.
-  virtual Win32Error DeleteKey(RegKey /*parent*/, const std::string& /*subkey*/) {
-    return kErrorCallNotImplemented;
-  }
+  virtual Win32Error DeleteKey(RegKey parent, const std::string& subkey) = 0;
 
   // RegQueryInfoKeyA: how many subkeys and values the key holds.
-  virtual Win32Error QueryInfoKey(RegKey /*key*/, std::uint32_t* /*subkeys*/,
-                                  std::uint32_t* /*values*/) {
-    return kErrorCallNotImplemented;
-  }
+  virtual Win32Error QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) = 0;
 
   // RegCloseKey. Closing a predefined root does nothing.
   virtual void CloseKey(RegKey key) = 0;

@@ -40,6 +40,7 @@ enum : Win32Error {
   kErrorDirectory = 267,
   kErrorBadDatabase = 1009,  // ERROR_BADDB: the registry file is corrupt
   kErrorCantWrite = 1013,    // ERROR_CANTWRITE: the registry could not be saved
+  kErrorKeyDeleted = 1018,   // ERROR_KEY_DELETED: the key was deleted since it was opened
 };
 
 // COM results.

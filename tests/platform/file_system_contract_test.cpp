@@ -1,6 +1,7 @@
 // Win32 file behaviour that every file-system implementation must show alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -203,6 +204,52 @@ TEST_P(FileSystemContract, DeleteFileRefusesDirectories) {
   EXPECT_EQ(fs().DeleteFile(Path("Backup")), kErrorAccessDenied);
   EXPECT_TRUE(fs().FindFirstFile(Path("Backup")).has_value());
   EXPECT_EQ(fs().DeleteFile(Path("nodir\\x")), kErrorPathNotFound);
+}
+
+TEST_P(FileSystemContract, RemoveDirectoryTakesOnlyEmptyDirectories) {
+  ASSERT_EQ(fs().CreateDirectory(Path("Full")), kErrorSuccess);
+  ASSERT_EQ(fs().CreateDirectory(Path("Full\\Inner")), kErrorSuccess);
+  ASSERT_EQ(fs().CreateDirectory(Path("Empty")), kErrorSuccess);
+  WriteFile(Path("Holder.txt"), "x");
+  ASSERT_EQ(fs().CreateDirectory(Path("WithFile")), kErrorSuccess);
+  WriteFile(Path("WithFile\\a.txt"), "x");
+  struct Case {
+    std::string path;
+    Win32Error expected;
+  };
+  const std::vector<Case> cases = {
+      {Path("Full"), kErrorDirNotEmpty},      // a subdirectory keeps it
+      {Path("WithFile"), kErrorDirNotEmpty},  // so does a file
+      {Path("Holder.txt"), kErrorDirectory},  // a file is not a directory
+      {Path("Absent"), kErrorFileNotFound},  {Path("Absent\\Child"), kErrorPathNotFound},
+      {Path("EMPTY"), kErrorSuccess},  // names ignore case
+      {Path("Empty"), kErrorFileNotFound},   {Path("Full\\Inner"), kErrorSuccess},
+      {Path("Full"), kErrorSuccess},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fs().RemoveDirectory(c.path), c.expected) << c.path;
+  }
+  EXPECT_TRUE(fs().FindFirstFile(Path("WithFile\\a.txt")).has_value());
+  EXPECT_FALSE(fs().FindFirstFile(Path("Full")).has_value());
+}
+
+TEST_P(FileSystemContract, ListDirectoryNamesEveryEntryOnce) {
+  ASSERT_EQ(fs().CreateDirectory(Path("List")), kErrorSuccess);
+  ASSERT_EQ(fs().CreateDirectory(Path("List\\Sub")), kErrorSuccess);
+  WriteFile(Path("List\\ReadMe.TXT"), "x");
+  WriteFile(Path("List\\Sub\\deeper.txt"), "x");
+  std::vector<FindData> entries = fs().ListDirectory(Path("list"));
+  std::sort(entries.begin(), entries.end(),
+            [](const FindData& a, const FindData& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, "ReadMe.TXT");  // the spelling it was made with
+  EXPECT_EQ(entries[0].attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(entries[1].name, "Sub");
+  EXPECT_NE(entries[1].attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_TRUE(fs().ListDirectory(Path("List\\Sub\\deeper.txt")).empty());
+  EXPECT_TRUE(fs().ListDirectory(Path("Absent")).empty());
+  ASSERT_EQ(fs().CreateDirectory(Path("Nothing")), kErrorSuccess);
+  EXPECT_TRUE(fs().ListDirectory(Path("Nothing")).empty());
 }
 
 TEST_P(FileSystemContract, SystemDirectoriesAndMessages) {

@@ -1,6 +1,7 @@
 // Win32 registry behaviour that every registry implementation must show alike.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,42 @@ TEST_P(RegistryContract, ClosingAHandleLeavesTheKeyAndRootsUsable) {
   ASSERT_EQ(reg().OpenKey(kHkeyCurrentUser, machine_.registryKey + "\\Closed", reopened.receive()),
             kErrorSuccess);
   EXPECT_EQ(Query(reopened.get(), "v"), data);
+}
+
+TEST_P(RegistryContract, DeletionsAndCountsAnswerLikeAdvapi) {
+  ScopedRegKey key(reg());
+  ASSERT_EQ(reg().CreateKey(base_, "Gone\\Leaf", nullptr, key.receive()), kErrorSuccess);
+  const auto data = Bytes("v", true);
+  ASSERT_EQ(reg().SetValue(key.get(), "One", REG_SZ, data.data(), 2), kErrorSuccess);
+  ASSERT_EQ(reg().SetValue(key.get(), "Two", REG_SZ, data.data(), 2), kErrorSuccess);
+
+  std::uint32_t subkeys = 99;
+  std::uint32_t values = 99;
+  ASSERT_EQ(reg().QueryInfoKey(key.get(), &subkeys, &values), kErrorSuccess);
+  EXPECT_EQ(subkeys, 0u);
+  EXPECT_EQ(values, 2u);
+
+  EXPECT_EQ(reg().DeleteValue(key.get(), "one"), kErrorSuccess);  // names ignore case
+  EXPECT_EQ(reg().DeleteValue(key.get(), "One"), kErrorFileNotFound);
+  ASSERT_EQ(reg().QueryInfoKey(key.get(), &subkeys, &values), kErrorSuccess);
+  EXPECT_EQ(values, 1u);
+  EXPECT_EQ(Query(key.get(), "Two"), data);
+
+  // A key with subkeys stays; its leaf goes first, values and all.
+  EXPECT_EQ(reg().DeleteKey(base_, "Gone"), kErrorAccessDenied);
+  ScopedRegKey gone(reg());
+  ASSERT_EQ(reg().OpenKey(base_, "GONE", gone.receive()), kErrorSuccess);
+  ASSERT_EQ(reg().QueryInfoKey(gone.get(), &subkeys, &values), kErrorSuccess);
+  EXPECT_EQ(subkeys, 1u);
+  EXPECT_EQ(values, 0u);
+  key.Reset();
+  EXPECT_EQ(reg().DeleteKey(gone.get(), "leaf"), kErrorSuccess);
+  EXPECT_EQ(reg().DeleteKey(gone.get(), "Leaf"), kErrorFileNotFound);
+  gone.Reset();
+  EXPECT_EQ(reg().DeleteKey(base_, "Gone"), kErrorSuccess);
+  ScopedRegKey reopened(reg());
+  EXPECT_EQ(reg().OpenKey(base_, "Gone", reopened.receive()), kErrorFileNotFound);
+  EXPECT_EQ(reg().DeleteKey(base_, "Absent\\Deeper"), kErrorFileNotFound);
 }
 
 INSTANTIATE_TEST_SUITE_P(Implementations, RegistryContract,

@@ -11,10 +11,10 @@
 namespace setup {
 namespace {
 
-class ShellLinkContract : public ::testing::Test {
+class ShellLinkContract : public ::testing::TestWithParam<testing::ContractMachine> {
  protected:
   void SetUp() override {
-    machine_ = testing::MakeTestMachine();
+    machine_ = GetParam().make();
     if (!machine_.shell) GTEST_SKIP() << "this platform has no shell yet";
     machine_.shell->CoInitialize();
     initialized_ = true;
@@ -57,7 +57,7 @@ class ShellLinkContract : public ::testing::Test {
   bool initialized_ = false;
 };
 
-TEST_F(ShellLinkContract, SavedLinksNameTheirTargetAndDescription) {
+TEST_P(ShellLinkContract, SavedLinksNameTheirTargetAndDescription) {
   ASSERT_EQ(machine_.files->CreateDirectory(Path("My App")), kErrorSuccess);
   ASSERT_EQ(machine_.files->CreateDirectory(Path("Group")), kErrorSuccess);
   WriteFile(Path("My App\\app.exe"), "program");
@@ -85,12 +85,16 @@ TEST_F(ShellLinkContract, SavedLinksNameTheirTargetAndDescription) {
   }
 }
 
-TEST_F(ShellLinkContract, SavingIntoAMissingFolderFailsAndCreatesNothing) {
+TEST_P(ShellLinkContract, SavingIntoAMissingFolderFailsAndCreatesNothing) {
   WriteFile(Path("app.exe"), "program");
   const HResult result = SaveLink(Path("app.exe"), "App", Path("Missing\\App.lnk"));
   EXPECT_EQ(result, HResultFromWin32(kErrorPathNotFound)) << std::hex << result;
   EXPECT_FALSE(machine_.files->FindFirstFile(Path("Missing")).has_value());
 }
+
+INSTANTIATE_TEST_SUITE_P(Implementations, ShellLinkContract,
+                         ::testing::ValuesIn(testing::ContractMachines()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setup

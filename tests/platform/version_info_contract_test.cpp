@@ -15,14 +15,26 @@ namespace {
 using testing::PeOptions;
 using testing::PeResources;
 
-class VersionInfoContract : public ::testing::Test {
+class VersionInfoContract : public ::testing::TestWithParam<testing::ContractMachine> {
  protected:
-  void SetUp() override { machine_ = testing::MakeTestMachine(); }
+  void SetUp() override { machine_ = GetParam().make(); }
 
   std::string Path(const std::string& relative) { return machine_.scratch + "\\" + relative; }
 
   void WriteFile(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(testing::WriteWholeFile(*machine_.files, path, bytes));
+  }
+
+  // An image with a version resource, and its record in the table where versions are one.
+  void WriteImage(const std::string& path, const PeOptions& options) {
+    WriteFile(path, testing::MakePeDll(options));
+    if (!machine_.declareVersion) return;
+    FixedFileInfo record{};
+    record.dwSignature = options.signature;
+    record.dwStrucVersion = 0x00010000;
+    record.dwFileVersionMS = std::uint32_t{options.major} << 16 | options.minor;
+    record.dwFileVersionLS = std::uint32_t{options.build} << 16 | options.revision;
+    machine_.declareVersion(path, record);
   }
 
   // The fixed record read the engine's way; false when any step fails.
@@ -46,7 +58,7 @@ class VersionInfoContract : public ::testing::Test {
   testing::TestMachine machine_;
 };
 
-TEST_F(VersionInfoContract, ReadsTheFixedRecordOfWrittenImages) {
+TEST_P(VersionInfoContract, ReadsTheFixedRecordOfWrittenImages) {
   struct Case {
     const char* name;
     PeOptions image;  // PE32+, DLL, resources, file version
@@ -59,7 +71,7 @@ TEST_F(VersionInfoContract, ReadsTheFixedRecordOfWrittenImages) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteFile(Path(c.name), testing::MakePeDll(c.image));
+    WriteImage(Path(c.name), c.image);
     FixedFileInfo info{};
     ASSERT_TRUE(ReadFixedRecord(Path(c.name), &info));
     EXPECT_EQ(info.dwSignature, 0xFEEF04BDu);
@@ -68,16 +80,16 @@ TEST_F(VersionInfoContract, ReadsTheFixedRecordOfWrittenImages) {
   }
 }
 
-TEST_F(VersionInfoContract, AWrongSignatureIsHandedOverForTheCallerToReject) {
+TEST_P(VersionInfoContract, AWrongSignatureIsHandedOverForTheCallerToReject) {
   PeOptions options;
   options.signature = 0x12345678;
-  WriteFile(Path("odd.dll"), testing::MakePeDll(options));
+  WriteImage(Path("odd.dll"), options);
   FixedFileInfo info{};
   ASSERT_TRUE(ReadFixedRecord(Path("odd.dll"), &info));
   EXPECT_EQ(info.dwSignature, 0x12345678u);
 }
 
-TEST_F(VersionInfoContract, FilesWithoutAVersionResourceHaveNoVersionInformation) {
+TEST_P(VersionInfoContract, FilesWithoutAVersionResourceHaveNoVersionInformation) {
   PeOptions noResources;
   noResources.resources = PeResources::kNone;
   PeOptions noVersion;
@@ -97,6 +109,10 @@ TEST_F(VersionInfoContract, FilesWithoutAVersionResourceHaveNoVersionInformation
     EXPECT_EQ(machine_.versions->GetFileVersionInfoSize(Path(name)), 0u) << name;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Implementations, VersionInfoContract,
+                         ::testing::ValuesIn(testing::ContractMachines()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setup

@@ -321,6 +321,36 @@ Win32Error FakeFileSystem::DeleteFile(const std::string& path) {
   return kErrorSuccess;
 }
 
+Win32Error FakeFileSystem::RemoveDirectory(const std::string& path) {
+  const std::string key = Key(path);
+  if (files_.count(key) != 0) return kErrorDirectory;
+  if (directories_.count(key) == 0) {
+    return ParentExists(key) ? kErrorFileNotFound : kErrorPathNotFound;
+  }
+  for (const auto& [k, entry] : files_) {
+    if (ParentKey(k) == key) return kErrorDirNotEmpty;
+  }
+  for (const auto& [k, directory] : directories_) {
+    if (ParentKey(k) == key) return kErrorDirNotEmpty;
+  }
+  directories_.erase(key);
+  return kErrorSuccess;
+}
+
+std::vector<FindData> FakeFileSystem::ListDirectory(const std::string& directory) {
+  std::vector<FindData> entries;
+  const std::string key = Key(directory);
+  if (directories_.count(key) == 0 && !IsDriveRoot(key)) return entries;
+  for (const auto& [k, entry] : files_) {
+    if (ParentKey(k) == key)
+      entries.push_back(FindData{LastComponent(entry.path), entry.attributes});
+  }
+  for (const auto& [k, dir] : directories_) {
+    if (ParentKey(k) == key) entries.push_back(FindData{LastComponent(dir.path), dir.attributes});
+  }
+  return entries;
+}
+
 Win32Error FakeFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   const std::string key = Key(path);
   if (auto file = files_.find(key); file != files_.end()) {

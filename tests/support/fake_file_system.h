@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -28,6 +29,8 @@ class FakeFileSystem : public FileSystem {
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
   Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
+  Win32Error RemoveDirectory(const std::string& path) override;
+  std::vector<FindData> ListDirectory(const std::string& directory) override;
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::string GetTempPath() override { return tempPath; }
   std::string GetWindowsDirectory() override { return windowsDirectory; }

@@ -1,6 +1,7 @@
 // In-memory fakes of the platform interfaces.
 #include "support/fake_platform.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace setup::testing {
@@ -8,6 +9,68 @@ namespace setup::testing {
 namespace {
 
 constexpr std::uint32_t kVersionBlockMagic = 0x46414B45;  // "FAKE"
+
+std::string Narrow(const std::u16string& wide) {
+  std::string text;
+  for (char16_t unit : wide) text += unit < 0x100 ? static_cast<char>(unit) : '?';
+  return text;
+}
+
+void PutU16(std::string& bytes, std::size_t value) {
+  bytes += static_cast<char>(value & 0xFF);
+  bytes += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void PutU32(std::string& bytes, std::size_t value) {
+  PutU16(bytes, value & 0xFFFF);
+  PutU16(bytes, (value >> 16) & 0xFFFF);
+}
+
+// The smallest shell-link file that names `target` and `description`: a header, a link info
+// with a local base path, and the name string in ANSI.
+std::string ShellLinkBytes(const std::string& target, const std::string& description) {
+  std::string bytes;
+  PutU32(bytes, 0x4C);
+  bytes.append("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16);
+  PutU32(bytes, 0x2 | 0x4);  // HasLinkInfo, HasName
+  bytes.resize(0x4C, '\0');
+  std::string volume;
+  PutU32(volume, 0x11);  // size, with its empty label
+  PutU32(volume, 3);     // DRIVE_FIXED
+  PutU32(volume, 0);
+  PutU32(volume, 0x10);
+  volume += '\0';
+  const std::size_t volumeOffset = 0x1C;
+  const std::size_t baseOffset = volumeOffset + volume.size();
+  const std::size_t suffixOffset = baseOffset + target.size() + 1;
+  std::string info;
+  PutU32(info, suffixOffset + 1);
+  PutU32(info, 0x1C);
+  PutU32(info, 0x1);  // VolumeIDAndLocalBasePath
+  PutU32(info, volumeOffset);
+  PutU32(info, baseOffset);
+  PutU32(info, 0);
+  PutU32(info, suffixOffset);
+  info += volume + target + '\0' + '\0';
+  bytes += info;
+  PutU16(bytes, description.size());
+  bytes += description;
+  return bytes;
+}
+
+// IPersistFile::Save into `files`: the folder must exist, as the real call needs it.
+HResult WriteLinkFile(FileSystem& files, const std::string& path, const SavedShellLink& link) {
+  int error = 0;
+  std::unique_ptr<File> file = files.Open(path, OpenMode::kWriteBinary, &error);
+  if (file == nullptr) {
+    return HResultFromWin32(error == 2 ? kErrorPathNotFound : kErrorAccessDenied);  // ENOENT
+  }
+  const std::string bytes = ShellLinkBytes(link.path, link.description);
+  if (file->Write(bytes.data(), bytes.size()) != bytes.size() || !file->Close()) {
+    return HResultFromWin32(kErrorDiskFull);
+  }
+  return kSOk;
+}
 
 class FakeShellLink : public ShellLink {
  public:
@@ -27,6 +90,12 @@ class FakeShellLink : public ShellLink {
   HResult Save(const std::u16string& path, bool remember) override {
     if (!persist_) return kEFail;
     if (shell_.saveResult != kSOk) return shell_.saveResult;
+    if (shell_.linkFiles != nullptr) {
+      if (const HResult written = WriteLinkFile(*shell_.linkFiles, Narrow(path), link_);
+          written != kSOk) {
+        return written;
+      }
+    }
     link_.file = path;
     link_.remember = remember;
     shell_.savedLinks.push_back(link_);

@@ -62,6 +62,9 @@ class FakeShell : public Shell {
   int coInitializeCalls = 0;
   int coUninitializeCalls = 0;
   std::vector<SavedShellLink> savedLinks;
+  // When set, Save also writes each link there as a shell-link file, and fails as the real
+  // IPersistFile::Save does when the folder is missing.
+  FileSystem* linkFiles = nullptr;
 };
 
 // Version resources for chosen paths: a file has a version when `versions` holds it.

@@ -136,6 +136,53 @@ Win32Error FakeRegistry::SetValue(RegKey key, const std::string& name, std::uint
   return kErrorSuccess;
 }
 
+Win32Error FakeRegistry::ResolveLive(const char* call, RegKey key, const std::string& name,
+                                     Node** node) {
+  if (fault) {
+    if (Win32Error e = fault(call, name); e != kErrorSuccess) return e;
+  }
+  *node = Resolve(key);
+  if (*node == nullptr) return kErrorInvalidHandle;
+  return (*node)->deleted ? kErrorKeyDeleted : kErrorSuccess;
+}
+
+Win32Error FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
+  Node* node = nullptr;
+  if (Win32Error e = ResolveLive("DeleteValue", key, name, &node); e != kErrorSuccess) return e;
+  return node->values.erase(name) != 0 ? kErrorSuccess : kErrorFileNotFound;
+}
+
+Win32Error FakeRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
+  Node* node = nullptr;
+  if (Win32Error e = ResolveLive("DeleteKey", parent, subkey, &node); e != kErrorSuccess) return e;
+  std::vector<std::string> levels = SplitLevels(subkey);
+  // A root, or the key itself through an empty name, is not removed here.
+  if (levels.empty()) return kErrorAccessDenied;
+  const std::string leaf = levels.back();
+  levels.pop_back();
+  for (const std::string& level : levels) {
+    auto child = node->children.find(level);
+    if (child == node->children.end()) return kErrorFileNotFound;
+    node = child->second.get();
+  }
+  auto child = node->children.find(leaf);
+  if (child == node->children.end()) return kErrorFileNotFound;
+  if (!child->second->children.empty()) return kErrorAccessDenied;
+  child->second->deleted = true;
+  deleted_.push_back(std::move(child->second));
+  node->children.erase(child);
+  return kErrorSuccess;
+}
+
+Win32Error FakeRegistry::QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) {
+  if (subkeys == nullptr || values == nullptr) return kErrorInvalidParameter;
+  Node* node = nullptr;
+  if (Win32Error e = ResolveLive("QueryInfoKey", key, "", &node); e != kErrorSuccess) return e;
+  *subkeys = static_cast<std::uint32_t>(node->children.size());
+  *values = static_cast<std::uint32_t>(node->values.size());
+  return kErrorSuccess;
+}
+
 void FakeRegistry::CloseKey(RegKey key) { handles_.erase(key); }
 
 void FakeRegistry::Put(RegKey root, const std::string& keyPath, const std::string& name,

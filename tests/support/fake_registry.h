@@ -30,7 +30,9 @@ struct FakeRegistryValue {
 // - OpenKey of a missing key is kErrorFileNotFound; CreateKey creates every missing level;
 // - QueryValue: kErrorFileNotFound when absent; null `data` asks the size; a too small buffer
 //   gives kErrorMoreData with *size set to the size needed and nothing copied;
-// - an unknown or closed handle is kErrorInvalidHandle.
+// - an unknown or closed handle is kErrorInvalidHandle; a handle to a key deleted since it was
+//   opened answers kErrorKeyDeleted;
+// - DeleteKey refuses a key with subkeys (kErrorAccessDenied), as RegDeleteKeyA does.
 // Every handle is counted until closed, so tests can prove that no key was left open.
 class FakeRegistry : public Registry {
  public:
@@ -44,11 +46,14 @@ class FakeRegistry : public Registry {
                         std::uint32_t* size) override;
   Win32Error SetValue(RegKey key, const std::string& name, std::uint32_t type,
                       const std::uint8_t* data, std::uint32_t size) override;
+  Win32Error DeleteValue(RegKey key, const std::string& name) override;
+  Win32Error DeleteKey(RegKey parent, const std::string& subkey) override;
+  Win32Error QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   void CloseKey(RegKey key) override;
 
   // Fault injection: called before every operation with its name ("OpenKey", "CreateKey",
-  // "QueryValue", "SetValue") and the subkey or value name; a nonzero answer fails the call
-  // with that error and changes nothing.
+  // "QueryValue", "SetValue", "DeleteValue", "DeleteKey") and the subkey or value name; a nonzero
+  // answer fails the call with that error and changes nothing.
   std::function<Win32Error(const std::string& operation, const std::string& name)> fault;
 
   // Handles opened or created and not yet closed.
@@ -75,9 +80,12 @@ class FakeRegistry : public Registry {
     std::string keyClass;
     std::map<std::string, std::unique_ptr<Node>, CaseInsensitiveLess> children;
     std::map<std::string, FakeRegistryValue, CaseInsensitiveLess> values;
+    bool deleted = false;
   };
 
   Node* Resolve(RegKey key) const;
+  // Resolve for a call on the key's own contents: kErrorInvalidHandle or kErrorKeyDeleted.
+  Win32Error ResolveLive(const char* call, RegKey key, const std::string& name, Node** node);
   // Follows `subkey` from `node`; creates missing levels when `create` is set.
   static Win32Error Walk(Node* node, const std::string& subkey, bool create, const char* keyClass,
                          Node** result);
@@ -88,6 +96,8 @@ class FakeRegistry : public Registry {
 
   std::map<RegKey, std::unique_ptr<Node>> roots_;
   std::map<RegKey, Node*> handles_;
+  // Deleted keys stay here while handles may still point at them.
+  std::vector<std::unique_ptr<Node>> deleted_;
   RegKey nextHandle_ = 0x1000;
 };
 

@@ -2,6 +2,7 @@
 // against every implementation (the host's machine folder, the real Windows calls).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -34,12 +35,17 @@ struct TestMachine {
   // A key below HKEY_CURRENT_USER, not yet existing, that the test may create and fill
   // ("Software\SetupTests\..."); removed afterwards.
   std::string registryKey;
+
+  // Where version resources are a table rather than read from the image (the fakes): declares
+  // the fixed record of an image the test has written. Null where images are read.
+  std::function<void(const std::string& path, const FixedFileInfo& record)> declareVersion;
 };
 
 // A fresh machine for one test.
 TestMachine MakeTestMachine();
 
-// The in-memory fakes the unit tests use (files and registry only; no shell, no versions).
+// The in-memory fakes the unit tests use: the shell writes its links into the fake files, the
+// version resources are the fake's table.
 TestMachine MakeFakeMachine();
 
 // One implementation a contract suite runs against.
@@ -49,7 +55,7 @@ struct ContractMachine {
   friend void PrintTo(const ContractMachine& machine, std::ostream* out) { *out << machine.name; }
 };
 
-// The file-system and registry suites run against this target's platform and against the fakes.
+// The contract suites run against this target's platform and against the fakes.
 std::vector<ContractMachine> ContractMachines();
 
 }  // namespace setup::testing

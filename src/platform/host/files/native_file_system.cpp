@@ -77,6 +77,21 @@ Win32Error NativeFileSystem::DeleteFile(const std::string& path) {
   return DeleteNativeFile(path);
 }
 
+Win32Error NativeFileSystem::RemoveDirectory(const std::string& path) {
+  if (path.empty()) return kErrorPathNotFound;
+  return RemoveNativeDirectory(path);
+}
+
+std::vector<FindData> NativeFileSystem::ListDirectory(const std::string& directory) {
+  std::vector<FindData> entries;
+  if (directory.empty() || NativeAttributes(directory) != FILE_ATTRIBUTE_DIRECTORY) return entries;
+  for (const std::string& name : ListNativeDirectory(directory)) {
+    const std::uint32_t attributes = NativeAttributes(directory + "/" + name);
+    if (attributes != 0) entries.push_back(FindData{name, attributes});
+  }
+  return entries;
+}
+
 Win32Error NativeFileSystem::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   if (path.empty()) return kErrorPathNotFound;
   return SetNativeAttributes(path, attributes);

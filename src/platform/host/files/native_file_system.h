@@ -19,6 +19,8 @@ class NativeFileSystem final : public FileSystem {
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
   Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
+  Win32Error RemoveDirectory(const std::string& path) override;
+  std::vector<FindData> ListDirectory(const std::string& directory) override;
   Win32Error SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::string GetTempPath() override;
   std::string GetWindowsDirectory() override;

@@ -17,11 +17,7 @@
 
 namespace setup {
 
-namespace {
-
-constexpr Win32Error kErrorKeyDeleted = 1018;  // ERROR_KEY_DELETED
-
-}  // namespace
+namespace {}  // namespace
 
 // An exclusive flock held for the life of the object.
 class HostRegistry::FileLock {
