@@ -163,7 +163,10 @@ TEST(Wizard, FinalBoxesStandOnTheirSideOfTheirLogLine) {
               messages.back());
     EXPECT_EQ(abort ? "06 Dec 2026 08:11:32" : "02 Jan 2027 03:04:05", stamps.back());
     const auto& box = rig.windows.messageBoxes().back();
-    EXPECT_EQ(abort ? "Installation Aborted" : box.text, box.text);
+    EXPECT_EQ(abort ? "Installation Aborted"
+                    : "Installation Successfully Completed.\nTo start the program, just "
+                      "click\nStart, Programs and .",
+              box.text);
     EXPECT_EQ("", box.caption.value_or("(null)"));
     EXPECT_EQ(nullptr, box.owner);
   }

@@ -2,7 +2,12 @@
 // wizard on an in-memory machine.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "app/setup_app.h"
 #include "resources/resource.h"
@@ -145,8 +150,27 @@ TEST(Unattended, TicksDoNotWaitForTheirPeriod) {
   std::ostringstream err;
   UnattendedWindowSystem windows("setup", std::nullopt, err);
   CountingPage page(windows);
-  EXPECT_EQ(IDOK, page.DoModal());
+  // Fifty ticks of a minute each would hold the run for most of an hour: a watchdog ends the
+  // test within seconds instead, and the run must end well before it.
+  std::atomic<bool> ended{false};
+  std::thread watchdog([&ended] {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!ended && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ended) {
+      std::fputs("the unattended loop waits for the timer's period\n", stderr);
+      std::abort();
+    }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const int result = page.DoModal();
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ended = true;
+  watchdog.join();
+  EXPECT_EQ(IDOK, result);
   EXPECT_EQ(50, page.ticks);
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
 struct LineCase {

@@ -18,9 +18,21 @@ command -v openssl >/dev/null || need+=(openssl)
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || need+=(libgtest-dev)
 command -v clang++ >/dev/null || need+=(clang)
 command -v clang-format >/dev/null || need+=(clang-format)
-[ ${#need[@]} -eq 0 ] && exit 0
+command -v ccache >/dev/null || need+=(ccache)
+command -v gcovr >/dev/null || need+=(gcovr)
+[ -d /usr/share/i18n/locales ] || need+=(locales)
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+# A second locale, so the log's English month names are tested against one that differs.
+german_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' ||
+    $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+}
+if [ ${#need[@]} -eq 0 ]; then
+  german_locale
+  exit 0
+fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO dpkg --add-architecture i386
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+german_locale
