@@ -1,5 +1,5 @@
-// The manifest parser on any text: whatever it accepts must write back to lines that read back
-// to the same entries.
+// The manifest parser on any text: whatever it accepts names files below the distribution folder
+// only, and writes back to lines that read back to the same entries.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,7 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   std::string written = setup::ManifestHeader();
-  for (const setup::ManifestEntry& entry : *entries) written += setup::FormatManifestLine(entry);
+  for (const setup::ManifestEntry& entry : *entries) {
+    FUZZ_CHECK(setup::NameStaysInside(entry.name));
+    FUZZ_CHECK(entry.name.find(':') == std::string::npos);
+    FUZZ_CHECK(entry.name.front() != '\\' && entry.name.front() != '/');
+    written += setup::FormatManifestLine(entry);
+  }
   const auto again = setup::ParseManifest(written, &error);
   FUZZ_CHECK(again.has_value());
   FUZZ_CHECK(again->size() == entries->size());

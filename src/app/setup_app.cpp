@@ -174,8 +174,8 @@ SetupApp::WizardStep SetupApp::RunInstallationStep() {
         productName + ".";
     platform_.windows.MessageBox(nullptr, text, "", MB_OK);
     log_.Write("Installation Successfully Completed");
-    // No line follows: closing the log here tells whether it reached the disk whole. A log the
-    // user chose to go without is no failure.
+    // No line follows: closing the log here tells whether it reached the disk whole. A log that
+    // could not be created at all is one of the page's failed steps.
     const bool logWhole = !log_.IsOpen() || log_.Close();
     exitStatus_ = stepsFailed || !logWhole ? kExitIncomplete : kExitCompleted;
     return kWizardDone;

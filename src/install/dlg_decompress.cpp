@@ -69,6 +69,8 @@ bool DlgDecompress::PrepareRun() {
       EndRun(kRunAborted);
       return false;
     }
+    // The run goes on, but an installation without its log is not a whole one.
+    m_bStepsFailed = 1;
   }
 
   if (LoadFileList(context_.platform, context_.script, m_hWnd, "setup.drc", m_strDestDir.c_str()) ==

@@ -53,7 +53,8 @@ class DlgDecompress : public Dialog, public InstallPage {
   int m_nStep;  // 10 * file index + phase (0 check, 1 placement); 10 * N closes; -1 finished
   int m_bDllsUpgraded;
   int m_bBusy;
-  int m_bStepsFailed;  // a shortcut or registry value of the closing sequence failed
+  int m_bStepsFailed;  // no log file, or a shortcut or registry value of the closing sequence
+                       // failed
   std::string m_strSource;
   std::string m_strDest;
   std::string m_strDestDir;

@@ -1,6 +1,8 @@
 // Reading and writing the lines of the payload manifest.
 #include "install/manifest_format.h"
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <set>
 
@@ -77,6 +79,9 @@ std::optional<std::vector<ManifestEntry>> ParseManifest(std::string_view text, s
     }
     entry.name = std::string(line.substr(secondBlank + 1));
     if (!ValidName(entry.name)) return fail("the name is empty or holds control characters");
+    if (!NameStaysInside(entry.name)) {
+      return fail("the name leads out of the distribution folder");
+    }
     if (!names.insert(ComparableName(entry.name)).second) return fail("the name is listed twice");
     entries.push_back(std::move(entry));
   }
@@ -99,6 +104,24 @@ std::string ComparableName(std::string_view name) {
   return result;
 }
 
+bool NameStaysInside(std::string_view name) {
+  if (name.empty() || name.front() == '\\' || name.front() == '/') return false;
+  if (name.find(':') != std::string_view::npos) return false;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = name.find_first_of("\\/", start);
+    const std::string_view component =
+        name.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    // Windows drops the dots and blanks that end a name, so "... " means ".." too.
+    if (component != "." && !component.empty() &&
+        component.find_first_not_of(". ") == std::string_view::npos) {
+      return false;
+    }
+    if (end == std::string_view::npos) return true;
+    start = end + 1;
+  }
+}
+
 std::string DigestHex(const Sha256Digest& digest) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;
@@ -110,19 +133,46 @@ std::string DigestHex(const Sha256Digest& digest) {
 }
 
 bool DigestFile(File& file, std::uint64_t* size, Sha256Digest* digest) {
+  return DigestFile(file, std::numeric_limits<std::uint64_t>::max(), size, digest);
+}
+
+bool DigestFile(File& file, std::uint64_t limit, std::uint64_t* size, Sha256Digest* digest) {
+  constexpr std::size_t kBlock = 64 * 1024;
   std::unique_ptr<Sha256> sha = CreateSha256();
-  std::unique_ptr<char[]> buffer(new char[64 * 1024]);
+  std::unique_ptr<char[]> buffer(new char[kBlock]);
   std::uint64_t total = 0;
-  for (;;) {
-    const std::size_t got = file.Read(buffer.get(), 64 * 1024);
+  while (total < limit) {
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(limit - total, kBlock));
+    const std::size_t got = file.Read(buffer.get(), wanted);
     if (got == 0) break;
     sha->Update(buffer.get(), got);
     total += got;
+    if (got < wanted) break;
   }
   if (file.Error()) return false;
   *size = total;
   *digest = sha->Finish();
   return true;
+}
+
+std::optional<std::string> EntryMismatch(File& file, const ManifestEntry& entry,
+                                         const char* digestDiffers) {
+  auto wrongSize = [&](const std::string& held) {
+    return "it holds " + held + " bytes instead of " + std::to_string(entry.size);
+  };
+  const std::int64_t length = file.Length();
+  if (length >= 0 && static_cast<std::uint64_t>(length) != entry.size) {
+    return wrongSize(std::to_string(length));
+  }
+  // One byte more than listed tells a file that grew since, or whose length was not told.
+  // Listed sizes are below 10^19, so the sum does not overflow.
+  std::uint64_t size = 0;
+  Sha256Digest digest{};
+  if (!DigestFile(file, entry.size + 1, &size, &digest)) return std::string("it cannot be read");
+  if (size > entry.size) return wrongSize("more than " + std::to_string(entry.size));
+  if (size != entry.size) return wrongSize(std::to_string(size));
+  if (digest != entry.digest) return std::string(digestDiffers);
+  return std::nullopt;
 }
 
 }  // namespace setup

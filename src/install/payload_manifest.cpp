@@ -1,6 +1,7 @@
 // The installer's check of distribution files against "setup.sum" before it uses them.
 #include "install/payload_manifest.h"
 
+#include <cerrno>
 #include <memory>
 
 #include "install/install_context.h"
@@ -29,9 +30,16 @@ std::string ReadWhole(File& file, bool* ok) {
 }  // namespace
 
 std::optional<PayloadManifest> PayloadManifest::Load(FileSystem& files) {
-  std::unique_ptr<File> file = files.Open(kManifestName, OpenMode::kReadBinary, nullptr);
-  if (file == nullptr) return std::nullopt;
+  int crtError = 0;
+  std::unique_ptr<File> file = files.Open(kManifestName, OpenMode::kReadBinary, &crtError);
   PayloadManifest manifest;
+  if (file == nullptr) {
+    // Only a missing manifest means none. One that is there but cannot be opened (a folder, a
+    // FIFO, a link that leads out, a file without read permission) is an unreadable one.
+    if (crtError == ENOENT && !files.FindFirstFile(kManifestName)) return std::nullopt;
+    manifest.unreadable_ = std::string(kManifestName) + " cannot be read";
+    return manifest;
+  }
   bool ok = false;
   const std::string text = ReadWhole(*file, &ok);
   std::string error;
@@ -39,6 +47,11 @@ std::optional<PayloadManifest> PayloadManifest::Load(FileSystem& files) {
     manifest.unreadable_ = std::string(kManifestName) + " cannot be read";
   } else if (auto entries = ParseManifest(text, &error)) {
     manifest.entries_ = std::move(*entries);
+    // Each name folded once; the parser refused names that fold alike.
+    manifest.byName_.reserve(manifest.entries_.size());
+    for (std::size_t i = 0; i < manifest.entries_.size(); ++i) {
+      manifest.byName_.emplace(ComparableName(manifest.entries_[i].name), i);
+    }
   } else {
     manifest.unreadable_ = std::string(kManifestName) + " is damaged, " + error;
   }
@@ -50,23 +63,12 @@ std::optional<std::string> PayloadManifest::Problem(FileSystem& files, const std
   std::unique_ptr<File> file = files.Open(path, OpenMode::kReadBinary, nullptr);
   if (file == nullptr) return std::nullopt;
   if (!unreadable_.empty()) return unreadable_;
-  const std::string name = ComparableName(path);
-  const ManifestEntry* listed = nullptr;
-  for (const ManifestEntry& entry : entries_) {
-    if (ComparableName(entry.name) == name) listed = &entry;
-  }
-  if (listed == nullptr) {
+  const auto listed = byName_.find(ComparableName(path));
+  if (listed == byName_.end()) {
     if (!mustBeListed) return std::nullopt;
     return std::string("it is not listed in ") + kManifestName;
   }
-  std::uint64_t size = 0;
-  Sha256Digest digest{};
-  if (!DigestFile(*file, &size, &digest)) return std::string("it cannot be read");
-  if (size != listed->size) {
-    return "it holds " + std::to_string(size) + " bytes instead of " + std::to_string(listed->size);
-  }
-  if (digest != listed->digest) return std::string("its contents have changed");
-  return std::nullopt;
+  return EntryMismatch(*file, entries_[listed->second], "its contents have changed");
 }
 
 void ShowDamagedFileBox(WindowSystem& windows, const std::string& name, const std::string& reason) {

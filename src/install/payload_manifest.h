@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "install/manifest_format.h"
@@ -15,18 +16,21 @@ struct InstallContext;
 
 class PayloadManifest {
  public:
-  // Nothing when the distribution has no manifest. A manifest that cannot be read holds no
-  // entries and a reason, so every check against it fails.
+  // Nothing when the distribution has no manifest (no entry of that name). A manifest that
+  // cannot be opened or read, or does not parse, holds no entries and a reason, so every check
+  // against it fails.
   static std::optional<PayloadManifest> Load(FileSystem& files);
 
   // Why the file at `path` (relative to the current directory) is damaged, or nothing when it
   // matches. A file that cannot be opened is not judged here: whoever opens it next reports
-  // that as today. One that is not listed counts as damaged only when `mustBeListed`.
+  // that as today. One that is not listed counts as damaged only when `mustBeListed`. The size
+  // is compared first and at most one byte more than the listed size is read.
   std::optional<std::string> Problem(FileSystem& files, const std::string& path,
                                      bool mustBeListed) const;
 
  private:
   std::vector<ManifestEntry> entries_;
+  std::unordered_map<std::string, std::size_t> byName_;  // ComparableName -> index in entries_
   std::string unreadable_;
 };
 

@@ -7,5 +7,7 @@
 
 int main(int argc, char** argv) {
   setup::HostBundleSystem system;
-  return setup::bundle::RunBundle(system, std::vector<std::string>(argv + 1, argv + argc));
+  const int status =
+      setup::bundle::RunBundle(system, std::vector<std::string>(argv + 1, argv + argc));
+  return system.EndWith(status);
 }

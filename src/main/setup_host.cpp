@@ -131,11 +131,11 @@ int Main(int argc, char** argv) {
     Platform base = host.platform();
     Platform platform{files, base.registry, base.shell, base.versions, base.windows, base.clock};
     outcome = RunSetup(platform, commandLine, true);
-    // The last registry changes are saved here at the latest; a run whose changes could not be
-    // saved did not install completely.
+    // The last registry changes are saved here at the latest; registry values lost are an
+    // aborted installation, whatever the run ended with before.
     if (host.Flush() != kErrorSuccess) {
       saveError = host.registry().LastError();
-      if (outcome.exitStatus == kExitCompleted) outcome.exitStatus = kExitAborted;
+      outcome.exitStatus = kExitAborted;
     }
     if (!outcome.logFilePath.empty() &&
         host.files().ToNativePath(outcome.logFilePath, &nativeLogPath) != kErrorSuccess) {

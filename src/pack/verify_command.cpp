@@ -55,14 +55,7 @@ std::optional<std::string> EntryProblem(const fs::path& dist, const ManifestEntr
   std::unique_ptr<File> file = ToolFileSystem().Open((dist / NativeRelative(entry.name)).string(),
                                                      OpenMode::kReadBinary, nullptr);
   if (file == nullptr) return std::string("it is missing");
-  std::uint64_t size = 0;
-  Sha256Digest digest{};
-  if (!DigestFile(*file, &size, &digest)) return std::string("it cannot be read");
-  if (size != entry.size) {
-    return "it holds " + std::to_string(size) + " bytes instead of " + std::to_string(entry.size);
-  }
-  if (digest != entry.digest) return std::string("its SHA-256 differs from the manifest's");
-  return std::nullopt;
+  return EntryMismatch(*file, entry, "its SHA-256 differs from the manifest's");
 }
 
 int RunVerify(const std::vector<std::string>& args) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -281,6 +282,53 @@ int LoadFileList(const Platform& platform, SetupScript& script, WindowHandle own
   return 0;
 }
 
+namespace {
+
+// The C runtime's errno value for a failed rename, as the streams' failures give theirs.
+int CrtErrorOfMove(Win32Error error) {
+  switch (error) {
+    case kErrorAccessDenied:
+    case kErrorSharingViolation:
+    case kErrorWriteProtect:
+      return EACCES;
+    case kErrorDiskFull:
+    case kErrorHandleDiskFull:
+      return ENOSPC;
+    default:
+      return 0;
+  }
+}
+
+// Writes `length` bytes of `plain`, scrambled, into `scrambled` and closes it; true when every
+// byte reached it. Otherwise *failedPath (one of the two) and *crtError say what failed.
+bool WriteScrambled(File& plain, std::int64_t length, File& scrambled, const char* plainPath,
+                    const char* scrambledPath, const char** failedPath, int* crtError) {
+  auto failed = [&](const char* path, int error) {
+    *failedPath = path;
+    *crtError = error;
+    return false;
+  };
+  std::array<std::uint8_t, kBlockSize> block{};
+  std::int64_t position = 0;
+  bool ok = true;
+  while (ok && position < length) {
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(length - position, block.size()));
+    const std::size_t got = plain.Read(block.data(), wanted);
+    for (std::size_t i = 0; i < got; ++i) block[i] = ScrambleByte(block[i], ++position);
+    if (got != wanted) {
+      ok = failed(plainPath, plain.ErrorNumber());
+    } else if (scrambled.Write(block.data(), got) != got) {
+      ok = failed(scrambledPath, scrambled.ErrorNumber());
+    }
+  }
+  // Bytes still buffered must reach the file for the result to be true.
+  if (!scrambled.Close() && ok) ok = failed(scrambledPath, scrambled.ErrorNumber());
+  return ok;
+}
+
+}  // namespace
+
 int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambledPath,
                    ScrambleFailure* failure) {
   auto failed = [failure](const char* path, int crtError) {
@@ -290,36 +338,28 @@ int ScrambleScript(FileSystem& files, const char* plainPath, const char* scrambl
   int crtError = 0;
   std::unique_ptr<File> plain = files.Open(plainPath, OpenMode::kReadBinary, &crtError);
   if (!plain) return failed(plainPath, crtError);
-  std::unique_ptr<File> scrambled = files.Open(scrambledPath, OpenMode::kWriteBinary, &crtError);
-  if (!scrambled) return failed(scrambledPath, crtError);
-
   const std::int64_t length = plain->Length();
   if (length < 0) return failed(plainPath, plain->ErrorNumber());
-  std::array<std::uint8_t, kBlockSize> block{};
-  std::int64_t position = 0;
-  int result = 1;
-  while (position < length) {
-    const auto wanted =
-        static_cast<std::size_t>(std::min<std::int64_t>(length - position, block.size()));
-    const std::size_t got = plain->Read(block.data(), wanted);
-    for (std::size_t i = 0; i < got; ++i) block[i] = ScrambleByte(block[i], ++position);
-    if (got != wanted) {
-      failed(plainPath, plain->ErrorNumber());
-      result = 0;
-      break;
-    }
-    if (scrambled->Write(block.data(), got) != got) {
-      failed(scrambledPath, scrambled->ErrorNumber());
-      result = 0;
-      break;
-    }
+  // The loader refuses a larger script; converting one would only fill the disk.
+  if (length > kMaxScriptBytes) return failed(plainPath, EFBIG);
+
+  // Written beside and put in place in one step, so a failed or killed conversion never leaves
+  // part of a script where the installer would load it.
+  const std::string temporary = std::string(scrambledPath) + ".~new";
+  std::unique_ptr<File> scrambled = files.Open(temporary, OpenMode::kWriteBinary, &crtError);
+  if (!scrambled) return failed(scrambledPath, crtError);
+  const char* failedPath = nullptr;
+  const bool written =
+      WriteScrambled(*plain, length, *scrambled, plainPath, scrambledPath, &failedPath, &crtError);
+  scrambled.reset();
+  if (written) {
+    const Win32Error moved = files.MoveFileReplacing(temporary, scrambledPath);
+    if (moved == kErrorSuccess) return 1;
+    failedPath = scrambledPath;
+    crtError = CrtErrorOfMove(moved);
   }
-  // Bytes still buffered must reach the file for the result to be 1.
-  if (!scrambled->Close() && result == 1) {
-    failed(scrambledPath, scrambled->ErrorNumber());
-    result = 0;
-  }
-  return result;
+  static_cast<void>(files.DeleteFile(temporary));
+  return failed(failedPath, crtError);
 }
 
 }  // namespace setup

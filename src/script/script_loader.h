@@ -28,8 +28,11 @@ struct ScrambleFailure {
   int crtError = 0;
 };
 
-// Writes `plainPath` scrambled into `scrambledPath`; 1 when every byte was written. On 0,
-// `failure` (when given) names the file that could not be read or written and why.
+// Writes `plainPath` scrambled into `scrambledPath`; 1 when every byte was written. The text is
+// written beside (`scrambledPath` + ".~new") and put in place in one step, so on 0 the old
+// `scrambledPath` (or none) is left, never part of one. A plain script larger than the loader
+// reads is refused (EFBIG). On 0, `failure` (when given) names the file that could not be read
+// or written and why.
 [[nodiscard]] int ScrambleScript(FileSystem& files, const char* plainPath,
                                  const char* scrambledPath, ScrambleFailure* failure = nullptr);
 

@@ -60,4 +60,41 @@ expect_contains "$ERR" 'Installation Aborted' "the abort on a read-only disk is 
 expect_lacks "$ERR" 'Successfully' "no success on a read-only disk"
 expect_eq "$before" "$(snapshot)" "files on the read-only disk"
 umount "$machine"
+
+# A conversion of setup.txt on a disk that fills up: it fails and says why, and no part of a
+# setup.drc stays behind to be installed from later.
+conv=$WORK/conv
+mkdir -p "$conv"
+mount -t tmpfs -o size=64k tmpfs "$conv"
+{
+  printf 'X|C:\\Conv\r\n'
+  for i in $(seq 1 400); do printf 'F|file%03d.cmp|?APPDIR?\\file%03d.txt\r\n' "$i" "$i"; done
+} >"$conv/setup.txt"
+head -c $((64 * 1024 - $(stat -c %s "$conv/setup.txt") - 8192)) /dev/zero >"$conv/filler" || true
+run_in "$conv" "$SETUP" --machine="$WORK/convmachine"
+expect_eq 1 "$STATUS" "exit status of a conversion on a full disk"
+expect_contains "$ERR" "setup.txt not converted: setup.drc: No space left on device" "the reason"
+[ ! -e "$conv/setup.drc" ] || fail "a torn setup.drc was left ($(stat -c %s "$conv/setup.drc") bytes)"
+[ ! -e "$conv/setup.drc.~new" ] || fail "the conversion's temporary file was left"
+umount "$conv"
+
+# The disk fills with the last payload, so the registry values written after it cannot be saved,
+# and a shortcut fails too: the values are lost, so the run ends as aborted (4), not as
+# "installed, but some steps failed" (3).
+late=$WORK/late
+mkdir -p "$late/src"
+head -c 65536 /dev/urandom >"$late/src/last.bin"
+printf '%s\r\n' 'F|last.bin|?APPDIR?\last.bin' 'K|SZ|HKEY_CURRENT_USER|Software|Late|Done|yes' \
+  'L|C:\Late\last.bin\x.lnk|C:\Late\last.bin|A' >"$late/script.txt"
+"$PACK" build --script "$late/script.txt" --from "$late/src" --out "$late" >/dev/null
+mount -t tmpfs -o size=1m tmpfs "$machine"
+run_in "$late" ./setup Late --machine="$machine"  # cancelled: the machine folder is prepared
+avail=$(df -B1 --output=avail "$machine" | tail -n 1)
+# Room for the payload's 16 pages, none for a copy of registry.reg (nor for the log).
+head -c $((avail - 16 * 4096)) /dev/zero >"$machine/filler"
+run_in "$late" ./setup Late --unattended --machine="$machine" '--dir=C:\Late'
+cmp -s "$late/src/last.bin" "$machine/drive_c/Late/last.bin" || fail "the last payload was not placed"
+expect_contains "$ERR" "cannot save" "the lost registry values are told"
+expect_eq 4 "$STATUS" "exit status when the registry values are lost at exit"
+umount "$machine"
 echo "fault_disk: ok"

@@ -92,16 +92,31 @@ expect_eq 0 "$STATUS" "exit status on a half-made machine folder [$ERR]"
 [ -f "$WORK/half/drive_c/Windows/System32/s.dll" ] || fail "System32 was not completed"
 expect_eq '"C:\\Windows\\Temp"' "$(reg_value "$WORK/half" 'HKEY_CURRENT_USER\Environment' TEMP)" "TEMP"
 
-# A save killed before its rename left a copy of the registry: removed on the next start.
-cp "$WORK/half/registry.reg" "$WORK/half/registry.reg.Ab12Cd"
+# A save killed before its rename left a copy of the registry: removed on the next start. The
+# user's own copies beside it, of any name, stay.
+cp "$WORK/half/registry.reg" "$WORK/half/registry.reg.~setup-save.Ab12Cd"
+for own in backup before Ab12Cd '~setup-save.Ab12C' '~setup-save.Ab12Cde'; do
+  cp "$WORK/half/registry.reg" "$WORK/half/registry.reg.$own"
+done
 run_in "$WORK/sys" ./setup --unattended --machine="$WORK/half"
-[ ! -e "$WORK/half/registry.reg.Ab12Cd" ] || fail "a stale registry copy was left"
+[ ! -e "$WORK/half/registry.reg.~setup-save.Ab12Cd" ] || fail "a stale registry copy was left"
+for own in backup before Ab12Cd '~setup-save.Ab12C' '~setup-save.Ab12Cde'; do
+  [ -f "$WORK/half/registry.reg.$own" ] || fail "the user's registry.reg.$own was removed"
+done
 
 # A shortcut that fails: installed, but exit status 3.
 make_dist "$WORK/short" 'X|C:\Short' 'F|a.txt|?APPDIR?\a.txt' 'L|C:\Short\a.txt\x.lnk|C:\Short\a.txt|A'
 run_in "$WORK/short" ./setup --unattended --machine="$WORK/shortmachine"
 expect_eq 3 "$STATUS" "exit status after a failed shortcut"
 expect_contains "$ERR" "Installation Successfully Completed" "the final message stays"
+# A log that cannot be created (a folder of its name): the unattended run goes on without it,
+# installed, but not whole.
+make_dist "$WORK/nolog" 'X|C:\NoLog' 'F|a.txt|?APPDIR?\a.txt'
+mkdir -p "$WORK/nologmachine/drive_c/NoLog/SETUP.LOG"
+run_in "$WORK/nolog" ./setup --unattended --machine="$WORK/nologmachine"
+expect_contains "$ERR" "Failed to create setup log file" "the log's question"
+expect_eq 3 "$STATUS" "exit status without a log"
+[ -f "$WORK/nologmachine/drive_c/NoLog/a.txt" ] || fail "not installed without a log"
 run_in "$WORK/short" ./setup --help
 expect_contains "$OUT" "3 installed, but some steps failed" "--help lists status 3"
 

@@ -27,7 +27,7 @@ registry_is_whole_and_kept() {
 cp -r "$machine" "$WORK/timing"
 kill_runs_spread "$dist" "$WORK/timing" "$machine" 15 registry_is_whole_and_kept \
   "registry.reg torn or shortened" Saved --unattended '--dir=C:\Saved'
-ls "$machine"/registry.reg.?????? >/dev/null 2>&1 && echo "(a killed save left its temporary file)"
+ls "$machine"/registry.reg.~setup-save.?????? >/dev/null 2>&1 && echo "(a killed save left its temporary file)"
 
 # Into a new folder: the killed runs' backups of the libraries are in C:\Saved\Backup.
 run_in "$dist" ./setup Saved --unattended --machine="$machine" '--dir=C:\Again'

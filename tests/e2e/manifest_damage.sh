@@ -85,6 +85,48 @@ run_in "$dist" ./setup 'Sample*Notes' --machine="$WORK/machine-badsum" --unatten
 expect_eq 1 "$STATUS" "damaged manifest: exit status"
 expect_contains "$ERR" "setup.sum is damaged, line" "damaged manifest: named"
 
+# A manifest that is there but is no regular file counts as unreadable, never as none.
+for kind in fifo folder; do
+  dist=$WORK/sum-$kind
+  cp -r "$clean" "$dist"
+  rm "$dist/setup.sum"
+  if [ $kind = fifo ]; then mkfifo "$dist/setup.sum"; else mkdir "$dist/setup.sum"; fi
+  run_in "$dist" timeout 20 ./setup 'Sample*Notes' --machine="$WORK/machine-sum-$kind" --unattended
+  expect_eq 1 "$STATUS" "setup.sum a $kind: exit status"
+  expect_contains "$ERR" "setup.sum cannot be read" "setup.sum a $kind: named"
+  [ ! -e "$WORK/machine-sum-$kind/drive_c/Program Files/Sample Notes" ] ||
+    fail "setup.sum a $kind: the installer installed"
+done
+
+# Names outside the distribution make the manifest unreadable: verify opens nothing outside.
+dist=$WORK/outside
+cp -r "$clean" "$dist"
+printf 'outside\n' >"$WORK/outside.txt"
+for name in '..\outside.txt' "$WORK/outside.txt" '\\server\share\x' 'C:\x'; do
+  cp "$clean/setup.sum" "$dist/setup.sum"
+  printf '%s 8 %s\r\n' "$(sha256sum <"$WORK/outside.txt" | cut -c1-64)" "$name" >>"$dist/setup.sum"
+  run_in "$dist" "$PACK" verify .
+  expect_eq 1 "$STATUS" "[$name]: verify's exit status"
+  expect_contains "$OUT" "setup.sum: damaged, line" "[$name]: verify names the manifest"
+  expect_contains "$OUT" "leads out of the distribution folder" "[$name]: verify says why"
+  run_in "$dist" ./setup 'Sample*Notes' --machine="$WORK/machine-outside" --unattended
+  expect_eq 1 "$STATUS" "[$name]: the installer's exit status"
+  expect_contains "$ERR" "setup.sum is damaged, line" "[$name]: the installer names the manifest"
+done
+
+# A listed text grown to 64 GiB (sparse) is judged by its size at once, by the installer and
+# by verify, without reading it.
+dist=$WORK/hugeterms
+cp -r "$clean" "$dist"
+truncate -s 64G "$dist/terms.txt"
+run_in "$dist" timeout 10 ./setup 'Sample*Notes' --machine="$WORK/machine-huge" --unattended
+expect_eq 1 "$STATUS" "huge terms text: the installer's exit status"
+expect_contains "$ERR" "terms.txt of this distribution is damaged (it holds 68719476736 bytes instead of" \
+  "huge terms text: the installer's reason"
+run_in "$dist" timeout 10 "$PACK" verify .
+expect_eq 1 "$STATUS" "huge terms text: verify's exit status"
+expect_contains "$OUT" "terms.txt: damaged, it holds 68719476736 bytes instead of" "huge terms text: verify"
+
 # Without setup.sum the same damaged payload installs as it always did.
 dist=$WORK/nosum
 cp -r "$clean" "$dist"

@@ -389,6 +389,27 @@ TEST_F(HostRegistryTest, KillingASaveLeavesTheOldOrTheNewFile) {
       << "a lock left by a killed process does not block";
 }
 
+TEST_F(HostRegistryTest, OnlyTheCopiesOfKilledSavesAreRemovedAtOpen) {
+  // name beside registry.reg | removed at the next start
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"registry.reg.~setup-save.Ab12Cd", true},
+      {"registry.reg.~setup-save.000000", true},
+      {"registry.reg.backup", false},
+      {"registry.reg.before", false},
+      {"registry.reg.Ab12Cd", false},
+      {"registry.reg.~setup-save.Ab12C", false},
+      {"registry.reg.~setup-save.Ab12Cde", false},
+      {"registry.reg.~setup-save.Ab-2Cd", false},
+      {"other.reg.~setup-save.Ab12Cd", false},
+  };
+  for (const auto& [name, removed] : cases) WriteFileBytes(dir_.Native(name), "REGEDIT4\r\n");
+  HostRegistry registry(RegPath());
+  ASSERT_EQ(registry.Open(), "");
+  for (const auto& [name, removed] : cases) {
+    EXPECT_EQ(!removed, std::filesystem::exists(dir_.Native(name))) << name;
+  }
+}
+
 TEST_F(HostRegistryTest, ConcurrentProcessesLoseNoWrites) {
   constexpr int kWriters = 3;
   constexpr int kValues = 25;

@@ -41,12 +41,37 @@ TEST(ManifestFormatTest, MalformedLinesMakeItUnreadable) {
       {kDigest + " 5 ", "empty"},
       {kDigest + " 5 a\tb", "control"},
       {kDigest + " 5 A.TXT\r\n" + kDigest + " 5 ./a.txt", "twice"},
+      {kDigest + " 5 ..\\x", "leads out"},
+      {kDigest + " 5 ../x", "leads out"},
+      {kDigest + " 5 .\\..\\x", "leads out"},
+      {kDigest + " 5 data\\..\\..\\x", "leads out"},
+      {kDigest + " 5 data/..", "leads out"},
+      {kDigest + " 5 /etc/hostname", "leads out"},
+      {kDigest + " 5 \\Windows\\win.ini", "leads out"},
+      {kDigest + " 5 \\\\server\\share\\x", "leads out"},
+      {kDigest + " 5 //server/share/x", "leads out"},
+      {kDigest + " 5 C:\\x", "leads out"},
+      {kDigest + " 5 C:x", "leads out"},
+      {kDigest + " 5 a.txt:stream", "leads out"},
   };
   for (const Case& c : cases) {
     std::string error;
     EXPECT_FALSE(ParseManifest(c.line + "\r\n", &error)) << c.line;
     EXPECT_NE(std::string::npos, error.find(c.why)) << c.line << ": " << error;
     EXPECT_EQ(0u, error.find("line ")) << error;
+  }
+}
+
+TEST(ManifestFormatTest, NamesBelowTheFolderStayInside) {
+  for (const char* name :
+       {"a", ".\\a", "./a", "data\\..b", "a..\\b", "a\\\\b", "data\\.\\x", "..x"}) {
+    EXPECT_TRUE(NameStaysInside(name)) << name;
+    std::string error;
+    EXPECT_TRUE(ParseManifest(kDigest + " 5 " + name + "\r\n", &error)) << name << ": " << error;
+  }
+  for (const char* name :
+       {"", "..", "...", ".. ", "a\\. .\\b", "..\\", "\\a", "/a", "a\\..", "C:", "\\\\?\\C:\\x"}) {
+    EXPECT_FALSE(NameStaysInside(name)) << name;
   }
 }
 

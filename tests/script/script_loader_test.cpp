@@ -279,6 +279,45 @@ TEST(ScrambleScript, FailuresAnswerZero) {
   }
 }
 
+// A full disk half-way, a failed close or rename, an oversized plain script: no part of a
+// script is left where the installer would load it, and nothing beside it.
+TEST(ScrambleScript, AFailedConversionLeavesNoPartOfAScript) {
+  struct Case {
+    const char* name;
+    void (*arrange)(testing::FakeFileSystem&);
+    int crtError;
+  };
+  const std::vector<Case> cases = {
+      {"a later write fails", [](testing::FakeFileSystem& f) { f.failWriteCall = 2; }, 0},
+      {"close fails", [](testing::FakeFileSystem& f) { f.failClose = true; }, 0},
+      {"setup.drc cannot be replaced",
+       [](testing::FakeFileSystem& f) { f.PutDirectory("setup.drc"); }, 13},
+      {"plain script larger than the loader reads",
+       [](testing::FakeFileSystem& f) { f.PutFile("setup.txt", std::string((64 << 20) + 1, 'p')); },
+       27},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeFileSystem files;
+    files.PutFile("setup.txt", std::string(9000, 'p'));
+    c.arrange(files);
+    ScrambleFailure failure;
+    EXPECT_EQ(0, ScrambleScript(files, "setup.txt", "setup.drc", &failure));
+    EXPECT_FALSE(files.FileExists("setup.drc")) << "no torn script";
+    EXPECT_FALSE(files.FileExists("setup.drc.~new")) << "nothing left beside it";
+    if (c.crtError != 0) {
+      EXPECT_EQ(c.crtError, failure.crtError);
+    }
+  }
+  // Over an earlier script: it stays whole until the new one replaces it.
+  testing::FakeFileSystem files;
+  files.PutFile("setup.txt", std::string(9000, 'p'));
+  files.PutFile("setup.drc", "earlier");
+  files.failWriteCall = 2;
+  EXPECT_EQ(0, ScrambleScript(files, "setup.txt", "setup.drc"));
+  EXPECT_EQ("earlier", files.FileBytes("setup.drc"));
+}
+
 }  // namespace
 }  // namespace setup
 

@@ -296,6 +296,8 @@ Win32Error FakeFileSystem::MoveFileReplacing(const std::string& from, const std:
   const std::string target = Key(to);
   auto file = files_.find(source);
   if (file == files_.end()) return kErrorFileNotFound;
+  // A name that cannot be opened (locked, no permission) cannot be replaced either.
+  if (openErrors.count(to) != 0) return kErrorAccessDenied;
   if (directories_.count(target) != 0 || IsDriveRoot(target)) return kErrorAccessDenied;
   if (!ParentExists(target)) return kErrorPathNotFound;
   Entry moved = file->second;

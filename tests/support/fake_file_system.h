@@ -52,7 +52,8 @@ class FakeFileSystem : public FileSystem {
   std::uint32_t Attributes(const std::string& path) const;  // 0 when absent
 
   // Fault injection.
-  // Open of this path (any mode) fails with this errno (e.g. 13, EACCES).
+  // Open of this path (any mode) fails with this errno (e.g. 13, EACCES); a move replacing it
+  // fails with kErrorAccessDenied.
   std::map<std::string, int> openErrors;
   // The failWriteCall-th Write call counted over all files (1-based; 0 = never) writes nothing
   // and marks its file in error; with failLaterWrites every later call fails too.

@@ -82,13 +82,18 @@ HostRegistry::~HostRegistry() { static_cast<void>(Flush()); }
 
 namespace {
 
-// The temporary files of saves, named by mkostemp: the registry's name, a dot, six letters or
-// digits.
+// What a save's temporary file is named after the registry's own name, before mkostemp's six
+// letters or digits: a mark no person would give a copy of their own (registry.reg.backup is
+// theirs and stays).
+constexpr const char* kSaveMark = ".~setup-save.";
+
+// The temporary files of saves: the registry's name, the mark, six letters or digits.
 std::vector<std::string> SaveTemporaries(const std::string& path) {
   std::vector<std::string> found;
   const std::string dir = DirectoryOf(path);
   const std::size_t slash = path.rfind('/');
-  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+  const std::string prefix =
+      (slash == std::string::npos ? path : path.substr(slash + 1)) + kSaveMark;
   DIR* listing = ::opendir(dir.c_str());
   if (listing == nullptr) return found;
   while (const dirent* entry = ::readdir(listing)) {
@@ -269,7 +274,7 @@ Win32Error HostRegistry::Save() {
   struct stat info {};
   if (::stat(path_.c_str(), &info) == 0) mode = info.st_mode & 0777;
 
-  std::string temp = path_ + ".XXXXXX";
+  std::string temp = path_ + kSaveMark + "XXXXXX";
   ScopedFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) {
     const int error = errno;
