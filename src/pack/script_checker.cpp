@@ -113,6 +113,8 @@ class Checker {
   void CheckRegistryLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckHiddenLine(const ScriptLine& line, const ExpandedFields& fields);
+  void CheckLinkTarget(const ScriptLine& line, const ExpandedFields& fields, std::size_t first,
+                       std::size_t last);
   // Reports the separator positions among `used` that came from a macro's value; answers
   // whether there were any.
   bool SplitMovedByValue(const ScriptLine& line, const ExpandedFields& fields,
@@ -511,6 +513,8 @@ void Checker::CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields
                example);
   } else if (last == first + 1) {
     out_.Error(n, fields.column[first] + 1, "the L line names no target", example);
+  } else {
+    CheckLinkTarget(line, fields, first, last);
   }
   if (linkFile.empty()) {
     out_.Error(n, kFieldColumn, "the L line names no link file", example);
@@ -528,6 +532,44 @@ void Checker::CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields
                      " does not end in .lnk: the shortcut file gets exactly this name, and "
                      "Windows shows a shortcut only with .lnk",
                  "add .lnk");
+  }
+}
+
+// The installer takes everything between the first and the last separator as the target, as a
+// path: a separator in the description moves the split, quotes and arguments stay in the path.
+void Checker::CheckLinkTarget(const ScriptLine& line, const ExpandedFields& fields,
+                              std::size_t first, std::size_t last) {
+  const int n = line.number;
+  const char separator = line.text[1];
+  const std::string& text = fields.text;
+  const std::string target = text.substr(first + 1, last - first - 1);
+  const std::size_t inner = text.find(separator, first + 1);
+  if (inner < last) {
+    out_.Error(n, fields.column[inner],
+               "the L line has more than three fields: the installer takes " + Quoted(target) +
+                   " as the target and only " + Quoted(text.substr(last + 1)) +
+                   " as the description",
+               "choose a separator that occurs in no field, such as L#...#...#DESCRIPTION");
+    return;
+  }
+  const int column = fields.column[first + 1];
+  if (target.find('"') != std::string::npos) {
+    out_.Error(n, column,
+               "the target " + Quoted(target) +
+                   " holds quotes: the installer takes it literally, as a path that names no file",
+               "write the program's path alone, without quotes");
+    return;
+  }
+  const std::string lower = LowerCaseAscii(target);
+  for (const char* program : {".exe ", ".com ", ".bat ", ".cmd "}) {
+    if (lower.find(program) != std::string::npos) {
+      out_.Error(n, column,
+                 "the target " + Quoted(target) +
+                     " holds arguments: the installer takes them as part of the path, which then "
+                     "names no file",
+                 "a shortcut's target is the program's path alone");
+      return;
+    }
   }
 }
 

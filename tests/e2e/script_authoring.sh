@@ -47,6 +47,10 @@ mistakes=(
   'F|AcmeDraw.exe|?APPDIR?\AcmeDraw.EXE|3:16: warning: line 2 already installs'
   'F|AcmeDraw.exe|?WINDOWS?\acme.dll|3:16: warning: the shared library '"'"'C:\Windows\acme.dll'"'"' goes outside'
   'X|C:\Acme|3:1: warning: another X line (the first is line 1)'
+  'L|?STARTMENU?\Acme\D.lnk|?APPDIR?\AcmeDraw.exe|Draw | Paint|3:47: error: the L line has more than three fields'
+  'L|?STARTMENU?\Acme\D.lnk|"?APPDIR?\AcmeDraw.exe" --tips|Draw|3:26: error: the target '"'"'"C:\Program Files\Acme Draw\AcmeDraw.exe" --tips'"'"' holds quotes'
+  'L|?STARTMENU?\Acme\D.lnk|?APPDIR?\AcmeDraw.exe --tips|Draw|3:26: error: the target '"'"'C:\Program Files\Acme Draw\AcmeDraw.exe --tips'"'"' holds arguments'
+  'F|AcmeDraw.exe|?APPDIR?AcmeDraw.exe|3:16: warning: ?APPDIR? is directly followed by a name'
   "F|AcmeDraw.exe|?APPDIR?\\$(printf 'x%.0s' {1..520})|3:519: error: the line is 544 characters long"
 )
 for case in "${mistakes[@]}"; do
