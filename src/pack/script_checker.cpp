@@ -113,6 +113,7 @@ class Checker {
   void CheckRegistryLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckHiddenLine(const ScriptLine& line, const ExpandedFields& fields);
+  void CheckPayloadName(int line, const std::string& relative);
   void CheckLinkTarget(const ScriptLine& line, const ExpandedFields& fields, std::size_t first,
                        std::size_t last);
   // Reports the separator positions among `used` that came from a macro's value; answers
@@ -299,6 +300,7 @@ void Checker::CheckFileLine(const ScriptLine& line, const ExpandedFields& fields
                      options_.sourceFolder + "/" + *relative + ")");
     }
     if (seenSources_.insert(*relative).second) sources_->push_back(*relative);
+    CheckPayloadName(n, *relative);
   }
   if (destination.empty()) {
     out_.Error(n, destinationColumn, "the F line names no destination");
@@ -532,6 +534,22 @@ void Checker::CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields
                      " does not end in .lnk: the shortcut file gets exactly this name, and "
                      "Windows shows a shortcut only with .lnk",
                  "add .lnk");
+  }
+}
+
+// A payload lies under its own name beside Setup.exe, where Windows looks for the libraries a
+// program loads: one named like a library may be loaded by the installer in its place.
+void Checker::CheckPayloadName(int line, const std::string& relative) {
+  if (relative.find('/') != std::string::npos) return;
+  for (const char* library : {".dll", ".ocx", ".drv"}) {
+    if (!EndsWithIgnoringCase(relative, library)) continue;
+    out_.Warning(
+        line, kFieldColumn,
+        "the payload " + Quoted(relative) +
+            " lies beside Setup.exe under a library's name: Windows may load it into "
+            "the installer instead of the library the installer needs",
+        "keep libraries in a subfolder of the product folder, such as system\\" + relative);
+    return;
   }
 }
 

@@ -8,6 +8,8 @@ machine=$WORK/machine
 export SETUP_MACHINE=$machine
 mkdir -p src
 echo "the program" >src/AcmeDraw.exe
+echo "a library" >src/zlib1.dll
+echo "a control" >src/Grid.OCX
 
 good=('X|?PRGFDIR?\Acme Draw' 'F|AcmeDraw.exe|?APPDIR?\AcmeDraw.exe'
   'L|?STARTMENU?\Acme Draw\Acme Draw.lnk|?APPDIR?\AcmeDraw.exe|Acme Draw')
@@ -51,6 +53,8 @@ mistakes=(
   'L|?STARTMENU?\Acme\D.lnk|"?APPDIR?\AcmeDraw.exe" --tips|Draw|3:26: error: the target '"'"'"C:\Program Files\Acme Draw\AcmeDraw.exe" --tips'"'"' holds quotes'
   'L|?STARTMENU?\Acme\D.lnk|?APPDIR?\AcmeDraw.exe --tips|Draw|3:26: error: the target '"'"'C:\Program Files\Acme Draw\AcmeDraw.exe --tips'"'"' holds arguments'
   'F|AcmeDraw.exe|?APPDIR?AcmeDraw.exe|3:16: warning: ?APPDIR? is directly followed by a name'
+  'F|zlib1.dll|?APPDIR?\zlib1.dll|3:3: warning: the payload '"'"'zlib1.dll'"'"' lies beside Setup.exe under a library'"'"'s name'
+  'F|Grid.OCX|?SYSTEM?\Grid.ocx|3:3: warning: the payload '"'"'Grid.OCX'"'"' lies beside Setup.exe'
   "F|AcmeDraw.exe|?APPDIR?\\$(printf 'x%.0s' {1..520})|3:519: error: the line is 544 characters long"
 )
 for case in "${mistakes[@]}"; do

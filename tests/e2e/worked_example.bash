@@ -22,13 +22,13 @@ make_worked_example() {  # folder
   local dir=$1 version minor
   for version in 2.1 2.2; do
     minor=${version#2.}
-    mkdir -p "$dir/files-$version/help"
+    mkdir -p "$dir/files-$version/help" "$dir/files-$version/system"
     worked_example_script | sed "s/Acme Draw 2\\.1/Acme Draw $version/" >"$dir/setup-$version.txt"
     printf '%s' "$version" >"$dir/files-$version/AcmeDraw.exe"
     printf 'stand-in uninstaller\r\n' >"$dir/files-$version/Uninstall.exe"
     printf 'Acme Draw %s manual\r\n' "$version" >"$dir/files-$version/help/manual.txt"
     library_version "$SOURCE_DIR/examples/sample/files/system/snrt12.dll" \
-      "$dir/files-$version/acmert21.dll" 2 "$minor"
+      "$dir/files-$version/system/acmert21.dll" 2 "$minor"
   done
   grep -q '^H|acmert21' "$dir/setup-2.1.txt" || fail "the worked example lost its hidden library"
 }

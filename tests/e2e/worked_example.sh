@@ -9,6 +9,8 @@ build_version() {  # version folder
   "$PACK" build --uninstaller --name 'Acme Draw' --script "$WORK/product/setup-$1.txt" \
     --from "$WORK/product/files-$1" --out "$2" >/dev/null
 }
+run_in "$WORK/product" "$PACK" check setup-2.1.txt --from files-2.1
+expect_eq "setup-2.1.txt: 0 errors, 0 warnings" "$OUT" "the worked example checks clean"
 build_version 2.1 "$WORK/dist-2.1"
 build_version 2.2 "$WORK/dist-2.2"
 
@@ -26,13 +28,13 @@ expect_eq 0 "$STATUS" "the other product installs"
 before=$(snapshot)
 run_in "$WORK/dist-2.1" ./setup Acme --unattended --machine="$machine"
 expect_eq 0 "$STATUS" "2.1 installs: $ERR"
-cmp -s "$dll" "$WORK/product/files-2.1/acmert21.dll" || fail "the 2.1 library is not installed"
+cmp -s "$dll" "$WORK/product/files-2.1/system/acmert21.dll" || fail "the 2.1 library is not installed"
 [ -f "$app/Help/manual.txt" ] || fail "Help was not created"
 
 run_in "$WORK/dist-2.2" ./setup Acme --unattended --machine="$machine"
 expect_eq 0 "$STATUS" "2.2 upgrades: $ERR"
-cmp -s "$dll" "$WORK/product/files-2.2/acmert21.dll" || fail "the 2.2 library is not installed"
-cmp -s "$app/Backup/acmert21.dll" "$WORK/product/files-2.1/acmert21.dll" ||
+cmp -s "$dll" "$WORK/product/files-2.2/system/acmert21.dll" || fail "the 2.2 library is not installed"
+cmp -s "$app/Backup/acmert21.dll" "$WORK/product/files-2.1/system/acmert21.dll" ||
   fail "the 2.1 library is not in Backup"
 expect_eq "2.2" "$(cat "$app/AcmeDraw.exe")" "the program after the upgrade"
 expect_contains "$(reg_value "$machine" 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Acme Draw' DisplayName)" \

@@ -26,13 +26,13 @@ before=$(files)
 
 run_setup "$WORK/dist-2.1" Acme --unattended
 expect_eq 0 "$STATUS" "2.1 installs: $ERR"
-cmp -s "$dll" "$WORK/product/files-2.1/acmert21.dll" || fail "the 2.1 library is not installed"
+cmp -s "$dll" "$WORK/product/files-2.1/system/acmert21.dll" || fail "the 2.1 library is not installed"
 [ -f "$app/Help/manual.txt" ] || fail "Help was not created"
 
 run_setup "$WORK/dist-2.2" Acme --unattended
 expect_eq 0 "$STATUS" "2.2 upgrades: $ERR"
-cmp -s "$dll" "$WORK/product/files-2.2/acmert21.dll" || fail "the 2.2 library is not installed"
-cmp -s "$app/Backup/acmert21.dll" "$WORK/product/files-2.1/acmert21.dll" ||
+cmp -s "$dll" "$WORK/product/files-2.2/system/acmert21.dll" || fail "the 2.2 library is not installed"
+cmp -s "$app/Backup/acmert21.dll" "$WORK/product/files-2.1/system/acmert21.dll" ||
   fail "the 2.1 library is not in Backup"
 expect_eq "2.2" "$(cat "$app/AcmeDraw.exe")" "the program after the upgrade"
 expect_eq "REG_SZ Acme Draw 2.2" "$(reg_value "$uninstall_key" DisplayName)" "DisplayName"
