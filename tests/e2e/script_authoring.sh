@@ -139,7 +139,9 @@ expect_contains "$ERR" "terms-snow.txt:2:11: error: U+2603" "the character is na
 [ ! -e dist-snow ] || fail "a refused build wrote its distribution folder"
 
 # init: a starter script that checks clean and installs the folder byte for byte.
-mkdir -p product/docs/en "product/sub dir"
+mkdir -p product/docs/en "product/sub dir" product/plugins/filters
+# A private library in folders of its own, which the installation has to create.
+cp "$SAMPLE/files/system/snrt12.dll" product/plugins/filters/blur.dll
 cp "$SAMPLE/files/SampleNotes.exe" product/Acme.exe
 cp "$SAMPLE/files/Uninstall.exe" product/Uninstall.exe
 head -c 70000 /dev/urandom >product/data.bin
