@@ -110,7 +110,6 @@ int MoveIntoBackup(const InstallContext& context, const std::string& path,
 int BackupDll(const InstallContext& context, const std::string& path,
               const std::string& applicationDirectory, int& dllsUpgraded) {
   if (GetFileExtension(path) != ".dll") return 0;
-  if (ContainsHiddenName(context.script, path) != 0) return 0;
 
   const std::string backupDir = applicationDirectory + "\\Backup";
   int result = PrepareBackupDirectory(context, backupDir);

@@ -19,8 +19,8 @@ int ShowErrorBox(WindowSystem& windows, const std::string& text);
 [[nodiscard]] int EnsureDirectory(const InstallContext& context, const std::string& path);
 
 // Moves the DLL at `path`, about to be replaced, into `applicationDirectory`\Backup. 1 when it
-// was moved (and then sets `dllsUpgraded`), 0 when it was not: not a DLL, a hidden name, or a
-// failure the user has been told about.
+// was moved (and then sets `dllsUpgraded`), 0 when it was not: not a DLL, or a failure the user
+// has been told about. A hidden DLL is saved like any other: the log drops the lines naming it.
 [[nodiscard]] int BackupDll(const InstallContext& context, const std::string& path,
                             const std::string& applicationDirectory, int& dllsUpgraded);
 

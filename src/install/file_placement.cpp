@@ -57,6 +57,18 @@ bool DecideOnInstalledDll(InstallPage& page, bool& abort) {
   return ShouldInstallNewFile(installed, incoming);
 }
 
+// A library into a folder that does not exist yet (a private DLL in its own subfolder) gets its
+// folders as any other file does; one into an existing folder, the system's above all, is placed
+// with the same log as ever.
+void EnsureDirectoryOfNewDll(const InstallContext& context, const std::string& destination) {
+  const std::size_t lastSeparator = destination.find_last_of('\\');
+  // Only one separator: the root of a drive, which EnsureDirectory would not create anyway.
+  if (lastSeparator == std::string::npos || destination.find('\\') == lastSeparator) return;
+  if (FileExists(context.platform.files, destination.substr(0, lastSeparator)) != 0) return;
+  // A failure shows in the expansion; EnsureDirectory has logged why.
+  static_cast<void>(EnsureDirectory(context, destination));
+}
+
 }  // namespace
 
 bool IsSharedLibrary(const std::string& destination) {
@@ -114,8 +126,8 @@ void PlaceFile(InstallPage& page) {
     // A failure shows in the expansion below; EnsureDirectory has logged why.
     static_cast<void>(EnsureDirectory(context, page.DestinationPath()));
   } else if (FileExists(files, page.DestinationPath()) == 0) {
-    // A library's directory is expected to exist already; where it does not, the expansion fails.
     log.Write("%s does not exist previously", page.DestinationPath().c_str());
+    EnsureDirectoryOfNewDll(context, page.DestinationPath());
   } else if (BackupDll(context, page.DestinationPath(), page.DestinationDirectory(),
                        page.DllsUpgraded()) == 1) {
     log.Write("DLL %s saved successfully", page.DestinationPath().c_str());

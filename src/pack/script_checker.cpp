@@ -113,6 +113,9 @@ class Checker {
   void CheckRegistryLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckHiddenLine(const ScriptLine& line, const ExpandedFields& fields);
+  void CheckPayloadName(int line, const std::string& relative);
+  void CheckLinkTarget(const ScriptLine& line, const ExpandedFields& fields, std::size_t first,
+                       std::size_t last);
   // Reports the separator positions among `used` that came from a macro's value; answers
   // whether there were any.
   bool SplitMovedByValue(const ScriptLine& line, const ExpandedFields& fields,
@@ -297,6 +300,7 @@ void Checker::CheckFileLine(const ScriptLine& line, const ExpandedFields& fields
                      options_.sourceFolder + "/" + *relative + ")");
     }
     if (seenSources_.insert(*relative).second) sources_->push_back(*relative);
+    CheckPayloadName(n, *relative);
   }
   if (destination.empty()) {
     out_.Error(n, destinationColumn, "the F line names no destination");
@@ -511,6 +515,8 @@ void Checker::CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields
                example);
   } else if (last == first + 1) {
     out_.Error(n, fields.column[first] + 1, "the L line names no target", example);
+  } else {
+    CheckLinkTarget(line, fields, first, last);
   }
   if (linkFile.empty()) {
     out_.Error(n, kFieldColumn, "the L line names no link file", example);
@@ -528,6 +534,60 @@ void Checker::CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields
                      " does not end in .lnk: the shortcut file gets exactly this name, and "
                      "Windows shows a shortcut only with .lnk",
                  "add .lnk");
+  }
+}
+
+// A payload lies under its own name beside Setup.exe, where Windows looks for the libraries a
+// program loads: one named like a library may be loaded by the installer in its place.
+void Checker::CheckPayloadName(int line, const std::string& relative) {
+  if (relative.find('/') != std::string::npos) return;
+  for (const char* library : {".dll", ".ocx", ".drv"}) {
+    if (!EndsWithIgnoringCase(relative, library)) continue;
+    out_.Warning(
+        line, kFieldColumn,
+        "the payload " + Quoted(relative) +
+            " lies beside Setup.exe under a library's name: Windows may load it into "
+            "the installer instead of the library the installer needs",
+        "keep libraries in a subfolder of the product folder, such as system\\" + relative);
+    return;
+  }
+}
+
+// The installer takes everything between the first and the last separator as the target, as a
+// path: a separator in the description moves the split, quotes and arguments stay in the path.
+void Checker::CheckLinkTarget(const ScriptLine& line, const ExpandedFields& fields,
+                              std::size_t first, std::size_t last) {
+  const int n = line.number;
+  const char separator = line.text[1];
+  const std::string& text = fields.text;
+  const std::string target = text.substr(first + 1, last - first - 1);
+  const std::size_t inner = text.find(separator, first + 1);
+  if (inner < last) {
+    out_.Error(n, fields.column[inner],
+               "the L line has more than three fields: the installer takes " + Quoted(target) +
+                   " as the target and only " + Quoted(text.substr(last + 1)) +
+                   " as the description",
+               "choose a separator that occurs in no field, such as L#...#...#DESCRIPTION");
+    return;
+  }
+  const int column = fields.column[first + 1];
+  if (target.find('"') != std::string::npos) {
+    out_.Error(n, column,
+               "the target " + Quoted(target) +
+                   " holds quotes: the installer takes it literally, as a path that names no file",
+               "write the program's path alone, without quotes");
+    return;
+  }
+  const std::string lower = LowerCaseAscii(target);
+  for (const char* program : {".exe ", ".com ", ".bat ", ".cmd "}) {
+    if (lower.find(program) != std::string::npos) {
+      out_.Error(n, column,
+                 "the target " + Quoted(target) +
+                     " holds arguments: the installer takes them as part of the path, which then "
+                     "names no file",
+                 "a shortcut's target is the program's path alone");
+      return;
+    }
   }
 }
 

@@ -99,6 +99,14 @@ void CheckMacroWords(std::string_view fields, int line, int firstColumn, Diagnos
     }
     const std::string word = "?" + std::string(name) + "?";
     if (macro >= 0 && word == kMacroWordList[static_cast<std::size_t>(macro)]) {
+      // The value ends without a backslash: a name right after it runs into the folder's name.
+      if (end + 1 < fields.size() && (IsWordCharacter(fields[end + 1]) || fields[end + 1] == '.')) {
+        out.Warning(line, column,
+                    word +
+                        " is directly followed by a name: the installer joins them without a "
+                        "backslash",
+                    "write " + word + "\\" + std::string(fields.substr(end + 1, 1)) + "...");
+      }
       at = end;
       continue;
     }

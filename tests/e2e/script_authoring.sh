@@ -8,6 +8,8 @@ machine=$WORK/machine
 export SETUP_MACHINE=$machine
 mkdir -p src
 echo "the program" >src/AcmeDraw.exe
+echo "a library" >src/zlib1.dll
+echo "a control" >src/Grid.OCX
 
 good=('X|?PRGFDIR?\Acme Draw' 'F|AcmeDraw.exe|?APPDIR?\AcmeDraw.exe'
   'L|?STARTMENU?\Acme Draw\Acme Draw.lnk|?APPDIR?\AcmeDraw.exe|Acme Draw')
@@ -47,6 +49,12 @@ mistakes=(
   'F|AcmeDraw.exe|?APPDIR?\AcmeDraw.EXE|3:16: warning: line 2 already installs'
   'F|AcmeDraw.exe|?WINDOWS?\acme.dll|3:16: warning: the shared library '"'"'C:\Windows\acme.dll'"'"' goes outside'
   'X|C:\Acme|3:1: warning: another X line (the first is line 1)'
+  'L|?STARTMENU?\Acme\D.lnk|?APPDIR?\AcmeDraw.exe|Draw | Paint|3:47: error: the L line has more than three fields'
+  'L|?STARTMENU?\Acme\D.lnk|"?APPDIR?\AcmeDraw.exe" --tips|Draw|3:26: error: the target '"'"'"C:\Program Files\Acme Draw\AcmeDraw.exe" --tips'"'"' holds quotes'
+  'L|?STARTMENU?\Acme\D.lnk|?APPDIR?\AcmeDraw.exe --tips|Draw|3:26: error: the target '"'"'C:\Program Files\Acme Draw\AcmeDraw.exe --tips'"'"' holds arguments'
+  'F|AcmeDraw.exe|?APPDIR?AcmeDraw.exe|3:16: warning: ?APPDIR? is directly followed by a name'
+  'F|zlib1.dll|?APPDIR?\zlib1.dll|3:3: warning: the payload '"'"'zlib1.dll'"'"' lies beside Setup.exe under a library'"'"'s name'
+  'F|Grid.OCX|?SYSTEM?\Grid.ocx|3:3: warning: the payload '"'"'Grid.OCX'"'"' lies beside Setup.exe'
   "F|AcmeDraw.exe|?APPDIR?\\$(printf 'x%.0s' {1..520})|3:519: error: the line is 544 characters long"
 )
 for case in "${mistakes[@]}"; do
@@ -131,7 +139,9 @@ expect_contains "$ERR" "terms-snow.txt:2:11: error: U+2603" "the character is na
 [ ! -e dist-snow ] || fail "a refused build wrote its distribution folder"
 
 # init: a starter script that checks clean and installs the folder byte for byte.
-mkdir -p product/docs/en "product/sub dir"
+mkdir -p product/docs/en "product/sub dir" product/plugins/filters
+# A private library in folders of its own, which the installation has to create.
+cp "$SAMPLE/files/system/snrt12.dll" product/plugins/filters/blur.dll
 cp "$SAMPLE/files/SampleNotes.exe" product/Acme.exe
 cp "$SAMPLE/files/Uninstall.exe" product/Uninstall.exe
 head -c 70000 /dev/urandom >product/data.bin

@@ -204,11 +204,11 @@ TEST(BackupDll, MovesTheOldCopyIntoBackupOrSaysWhyNot) {
   }
 }
 
-TEST(BackupDll, RefusesWithoutAWordWhatIsNoDllOrHidden) {
+TEST(BackupDll, RefusesWithoutAWordWhatIsNoDll) {
   EngineRig rig;
   rig.script.hiddenNames = {"secret"};
   int upgraded = 0;
-  for (const char* name : {"App\\tool.exe", "App\\lib.dll.bak", "App\\Secret.dll"}) {
+  for (const char* name : {"App\\tool.exe", "App\\lib.dll.bak"}) {
     const std::string path = rig.Path(name);
     rig.PutFile(path, "x");
     EXPECT_EQ(0, BackupDll(rig.context, path, rig.Path("App"), upgraded)) << name;
@@ -218,6 +218,22 @@ TEST(BackupDll, RefusesWithoutAWordWhatIsNoDllOrHidden) {
   EXPECT_TRUE(PendingMessages(rig).empty());
   EXPECT_TRUE(rig.windows.messageBoxes().empty());
   EXPECT_FALSE(rig.Exists(rig.Path("App\\Backup")));
+}
+
+// A hidden DLL is saved like any other; every line naming it is dropped by the log.
+TEST(BackupDll, SavesAHiddenDllWithoutLoggingItsName) {
+  EngineRig rig;
+  rig.script.hiddenNames = {"secret"};
+  int upgraded = 0;
+  const std::string path = rig.Path("App\\Secret.dll");
+  rig.PutFile(path, "old library");
+  EXPECT_EQ(1, BackupDll(rig.context, path, rig.Path("App"), upgraded));
+  EXPECT_EQ(1, upgraded);
+  EXPECT_FALSE(rig.Exists(path));
+  EXPECT_EQ("old library", rig.ReadFile(rig.Path("App\\Backup\\Secret.dll")));
+  const std::vector<std::string> messages = PendingMessages(rig);
+  EXPECT_FALSE(messages.empty());
+  for (const std::string& line : messages) EXPECT_EQ(std::string::npos, line.find("ecret")) << line;
 }
 
 TEST(BackupDll, BackupThatCannotBeCreatedOrAPathThatCannotBeParsed) {

@@ -180,22 +180,63 @@ TEST(FilePlacement, SecondRecordForTheSameDestinationMeetsTheFirstOne) {
   }
 }
 
-// A library's directories are not created: where they are missing its expansion fails.
-TEST(FilePlacement, DllInAMissingDirectoryIsNotGivenOne) {
+// A private DLL in its own new subfolder gets its folders as an ordinary file does; one into a
+// folder that exists logs what it always did.
+TEST(FilePlacement, DllInAMissingDirectoryIsGivenItsDirectories) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> existingDirs;  // relative to App
+    std::string destination;                // relative to App
+    std::vector<std::string> created;       // relative to App, in order
+  };
+  const std::vector<Case> cases = {
+      {"one new level", {}, "Sub\\lib.dll", {"Sub"}},
+      {"nested new levels", {}, "plug\\ins\\lib.dll", {"plug", "plug\\ins"}},
+      {"upper level exists", {"plug"}, "plug\\ins\\lib.dll", {"plug\\ins"}},
+      {"folder exists", {"Sys"}, "Sys\\lib.dll", {}},
+      {"installation folder", {}, "lib.dll", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EngineRig rig;
+    const std::string app = rig.Path("App");
+    const std::string dll = app + "\\" + c.destination;
+    for (const std::string& dir : c.existingDirs) rig.PutFile(app + "\\" + dir + "\\keep", "x");
+    rig.PutPayload("lib.cmp", DllImage(1, 0));
+    rig.WriteScript({"F|lib.cmp|?APPDIR?\\" + c.destination});
+
+    EXPECT_EQ(IDOK, rig.Run(app));
+    EXPECT_EQ(DllImage(1, 0), rig.ReadFile(dll));
+    EXPECT_EQ(1, GetSharedDllCount(rig.registry, dll));
+    const std::vector<std::string> log = rig.CloseLog();
+    std::vector<std::string> expected = {dll + " does not exist previously"};
+    for (const std::string& dir : c.created) expected.push_back("Created: " + app + "\\" + dir);
+    if (!c.created.empty()) expected.push_back("Directory " + dll + " certified to be ok");
+    expected.push_back("Will decompress lib.cmp to " + dll);
+    expected.push_back("File decompressed ok");
+    EXPECT_TRUE(ContainsInOrder(log, expected));
+    if (c.created.empty()) {
+      for (const std::string& line : log) {
+        EXPECT_NE("Directory " + dll + " certified to be ok", line) << "no new log line";
+      }
+    }
+  }
+}
+
+// A DLL's folder that cannot be made fails in the expansion, as an ordinary file's does.
+TEST(FilePlacement, DllWhoseDirectoryCannotBeMadeFailsInItsExpansion) {
   EngineRig rig;
   const std::string app = rig.Path("App");
   const std::string dll = app + "\\Sub\\lib.dll";
+  rig.PutFile(app + "\\Sub", "a file where the folder goes");
   rig.PutPayload("lib.cmp", DllImage(1, 0));
   rig.WriteScript({"F|lib.cmp|?APPDIR?\\Sub\\lib.dll"});
 
   EXPECT_EQ(2, rig.Run(app));
-  EXPECT_FALSE(rig.Exists(app + "\\Sub"));
-  EXPECT_EQ(1, GetSharedDllCount(rig.registry, dll));
   EXPECT_EQ(10, rig.lastStep);
   ASSERT_FALSE(rig.windows.messageBoxes().empty());
-  const auto& box = rig.windows.messageBoxes().back();
-  EXPECT_EQ("Failed to decompress file\n" + dll + "\nIs file in use?", box.text);
-  EXPECT_EQ(nullptr, box.owner);
+  EXPECT_EQ("Failed to decompress file\n" + dll + "\nIs file in use?",
+            rig.windows.messageBoxes().back().text);
   EXPECT_TRUE(ContainsInOrder(
       rig.CloseLog(),
       {dll + " does not exist previously", "Will decompress lib.cmp to " + dll,
@@ -257,22 +298,52 @@ TEST(FilePlacement, DllWhoseBackupFailsIsLeftAsItWasAndTheRunEnds) {
   }
 }
 
-TEST(FilePlacement, HiddenDllIsNeitherShownWhileCheckedNorLoggedNorOverwritten) {
+// The documented hidden-DLL pattern upgrades like any other library; only the log keeps quiet.
+TEST(FilePlacement, HiddenDllIsUpgradedWithoutBeingShownWhileCheckedOrLogged) {
   EngineRig rig;
   const std::string app = rig.Path("App");
   const std::string dll = app + "\\Secret.dll";
   rig.PutFile(dll, DllImage(1, 0));
   rig.PutPayload("s.cmp", DllImage(1, 5));
+  rig.PutPayload("later.cmp", "after the library");
+  rig.WriteScript({"H|secret", "F|s.cmp|?APPDIR?\\Secret.dll", "F|later.cmp|?APPDIR?\\later.txt"});
+
+  EXPECT_EQ(IDOK, rig.Run(app));
+  EXPECT_EQ(DllImage(1, 5), rig.ReadFile(dll));
+  EXPECT_EQ(DllImage(1, 0), rig.ReadFile(app + "\\Backup\\Secret.dll"));
+  EXPECT_EQ("after the library", rig.ReadFile(app + "\\later.txt"));
+  EXPECT_EQ(1, rig.lastDllsUpgraded);
+  ASSERT_EQ(1u, rig.windows.messageBoxes().size()) << "only the notice of upgraded libraries";
+  EXPECT_EQ(0u, rig.windows.messageBoxes()[0].text.find("Some system files (dlls)"));
+  const std::vector<std::string> status = rig.windows.TextsOf(1002);
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ("Expanding Secret.dll", status.front());
+  const std::vector<std::string> log = rig.CloseLog();
+  for (const std::string& line : log) {
+    EXPECT_EQ(std::string::npos, line.find("ecret")) << line;
+  }
+  EXPECT_TRUE(ContainsInOrder(log, {"Subdirectory already exists", "Some dlls were upgraded"}) ||
+              ContainsInOrder(log, {"Directory successfully created", "Some dlls were upgraded"}));
+}
+
+// A hidden DLL whose backup really fails still ends the run, its old copy untouched.
+TEST(FilePlacement, HiddenDllWhoseBackupFailsStillEndsTheRun) {
+  EngineRig rig;
+  const std::string app = rig.Path("App");
+  const std::string dll = app + "\\Secret.dll";
+  rig.PutFile(dll, DllImage(1, 0));
+  rig.PutFile(app + "\\Backup\\Secret.dll", "backup of an earlier installation");
+  rig.PutPayload("s.cmp", DllImage(1, 5));
   rig.WriteScript({"H|secret", "F|s.cmp|?APPDIR?\\Secret.dll"});
 
   EXPECT_EQ(2, rig.Run(app));
   EXPECT_EQ(DllImage(1, 0), rig.ReadFile(dll));
-  EXPECT_FALSE(rig.Exists(app + "\\Backup\\Secret.dll"));
-  EXPECT_TRUE(rig.windows.messageBoxes().empty()) << "the backup refuses without a word";
-  EXPECT_EQ(std::vector<std::string>{"Expanding Secret.dll"}, rig.windows.TextsOf(1002));
-  EXPECT_EQ(std::vector<int>{0}, rig.windows.progressPositions());
+  EXPECT_EQ(0, rig.lastDllsUpgraded);
+  ASSERT_EQ(1u, rig.windows.messageBoxes().size());
+  EXPECT_EQ(0u, rig.windows.messageBoxes()[0].text.find("Cannot make backup of " + dll));
   for (const std::string& line : rig.CloseLog()) {
     EXPECT_EQ(std::string::npos, line.find("ecret")) << line;
+    EXPECT_NE("End of Installation", line);
   }
 }
 
