@@ -5,6 +5,8 @@
 // Usage: bench_scale_bench [--quick]
 // Rows:
 //   files    20,000 files into one folder against ten times 2,000
+//   manifest the check of 20,000 payloads against setup.sum (reading it, then looking up and
+//            hashing each payload, as the installation does) against ten times 2,000
 //   values   2,000 registry values from K lines against four times 500
 //   registry the sample product on a registry.reg of 50,000 values in one key against the same
 //            on an empty registry plus reading that file once (and freeing it) and writing it
@@ -27,6 +29,8 @@
 #include "app/command_line.h"
 #include "app/run_setup.h"
 #include "decompress/lzhuf_encoder.h"
+#include "install/payload_manifest.h"
+#include "platform/host/files/native_file_system.h"
 #include "platform/host/host_platform.h"
 #include "platform/host/registry/host_registry.h"
 #include "script/script_loader.h"
@@ -160,6 +164,40 @@ void PrintRow(const char* row, const std::string& small, double smallSeconds,
               largeSeconds / expected);
 }
 
+// A folder of `files` small payloads and the setup.sum that lists them, names in mixed case.
+fs::path ManifestFolder(const fs::path& root, int files) {
+  const fs::path dir = root / ("manifest" + std::to_string(files));
+  std::string sum = setup::ManifestHeader();
+  for (int i = 0; i < files; ++i) {
+    const std::string bytes = "payload " + std::to_string(i);
+    WriteFile(dir / ("f" + std::to_string(i) + ".cmp"), bytes);
+    setup::ManifestEntry entry;
+    entry.name = "F" + std::to_string(i) + ".CMP";
+    entry.size = bytes.size();
+    std::unique_ptr<setup::Sha256> sha = setup::CreateSha256();
+    sha->Update(bytes.data(), bytes.size());
+    entry.digest = sha->Finish();
+    sum += setup::FormatManifestLine(entry);
+  }
+  WriteFile(dir / setup::kManifestName, sum);
+  return dir;
+}
+
+// Loading setup.sum in `dir` and checking every payload against it.
+double ManifestCheck(const fs::path& dir, int files) {
+  fs::current_path(dir);
+  setup::NativeFileSystem native;
+  const Clock::time_point start = Clock::now();
+  const std::optional<setup::PayloadManifest> manifest = setup::PayloadManifest::Load(native);
+  for (int i = 0; i < files; ++i) {
+    if (!manifest || manifest->Problem(native, "f" + std::to_string(i) + ".cmp", true)) {
+      std::fprintf(stderr, "manifest check failed in %s\n", dir.string().c_str());
+      std::exit(1);
+    }
+  }
+  return Seconds(Clock::now() - start);
+}
+
 // A machine folder prepared as on first use, then given `values` values in one key.
 std::string BigRegistryText(const fs::path& root, int values) {
   const fs::path machine = root / "registry-template";
@@ -203,6 +241,18 @@ int main(int argc, char** argv) {
         [&] { return Install(b, root / "machine", nullptr).seconds; }, &ta, &tb);
     PrintRow("files", std::to_string(small) + " files", ta, std::to_string(large) + " files", tb,
              ta * large / small);
+  }
+
+  // The manifest check alone.
+  {
+    const int small = 2000 / scale, large = 20000 / scale;
+    const fs::path a = ManifestFolder(root, small), b = ManifestFolder(root, large);
+    double ta = 0, tb = 0;
+    BestOfBoth(
+        3, [&] { return ManifestCheck(a, small); }, [&] { return ManifestCheck(b, large); }, &ta,
+        &tb);
+    PrintRow("manifest", std::to_string(small) + " payloads", ta,
+             std::to_string(large) + " payloads", tb, ta * large / small);
   }
 
   // Registry values from K lines.

@@ -56,6 +56,16 @@ expect_contains "$ERR" "Start, Programs and Sample Notes." "unsigned bundle pass
 expect_eq "$reference" "$(installed)" "unsigned bundle installs as the folder does"
 expect_eq "" "$(leftovers)" "unsigned bundle's temporary folder removed"
 
+# A folder left by a stub that was killed (its lock file held by nobody) goes at the next start;
+# one without a lock file is not known to be a stub's and stays.
+mkdir -p "$TEMP_DIR/SetupBundle-dead-1-0/data" "$TEMP_DIR/SetupBundle-nolock-1-0"
+echo lock >"$TEMP_DIR/SetupBundle-dead-1-0/setup-bundle.lock"
+echo payload >"$TEMP_DIR/SetupBundle-dead-1-0/data/a.txt"
+run_program "$WORK" "$bundle" --unattended
+expect_eq 0 "$STATUS" "bundle's exit status after a killed one"
+expect_eq "$TEMP_DIR/SetupBundle-nolock-1-0" "$(leftovers)" "the killed stub's folder is removed"
+rmdir "$TEMP_DIR/SetupBundle-nolock-1-0"
+
 # The signed bundle through the real dialogs.
 fresh_prefix signed
 drive_program "$WORK" "$signed" <<EOF_SCRIPT

@@ -2,6 +2,8 @@
 #include "platform/win32/win32_bundle_system.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/own_program.h"
 #include "platform/win32/scoped_handle.h"
@@ -69,7 +71,79 @@ void RemoveBelow(const std::string& folder) {
   } while (FindNextFileA(find.get(), &data));
 }
 
+constexpr const char* kFolderPrefix = "SetupBundle-";
+constexpr const char* kLockName = "\\setup-bundle.lock";
+
+// What the console control handler needs: the folder and the installer's process while they
+// exist. The handler runs on a thread of its own.
+CRITICAL_SECTION g_state;
+std::string g_folder;
+HANDLE g_child = nullptr;
+void** g_lock = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_CLOSE_EVENT && event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT &&
+      event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+    return FALSE;
+  }
+  EnterCriticalSection(&g_state);
+  if (g_child != nullptr) {
+    // The installer shares the console and had the event too: a moment to end by itself.
+    if (WaitForSingleObject(g_child, 2000) != WAIT_OBJECT_0) TerminateProcess(g_child, 2);
+    WaitForSingleObject(g_child, 2000);
+  }
+  if (g_lock != nullptr && *g_lock != nullptr) {
+    CloseHandle(*g_lock);
+    *g_lock = nullptr;
+  }
+  if (!g_folder.empty()) {
+    RemoveBelow(g_folder);
+    RemoveDirectoryA(g_folder.c_str());
+  }
+  ExitProcess(2);
+}
+
+// The folders of stubs that ended without removing them: a lock file nobody holds any more.
+void RemoveStaleFolders(const std::string& base) {
+  WIN32_FIND_DATAA data;
+  const std::string pattern = base + kFolderPrefix + "*";
+  std::vector<std::string> folders;
+  {
+    ScopedHandle<FindHandleTraits> find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find.valid()) return;
+    do {
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        folders.push_back(base + data.cFileName);
+      }
+    } while (FindNextFileA(find.get(), &data));
+  }
+  for (const std::string& folder : folders) {
+    const std::string lock = folder + kLockName;
+    SetFileAttributesA(lock.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Fails while a stub or its installer holds it open: that folder is in use.
+    if (!DeleteFileA(lock.c_str())) continue;
+    RemoveBelow(folder);
+    RemoveDirectoryA(folder.c_str());
+  }
+}
+
 }  // namespace
+
+Win32BundleSystem::Win32BundleSystem() {
+  InitializeCriticalSection(&g_state);
+  g_lock = &lock_;
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+Win32BundleSystem::~Win32BundleSystem() {
+  SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+  EnterCriticalSection(&g_state);
+  if (lock_ != nullptr) CloseHandle(lock_);
+  lock_ = nullptr;
+  g_lock = nullptr;
+  LeaveCriticalSection(&g_state);
+}
 
 std::string Win32BundleSystem::OwnProgramPath() { return setup::OwnProgramPath(); }
 
@@ -87,15 +161,33 @@ std::string Win32BundleSystem::CreatePrivateFolder(std::string* error) {
   }
   std::string base(temp, length);
   if (!base.empty() && base.back() != '\\') base += '\\';
+  RemoveStaleFolders(base);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     char name[64];
-    std::snprintf(name, sizeof name, "SetupBundle-%lx-%lx-%u",
+    std::snprintf(name, sizeof name, "%s%lx-%lx-%u", kFolderPrefix,
                   static_cast<unsigned long>(GetCurrentProcessId()),
                   static_cast<unsigned long>(GetTickCount()), attempt);
     std::string folder = base;
     folder += name;
-    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+      if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+      continue;
+    }
+    // Held without sharing while the folder lives; the installer inherits it.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const std::string lock = folder + kLockName;
+    HANDLE handle = CreateFileA(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherit, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      *error = LastErrorText();
+      RemoveDirectoryA(folder.c_str());
+      return std::string();
+    }
+    EnterCriticalSection(&g_state);
+    lock_ = handle;
+    g_folder = folder;
+    LeaveCriticalSection(&g_state);
+    return folder;
   }
   *error = LastErrorText();
   return std::string();
@@ -110,8 +202,13 @@ std::unique_ptr<File> Win32BundleSystem::CreateFile(const std::string& path, boo
 }
 
 void Win32BundleSystem::RemoveTree(const std::string& path) {
+  EnterCriticalSection(&g_state);
+  if (lock_ != nullptr) CloseHandle(lock_);
+  lock_ = nullptr;
   RemoveBelow(path);
   RemoveDirectoryA(path.c_str());
+  if (path == g_folder) g_folder.clear();
+  LeaveCriticalSection(&g_state);
 }
 
 int Win32BundleSystem::RunAndWait(const std::string& folder, const std::string& program,
@@ -127,14 +224,23 @@ int Win32BundleSystem::RunAndWait(const std::string& folder, const std::string& 
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &process)) {
+  // Handles are inherited for the folder's lock file, the only inheritable one the stub holds
+  // at this point, so the folder counts as in use while the installer runs.
+  EnterCriticalSection(&g_state);
+  const BOOL started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, folder.c_str(), &startup, &process);
+  if (started) g_child = process.hProcess;
+  LeaveCriticalSection(&g_state);
+  if (!started) {
     *error = LastErrorText();
     return -1;
   }
   ScopedHandle<KernelHandleTraits> thread(process.hThread);
   ScopedHandle<KernelHandleTraits> child(process.hProcess);
   WaitForSingleObject(child.get(), INFINITE);
+  EnterCriticalSection(&g_state);
+  g_child = nullptr;
+  LeaveCriticalSection(&g_state);
   DWORD code = 1;
   if (!GetExitCodeProcess(child.get(), &code)) code = 1;
   return static_cast<int>(code);

@@ -6,8 +6,18 @@
 
 namespace setup {
 
+// Also what a stub does about folders it cannot remove itself: while a folder lives, a lock file
+// in it is held open without sharing, by the stub and the installer it starts. Before a new
+// folder is made, every SetupBundle folder whose lock file can be deleted (nobody holds it: its
+// stub and installer have ended, killed or not) is removed. A closed console, a logoff or a
+// shutdown (SetConsoleCtrlHandler) ends the installer, removes the folder and ends the stub.
 class Win32BundleSystem final : public BundleSystem {
  public:
+  Win32BundleSystem();
+  ~Win32BundleSystem() override;
+  Win32BundleSystem(const Win32BundleSystem&) = delete;
+  Win32BundleSystem& operator=(const Win32BundleSystem&) = delete;
+
   std::string OwnProgramPath() override;
   std::unique_ptr<File> OpenForReading(const std::string& path) override;
   std::string CreatePrivateFolder(std::string* error) override;
@@ -22,6 +32,9 @@ class Win32BundleSystem final : public BundleSystem {
 
  private:
   Win32FileSystem files_;
+  // The folder's lock file (a HANDLE; null when none), inherited by the installer. The header
+  // stays free of <windows.h>, whose CreateFile macro would rename the interface's method.
+  void* lock_ = nullptr;
 };
 
 }  // namespace setup
