@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "bundle/bundle_runner.h"
-#include "platform/win32/system_library.h"
 #include "platform/win32/win32_bundle_system.h"
 #include "platform/win32/windows_headers.h"
+// After the bundle system: it names a method CreateFile, which <windows.h> would rename.
+#include "platform/win32/system_library.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   setup::RestrictLibrarySearchToSystem();
