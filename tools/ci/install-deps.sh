@@ -18,6 +18,7 @@ command -v openssl >/dev/null || need+=(openssl)
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || need+=(libgtest-dev)
 command -v clang++ >/dev/null || need+=(clang)
 command -v clang-format >/dev/null || need+=(clang-format)
+python3 -c "import yaml" 2>/dev/null || need+=(python3-yaml)
 [ ${#need[@]} -eq 0 ] && exit 0
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
