@@ -25,6 +25,7 @@
 #include "decompress/decompress_file.h"
 #include "decompress/lzhuf_encoder.h"
 #include "platform/host/host_platform.h"
+#include "platform/host/host_program_folder.h"
 #include "script/script_loader.h"
 #include "ui/unattended_window_system.h"
 
@@ -146,6 +147,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     setup::Platform platform = host.platform();
+    setup::HostProgramFolder programFolder((dist / "setup").string());
     if (run == 0 && setup::ScrambleScript(platform.files, "setup.txt", "setup.drc") != 1) {
       std::fprintf(stderr, "cannot write setup.drc\n");
       return 1;
@@ -176,7 +178,7 @@ int main(int argc, char** argv) {
       commandLine.arguments = {"setup", "Bench"};
       commandLine.unattended = true;
       Clock::time_point start = Clock::now();
-      setup::SetupOutcome outcome = setup::RunSetup(platform, commandLine, true);
+      setup::SetupOutcome outcome = setup::RunSetup(platform, commandLine, programFolder);
       bestInstall = std::min(bestInstall, Seconds(Clock::now() - start));
       if (outcome.exitStatus != 0) {
         std::fprintf(stderr, "installation ended with %d: %s\n", outcome.exitStatus,

@@ -32,6 +32,7 @@
 #include "install/payload_manifest.h"
 #include "platform/host/files/native_file_system.h"
 #include "platform/host/host_platform.h"
+#include "platform/host/host_program_folder.h"
 #include "platform/host/registry/host_registry.h"
 #include "script/script_loader.h"
 #include "ui/unattended_window_system.h"
@@ -122,6 +123,7 @@ RunResult Install(const Product& product, const fs::path& machine,
       std::exit(1);
     }
     setup::Platform platform = host.platform();
+    setup::HostProgramFolder programFolder((product.dist / "setup").string());
     if (!fs::exists(product.dist / "setup.drc") &&
         setup::ScrambleScript(platform.files, "setup.txt", "setup.drc") != 1) {
       std::fprintf(stderr, "cannot write setup.drc\n");
@@ -130,7 +132,7 @@ RunResult Install(const Product& product, const fs::path& machine,
     setup::CommandLine commandLine;
     commandLine.arguments = {"setup", "Scale"};
     commandLine.unattended = true;
-    const setup::SetupOutcome outcome = setup::RunSetup(platform, commandLine, true);
+    const setup::SetupOutcome outcome = setup::RunSetup(platform, commandLine, programFolder);
     if (outcome.exitStatus != 0) {
       std::fprintf(stderr, "installation ended with %d: %s\n", outcome.exitStatus,
                    boxes.str().c_str());

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "platform/ascii_case.h"
+
 namespace setup {
 namespace {
 
@@ -16,6 +18,56 @@ std::optional<std::string> ValueOf(std::string_view arg, std::string_view name) 
   return std::string(arg.substr(name.size() + 1));
 }
 
+// A path given as /DIR="C:\x" reaches us with its quotes when the caller's split left them.
+std::string Unquoted(std::string path) {
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
+    return path.substr(1, path.size() - 2);
+  }
+  return path;
+}
+
+// "/NAME=value" in any letter case: the value when `arg` is that switch, else nothing.
+std::optional<std::string> SwitchValue(const std::string& arg, std::string_view name) {
+  if (arg.size() <= name.size() || arg[name.size()] != '=' ||
+      UpperCaseAscii(arg.substr(0, name.size())) != name) {
+    return std::nullopt;
+  }
+  return Unquoted(arg.substr(name.size() + 1));
+}
+
+bool IsSilentSwitch(const std::string& arg) {
+  const std::string upper = UpperCaseAscii(arg);
+  return upper == "/S" || upper == "/SILENT" || upper == "/VERYSILENT" || upper == "/QUIET" ||
+         upper == "/QN";
+}
+
+enum class SwitchTaken { kNone, kTaken, kBad };
+
+// Takes a fleet tool's switch at argv[*i]. /D= ends the line.
+SwitchTaken TakeDeploymentSwitch(const std::vector<std::string>& argv, std::size_t* i,
+                                 CommandLine* result, std::string* error) {
+  const std::string& arg = argv[*i];
+  if (arg.size() < 2 || arg[0] != '/') return SwitchTaken::kNone;
+  if (IsSilentSwitch(arg)) {
+    result->unattended = true;
+  } else if (auto directory = SwitchValue(arg, "/DIR")) {
+    result->directory = std::move(directory);
+  } else if (auto log = SwitchValue(arg, "/LOG")) {
+    if (log->empty()) {
+      *error = "switch /LOG needs a file: /LOG=PATH";
+      return SwitchTaken::kBad;
+    }
+    result->logCopy = std::move(log);
+  } else if (auto rest = SwitchValue(arg, "/D")) {
+    std::string path = std::move(*rest);
+    for (++*i; *i < argv.size(); ++*i) path += " " + argv[*i];
+    result->directory = std::move(path);
+  } else {
+    return SwitchTaken::kNone;
+  }
+  return SwitchTaken::kTaken;
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& argv, CommandLine* result,
@@ -24,6 +76,11 @@ bool ParseCommandLine(const std::vector<std::string>& argv, CommandLine* result,
   bool optionsEnded = false;
   for (std::size_t i = 0; i < argv.size(); ++i) {
     const std::string& arg = argv[i];
+    if (i > 0 && !optionsEnded) {
+      const SwitchTaken taken = TakeDeploymentSwitch(argv, &i, result, error);
+      if (taken == SwitchTaken::kBad) return false;
+      if (taken == SwitchTaken::kTaken) continue;
+    }
     if (i == 0 || optionsEnded || arg.size() < 2 || arg[0] != '-' || arg[1] != '-') {
       result->arguments.push_back(arg);
       continue;
@@ -44,9 +101,15 @@ bool ParseCommandLine(const std::vector<std::string>& argv, CommandLine* result,
       result->machine = std::move(machine);
     } else if (auto directory = ValueOf(arg, "--dir")) {
       result->directory = std::move(directory);
-    } else if (arg == "--machine" || arg == "--dir") {
+    } else if (auto log = ValueOf(arg, "--log")) {
+      if (log->empty()) {
+        *error = "option --log needs a file: --log=PATH";
+        return false;
+      }
+      result->logCopy = std::move(log);
+    } else if (arg == "--machine" || arg == "--dir" || arg == "--log") {
       *error = "option " + arg + " needs its value after '=': " + arg +
-               (arg == "--dir" ? "=PATH" : "=DIR");
+               (arg == "--machine" ? "=DIR" : "=PATH");
       return false;
     } else {
       *error = "unknown option '" + arg + "' (try --help)";
@@ -75,6 +138,11 @@ std::string UsageText(const std::string& programName, bool withMachine) {
       "  --unattended    ask no questions: accept every page, answer Yes/No boxes with Yes,\n"
       "                  write each message box to standard error\n"
       "  --dir=PATH      installation directory of an unattended run (default: the script's)\n"
+      "  --log=PATH      copy the installation log (SETUP.LOG) to PATH when the run ends\n"
+      "  /S /SILENT /VERYSILENT /quiet /qn   as --unattended (the switches of deployment "
+      "tools)\n"
+      "  /DIR=PATH       as --dir=PATH; /D=PATH too, which must end the line\n"
+      "  /LOG=PATH       as --log=PATH\n"
       "  --help          show this text\n"
       "  --version       show the version\n"
       "\n"

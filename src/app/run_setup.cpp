@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/log_copy.h"
 #include "install/payload_manifest.h"
 
 namespace setup {
@@ -33,13 +34,12 @@ std::optional<int> HandleInformationalOptions(bool parsed, const std::string& pa
 }
 
 SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
-                      bool slashIsSeparator) {
+                      ProgramFolder& programFolder) {
   // Only argument 0 and the product name matter; further arguments are ignored.
   std::vector<std::string> arguments(
       commandLine.arguments.begin(),
       commandLine.arguments.begin() +
           static_cast<std::ptrdiff_t>(std::min<std::size_t>(commandLine.arguments.size(), 2)));
-  SetupApp app(platform, std::move(arguments), slashIsSeparator);
   SetupOutcome outcome;
   const std::optional<PayloadManifest> manifest = PayloadManifest::Load(platform.files);
   if (manifest && !DistributionFilesIntact(platform.files, platform.windows, *manifest)) {
@@ -48,10 +48,21 @@ SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
     outcome.exitStatus = kExitCannotStart;
     return outcome;
   }
-  app.SetPayloadManifest(manifest ? &*manifest : nullptr);
-  outcome.exitStatus = app.InitInstance();
-  outcome.logFilePath = app.LogFilePath();
-  outcome.conversionError = app.ConversionError();
+  {
+    SetupApp app(platform, std::move(arguments), &programFolder);
+    app.SetPayloadManifest(manifest ? &*manifest : nullptr);
+    outcome.exitStatus = app.InitInstance();
+    outcome.logFilePath = app.LogFilePath();
+    outcome.conversionError = app.ConversionError();
+  }
+  // The log is closed once the application object is gone.
+  if (commandLine.logCopy && !outcome.logFilePath.empty() &&
+      !CopyInstallationLog(platform.files, outcome.logFilePath, *commandLine.logCopy)) {
+    platform.windows.MessageBox(
+        nullptr, "The installation log could not be copied to " + *commandLine.logCopy, "Error",
+        MB_ICONERROR);
+    if (outcome.exitStatus == kExitCompleted) outcome.exitStatus = kExitIncomplete;
+  }
   return outcome;
 }
 

@@ -34,8 +34,10 @@ std::optional<int> HandleInformationalOptions(bool parsed, const std::string& pa
                                               const std::string& programName, bool allowMachine,
                                               std::ostream& out, std::ostream& err);
 
-// Runs the installer in the current directory. `slashIsSeparator`: argument 0 is a POSIX path.
+// Runs the installer in the current directory; `programFolder` opens the files beside the
+// program. When the options ask for a copy of the log, the closed log is copied there; a copy
+// that fails turns a complete installation into an incomplete one (told in a box).
 SetupOutcome RunSetup(const Platform& platform, const CommandLine& commandLine,
-                      bool slashIsSeparator);
+                      ProgramFolder& programFolder);
 
 }  // namespace setup

@@ -24,20 +24,14 @@ constexpr const char* kWelcomeFileName = "Setup2.txt";
 }  // namespace
 
 std::string WelcomeTextPath(const std::string& argument0, bool slashIsSeparator) {
-  std::string::size_type cut = std::string::npos;
-  for (std::string::size_type i = 0; i < argument0.size(); ++i) {
-    char c = argument0[i];
-    if (c == '\\' || c == ':' || (slashIsSeparator && c == '/')) cut = i;
-  }
-  if (cut == std::string::npos || cut == 0) return kWelcomeFileName;
-  return argument0.substr(0, cut + 1) + kWelcomeFileName;
+  return PathBesideArgument0(argument0, kWelcomeFileName, slashIsSeparator);
 }
 
 SetupApp::SetupApp(const Platform& platform, std::vector<std::string> arguments,
-                   bool slashIsSeparator)
+                   ProgramFolder* programFolder)
     : platform_(platform),
       arguments_(std::move(arguments)),
-      slashIsSeparator_(slashIsSeparator),
+      programFolder_(programFolder),
       log_(platform.files, platform.clock, HiddenNamesOf(tables_.script)),
       decompressor_(platform.files, platform.windows) {
   if (arguments_.empty()) arguments_.emplace_back();
@@ -97,9 +91,16 @@ SetupApp::WizardStep SetupApp::RunWelcomeStep() {
   WelcomeDialog dialog(platform_.windows);
   dialog.m_strCaption = productName + " Setup";
 
-  std::string path = WelcomeTextPath(arguments_[0], slashIsSeparator_);
   int crtError = 0;
-  std::unique_ptr<File> file = platform_.files.Open(path, OpenMode::kReadBinary, &crtError);
+  std::string path;
+  std::unique_ptr<File> file;
+  if (programFolder_ != nullptr) {
+    path = programFolder_->PathBeside(kWelcomeFileName);
+    file = programFolder_->OpenBeside(kWelcomeFileName, &crtError);
+  } else {
+    path = WelcomeTextPath(arguments_[0], /*slashIsSeparator=*/false);
+    file = platform_.files.Open(path, OpenMode::kReadBinary, &crtError);
+  }
   if (file != nullptr) {
     std::int64_t length = file->Length();
     std::string bytes;

@@ -8,6 +8,7 @@
 #include "base/install_log.h"
 #include "decompress/decompress_file.h"
 #include "platform/platform.h"
+#include "platform/program_folder.h"
 #include "script/setup_script.h"
 
 namespace setup {
@@ -21,9 +22,8 @@ enum ExitStatus : int {
   kExitAborted = 4,      // the installation page did not complete
 };
 
-// Where the welcome text is looked for: the directory of `argument0` (up to its last '\' or ':',
-// and '/' too when `slashIsSeparator`) followed by "Setup2.txt"; the bare name when argument 0
-// has no directory part or its only separator is its first character.
+// Where the welcome text is looked for beside a program started as `argument0`
+// (PathBesideArgument0 with "Setup2.txt").
 std::string WelcomeTextPath(const std::string& argument0, bool slashIsSeparator);
 
 class PayloadManifest;
@@ -31,9 +31,10 @@ class PayloadManifest;
 class SetupApp {
  public:
   // `arguments`: argument 0, then the product name when there is one (options already taken
-  // out). `slashIsSeparator`: argument 0 is a POSIX path.
+  // out). `programFolder` opens the welcome text beside the program; without one it is opened
+  // through the platform's files beside argument 0, a Windows path.
   SetupApp(const Platform& platform, std::vector<std::string> arguments,
-           bool slashIsSeparator = false);
+           ProgramFolder* programFolder = nullptr);
   SetupApp(const SetupApp&) = delete;
   SetupApp& operator=(const SetupApp&) = delete;
 
@@ -78,7 +79,7 @@ class SetupApp {
   ScriptTables tables_;
   const Platform& platform_;
   std::vector<std::string> arguments_;
-  bool slashIsSeparator_;
+  ProgramFolder* programFolder_;
   std::string destinationDirectory_;
   const PayloadManifest* manifest_ = nullptr;
   int exitStatus_ = kExitCompleted;

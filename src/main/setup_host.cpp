@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/distribution_folder.h"
 #include "app/run_setup.h"
-#include "platform/forwarding_file_system.h"
 #include "platform/host/files/machine_folder.h"
-#include "platform/host/files/stdio_file.h"
 #include "platform/host/host_platform.h"
+#include "platform/host/host_program_folder.h"
 #include "platform/host/host_text_encoding.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
@@ -22,25 +22,6 @@
 
 namespace setup {
 namespace {
-
-// The machine's file system, except that the welcome text beside the program is opened by its
-// native path: argument 0 is a Linux path, which the machine's Windows path rules would read as
-// a path on drive C:.
-class ProgramDirectoryFiles final : public ForwardingFileSystem {
- public:
-  ProgramDirectoryFiles(FileSystem& files, std::string welcomePath)
-      : ForwardingFileSystem(files), welcomePath_(std::move(welcomePath)) {}
-
-  std::unique_ptr<File> Open(const std::string& path, OpenMode mode, int* crtError) override {
-    if (path == welcomePath_ && mode != OpenMode::kWriteBinary) {
-      return StdioFile::Open(path, mode, crtError);
-    }
-    return inner().Open(path, mode, crtError);
-  }
-
- private:
-  std::string welcomePath_;
-};
 
 // The arguments after argument 0 (which locates files natively) and --dir as ANSI text; an
 // empty text, or the message when one holds a character the code page lacks.
@@ -61,7 +42,12 @@ std::string ArgumentsToAnsi(const TextEncoding& encoding, CommandLine* commandLi
       return error;
     }
   }
-  if (commandLine->directory) return convert(&*commandLine->directory, "--dir");
+  if (commandLine->directory) {
+    if (std::string error = convert(&*commandLine->directory, "--dir"); !error.empty()) {
+      return error;
+    }
+  }
+  if (commandLine->logCopy) return convert(&*commandLine->logCopy, "--log");
   return "";
 }
 
@@ -87,6 +73,8 @@ int Main(int argc, char** argv) {
     std::cerr << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
     return kExitCannotStart;
   }
+  HostProgramFolder programFolder(args[0]);
+  (void)EnterDistributionFolder(programFolder);
   std::string currentDir = HostPlatform::CurrentDirectory();
   if (currentDir.empty()) {
     std::cerr << title << ": the current directory cannot be told\n";
@@ -127,10 +115,7 @@ int Main(int argc, char** argv) {
       return kExitCannotStart;
     }
     if (unattended != nullptr) unattended->SetDirectory(commandLine.directory);
-    ProgramDirectoryFiles files(host.files(), WelcomeTextPath(args[0], true));
-    Platform base = host.platform();
-    Platform platform{files, base.registry, base.shell, base.versions, base.windows, base.clock};
-    outcome = RunSetup(platform, commandLine, true);
+    outcome = RunSetup(host.platform(), commandLine, programFolder);
     // The last registry changes are saved here at the latest; registry values lost are an
     // aborted installation, whatever the run ended with before.
     if (host.Flush() != kErrorSuccess) {

@@ -7,15 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "app/distribution_folder.h"
 #include "app/run_setup.h"
 #include "platform/win32/program_text.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_machine_lock.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_program_folder.h"
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/windows_headers.h"
 #include "ui/unattended_window_system.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  setup::RestrictLibrarySearchToSystem();
   using namespace setup;
   // The runtime library's split of the command line (blanks separate, double quotes group).
   const std::vector<std::string> argv(__argv, __argv + __argc);
@@ -46,5 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }
   const Win32Platform machine(*windows);
-  return RunSetup(machine.platform(), commandLine, /*slashIsSeparator=*/false).exitStatus;
+  Win32ProgramFolder programFolder(machine.platform().files, argv.empty() ? "" : argv[0]);
+  (void)EnterDistributionFolder(programFolder);
+  return RunSetup(machine.platform(), commandLine, programFolder).exitStatus;
 }

@@ -9,6 +9,7 @@
 
 #include "platform/own_program.h"
 #include "platform/win32/program_text.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_machine_lock.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_program_remover.h"
@@ -18,6 +19,7 @@
 #include "uninstall/run_uninstall.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  setup::RestrictLibrarySearchToSystem();
   using namespace setup;
   const std::vector<std::string> argv(__argv, __argv + __argc);
   const std::string title = ProgramTitle();

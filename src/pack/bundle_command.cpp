@@ -10,6 +10,7 @@
 #include "pack/commands.h"
 #include "pack/distribution_files.h"
 #include "pack/tool_support.h"
+#include "pack/winget_manifest.h"
 
 namespace setup::pack {
 namespace {
@@ -22,6 +23,9 @@ struct BundleOptions {
   std::optional<std::string> name;
   std::string target;
   std::optional<std::string> stub;
+  std::optional<std::string> winget;  // the folder of the winget manifest
+  std::optional<std::string> version;
+  std::optional<std::string> publisher;
 };
 
 #ifdef _WIN32
@@ -51,7 +55,8 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
     } else if (i + 1 < args.size()) {
       value = args[++i];
     }
-    if (name != "--out" && name != "--name" && name != "--target" && name != "--stub") {
+    if (name != "--out" && name != "--name" && name != "--target" && name != "--stub" &&
+        name != "--winget" && name != "--version" && name != "--publisher") {
       ReportError(self, "unknown argument '" + arg + "' (see 'setup-pack bundle --help')");
       return false;
     }
@@ -65,6 +70,13 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
   options->name = values["--name"];
   options->target = values["--target"].value_or(kDefaultTarget);
   options->stub = values["--stub"];
+  options->winget = values["--winget"];
+  options->version = values["--version"];
+  options->publisher = values["--publisher"];
+  if (options->winget && (!options->version || !options->publisher)) {
+    ReportError(self, "--winget needs the package's --version and --publisher");
+    return false;
+  }
   if (options->dist.empty() || options->out.empty()) {
     ReportError(self,
                 "usage: setup-pack bundle DISTDIR --out FILE [--name NAME] "
@@ -115,6 +127,48 @@ bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::st
 bool WriteAll(File& out, const std::string& bytes, Sha256* sha) {
   if (sha != nullptr) sha->Update(bytes.data(), bytes.size());
   return out.Write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+// The bundle's SHA-256 in hexadecimal; empty when it cannot be read whole.
+std::string FileSha256(const Command& self, const std::string& path) {
+  std::unique_ptr<File> in = OpenInput(self, path);
+  if (!in) return std::string();
+  std::unique_ptr<Sha256> sha = CreateSha256();
+  std::string chunk(1 << 20, '\0');
+  for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;)
+    sha->Update(chunk.data(), got);
+  const bool failed = in->Error();
+  in->Close();
+  return failed ? std::string() : DigestHex(sha->Finish());
+}
+
+bool WriteWingetManifest(const Command& self, const BundleOptions& options,
+                         const std::string& productName) {
+  WingetPackage package;
+  package.publisher = *options.publisher;
+  package.version = *options.version;
+  package.name = productName;
+  for (char& c : package.name) {
+    if (c == '*') c = ' ';
+  }
+  package.installerFile = fs::path(options.out).filename().string();
+  package.sha256 = FileSha256(self, options.out);
+  if (package.sha256.empty() || package.name.empty()) {
+    ReportError(self, package.name.empty() ? "--winget needs the product's --name"
+                                           : "cannot read back '" + options.out + "'");
+    return false;
+  }
+  std::error_code error;
+  fs::create_directories(*options.winget, error);
+  const fs::path path = fs::path(*options.winget) / (WingetIdentifier(package) + ".yaml");
+  std::unique_ptr<File> out = OpenOutput(self, path.string());
+  const std::string yaml = WingetManifest(package);
+  if (!out || out->Write(yaml.data(), yaml.size()) != yaml.size() || !out->Close()) {
+    ReportError(self, "cannot write '" + path.string() + "'");
+    return false;
+  }
+  std::printf("%s: winget manifest\n", path.string().c_str());
+  return true;
 }
 
 int RunBundleCommand(const std::vector<std::string>& args) {
@@ -205,6 +259,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
               files.size(), static_cast<long long>(stubSize),
               static_cast<unsigned long long>(bodyLength + bundle::kHeaderSize),
               productName.empty() ? "" : ", product ", productName.c_str());
+  if (options.winget && !WriteWingetManifest(self, options, productName)) return kExitFailure;
   return kExitSuccess;
 }
 
@@ -220,6 +275,8 @@ const Command kBundleCommand = {
     "  --target win32|host     a Windows program (the default on Windows) or a Linux one\n"
     "  --stub FILE             the stub program (default: SetupStub.exe or setup-bundle-stub\n"
     "                          beside setup-pack)\n"
+    "  --winget DIR            also write a singleton winget manifest for the program into DIR\n"
+    "  --version V, --publisher P   the package's version and publisher, for --winget\n"
     "\n"
     "The files listed in DISTDIR/setup.sum (all files, without one) follow the stub with their\n"
     "SHA-256. When run, the program checks them, unpacks them into a private temporary folder,\n"

@@ -19,7 +19,8 @@ bool ParseUninstallCommandLine(const std::vector<std::string>& argv, UninstallCo
       continue;
     }
     const std::string upper = UpperCaseAscii(arg);
-    if (arg == "--unattended" || upper == "/S" || upper == "/SILENT") {
+    if (arg == "--unattended" || upper == "/S" || upper == "/SILENT" || upper == "/VERYSILENT" ||
+        upper == "/QUIET" || upper == "/QN") {
       result->unattended = true;
     } else if (arg == "--remove-shared") {
       result->removeShared = true;
@@ -61,7 +62,8 @@ std::string UninstallUsageText(const std::string& programName, bool withMachine)
     text += "  --machine=DIR     the machine folder (else $SETUP_MACHINE, else the default)\n";
   }
   text +=
-      "  --unattended      ask nothing (also /S or /SILENT); messages go to standard error\n"
+      "  --unattended      ask nothing (also /S, /SILENT, /VERYSILENT, /quiet or /qn);\n"
+      "                    messages go to standard error\n"
       "  --remove-shared   unattended: remove shared files no program uses any more\n"
       "  --help            this text\n\n"
       "Exit status: 0 removed, 1 could not start, 2 cancelled, 4 something could not be\n"

@@ -9,7 +9,7 @@ namespace setup {
 
 struct UninstallCommandLine {
   std::optional<std::string> machine;  // --machine=DIR (the host program only)
-  bool unattended = false;             // --unattended, /S or /SILENT
+  bool unattended = false;             // --unattended or a silent switch (/S, /qn, ...)
   bool removeShared = false;           // --remove-shared: unattended, shared files at 0 go
   bool help = false;                   // --help
   // The Windows program started from its copy in the temporary directory, to remove the

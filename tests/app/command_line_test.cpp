@@ -47,6 +47,68 @@ TEST(CommandLine, OptionsStandAnywhereAndLeaveTheArguments) {
   }
 }
 
+// What fleet tools (winget, Intune, Configuration Manager, Chocolatey) send: never the product
+// name, never the wizard.
+TEST(CommandLine, DeploymentToolSwitchesAreOptions) {
+  struct Case {
+    Args argv;
+    Args arguments;
+    bool unattended;
+    std::optional<std::string> directory;
+    std::optional<std::string> logCopy;
+  };
+  const Case cases[] = {
+      {{"Setup.exe", "/S"}, {"Setup.exe"}, true, {}, {}},
+      {{"Setup.exe", "/silent", "Acme"}, {"Setup.exe", "Acme"}, true, {}, {}},
+      {{"Setup.exe", "Acme", "/VERYSILENT"}, {"Setup.exe", "Acme"}, true, {}, {}},
+      {{"Setup.exe", "/quiet"}, {"Setup.exe"}, true, {}, {}},
+      {{"Setup.exe", "/qn"}, {"Setup.exe"}, true, {}, {}},
+      {{"Setup.exe", "/S", "/D=C:\\Program Files\\Acme"},
+       {"Setup.exe"},
+       true,
+       "C:\\Program Files\\Acme",
+       {}},
+      // /D= takes the rest of the line, blanks and all, as NSIS does.
+      {{"Setup.exe", "/S", "/D=C:\\Program", "Files\\Acme", "Tools"},
+       {"Setup.exe"},
+       true,
+       "C:\\Program Files\\Acme Tools",
+       {}},
+      {{"Setup.exe", "/VERYSILENT", "/DIR=C:\\Apps\\Acme", "/LOG=C:\\logs\\acme.log"},
+       {"Setup.exe"},
+       true,
+       "C:\\Apps\\Acme",
+       "C:\\logs\\acme.log"},
+      // A caller that hands the quotes through.
+      {{"Setup.exe", "/dir=\"C:\\A B\"", "/log=\"C:\\l.log\""},
+       {"Setup.exe"},
+       false,
+       "C:\\A B",
+       "C:\\l.log"},
+      {{"setup", "--log=/tmp/a.log", "Acme"}, {"setup", "Acme"}, false, {}, "/tmp/a.log"},
+      // Anything else that begins with '/' is still an argument, as before.
+      {{"Setup.exe", "/X"}, {"Setup.exe", "/X"}, false, {}, {}},
+      {{"Setup.exe", "/SILENTLY"}, {"Setup.exe", "/SILENTLY"}, false, {}, {}},
+      {{"Setup.exe", "--", "/S"}, {"Setup.exe", "/S"}, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine(c.argv, &line, &error)) << error;
+    EXPECT_EQ(c.arguments, line.arguments) << c.argv[1];
+    EXPECT_EQ(c.unattended, line.unattended) << c.argv[1];
+    EXPECT_EQ(c.directory, line.directory) << c.argv[1];
+    EXPECT_EQ(c.logCopy, line.logCopy) << c.argv[1];
+  }
+  for (const Args& bad :
+       {Args{"setup", "/LOG="}, Args{"setup", "--log="}, Args{"setup", "--log"}}) {
+    CommandLine line;
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine(bad, &line, &error)) << bad[1];
+    EXPECT_NE(std::string::npos, error.find("=PATH")) << error;
+  }
+}
+
 TEST(CommandLine, BadOptionsAreNamed) {
   struct Case {
     Args argv;

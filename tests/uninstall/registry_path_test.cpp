@@ -71,5 +71,15 @@ TEST(UninstallCommandLineTest, Options) {
   }
 }
 
+// The silent switches fleet tools send to an uninstaller, as to the installer.
+TEST(UninstallCommandLineTest, DeploymentToolSilentSwitches) {
+  for (const char* silent : {"/S", "/SILENT", "/VERYSILENT", "/verysilent", "/quiet", "/qn"}) {
+    UninstallCommandLine line;
+    std::string error;
+    ASSERT_TRUE(ParseUninstallCommandLine({"u", silent}, &line, &error)) << silent << error;
+    EXPECT_TRUE(line.unattended) << silent;
+  }
+}
+
 }  // namespace
 }  // namespace setup

@@ -21,6 +21,7 @@ command -v clang-format >/dev/null || need+=(clang-format)
 command -v ccache >/dev/null || need+=(ccache)
 command -v gcovr >/dev/null || need+=(gcovr)
 [ -d /usr/share/i18n/locales ] || need+=(locales)
+python3 -c "import yaml" 2>/dev/null || need+=(python3-yaml)
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 # A second locale, so the log's English month names are tested against one that differs.
 german_locale() {

@@ -5,18 +5,41 @@
 namespace setup {
 namespace {
 
+// One provider for the whole process: acquiring one loads and initialises the provider's
+// libraries, which cost more than hashing a small payload file (the manifest check hashes every
+// one of them). Released when the process ends.
+class CryptoProvider {
+ public:
+  CryptoProvider() {
+    if (!CryptAcquireContextA(&handle_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+      handle_ = 0;
+    }
+  }
+  ~CryptoProvider() {
+    if (handle_ != 0) CryptReleaseContext(handle_, 0);
+  }
+  CryptoProvider(const CryptoProvider&) = delete;
+  CryptoProvider& operator=(const CryptoProvider&) = delete;
+
+  HCRYPTPROV handle() const { return handle_; }
+
+ private:
+  HCRYPTPROV handle_ = 0;
+};
+
+HCRYPTPROV ProcessProvider() {
+  static const CryptoProvider provider;
+  return provider.handle();
+}
+
 class CryptoApiSha256 final : public Sha256 {
  public:
   CryptoApiSha256() {
-    if (!CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-      provider_ = 0;
-      return;
-    }
-    if (!CryptCreateHash(provider_, CALG_SHA_256, 0, 0, &hash_)) hash_ = 0;
+    const HCRYPTPROV provider = ProcessProvider();
+    if (provider == 0 || !CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash_)) hash_ = 0;
   }
   ~CryptoApiSha256() override {
     if (hash_ != 0) CryptDestroyHash(hash_);
-    if (provider_ != 0) CryptReleaseContext(provider_, 0);
   }
   CryptoApiSha256(const CryptoApiSha256&) = delete;
   CryptoApiSha256& operator=(const CryptoApiSha256&) = delete;
@@ -42,7 +65,6 @@ class CryptoApiSha256 final : public Sha256 {
   }
 
  private:
-  HCRYPTPROV provider_ = 0;
   HCRYPTHASH hash_ = 0;
   bool failed_ = false;
 };

@@ -95,8 +95,10 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(void* instance) : instance_(instance) {
-  // Registers the progress bar's window class, which template 104 uses.
-  InitCommonControls();
+  // Registers the progress bar's window class, which template 104 uses. comctl32 is no KnownDLL,
+  // so it is loaded from the system directory (the manifest still selects version 6).
+  using InitFunction = void(WINAPI*)();
+  if (const auto init = commonControls_.Function<InitFunction>("InitCommonControls")) init();
 }
 
 int Win32WindowSystem::RunModalDialog(Dialog& dialog, WindowHandle parent) {

@@ -2,6 +2,7 @@
 // templates, real message boxes, timers, item texts and the progress bar control.
 #pragma once
 
+#include "platform/win32/system_library.h"
 #include "platform/window_system.h"
 
 namespace setup {
@@ -31,6 +32,7 @@ class Win32WindowSystem final : public WindowSystem {
 
  private:
   void* instance_;
+  SystemLibrary commonControls_{"comctl32.dll"};
 };
 
 // The program file's name without directory and extension ("Setup" for C:\x\Setup.exe).

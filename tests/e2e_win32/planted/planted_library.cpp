@@ -1,0 +1,15 @@
+// A library a hostile download folder would hold under a system library's name: loaded into a
+// process, it leaves "<its own path>.loaded" behind, which the planting test looks for.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason != DLL_PROCESS_ATTACH) return TRUE;
+  char path[MAX_PATH + 8] = {};
+  const DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return TRUE;
+  lstrcatA(path, ".loaded");
+  const HANDLE marker =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
+  return TRUE;
+}
