@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/registry_access.h"
+#include "support/fake_registry.h"
 #include "uninstall/uninstall_command_line.h"
 
 namespace setup {
@@ -34,14 +36,40 @@ TEST(RegistryPathTest, ProtectedKeys) {
   }
 }
 
+// The uninstaller's split must name exactly the keys the installer's walk wrote.
 TEST(RegistryPathTest, SplitsLikeTheInstallersWalk) {
+  const char* const paths[] = {
+      "hkey_current_user|Software||A\\B|Value\\Name",
+      "HKEY_LOCAL_MACHINE|Software|Corp\\\\App|",
+      "HKEY_CLASSES_ROOT|Value",
+      "HKEY_USERS|.DEFAULT|Software|\\Lead|V",
+      "HKEY_FOO|Software|Value",
+      "no separator",
+  };
+  for (const char* text : paths) {
+    SCOPED_TRACE(text);
+    testing::FakeRegistry registry;
+    const int written = WriteRegistryString(registry, text, "x", '|');
+    const auto path = SplitRegistryPath(text, '|');
+    if (!path) {
+      EXPECT_EQ(written, 0);
+      continue;
+    }
+    if (written == 0) {
+      // The walk refused a key name the registry refuses; the split still names its levels.
+      EXPECT_FALSE(path->keys.empty());
+      continue;
+    }
+    std::string keyPath;
+    for (const std::string& level : path->keys) keyPath += (keyPath.empty() ? "" : "\\") + level;
+    EXPECT_TRUE(registry.HasKey(path->root, keyPath)) << keyPath;
+    EXPECT_TRUE(registry.Get(path->root, keyPath, path->valueName).has_value()) << keyPath;
+  }
   const auto path = SplitRegistryPath("hkey_current_user|Software||A\\B|Value\\Name", '|');
   ASSERT_TRUE(path);
   EXPECT_EQ(path->root, kHkeyCurrentUser);
   EXPECT_EQ(path->keys, (std::vector<std::string>{"Software", "A", "B"}));
   EXPECT_EQ(path->valueName, "Value\\Name");
-  EXPECT_FALSE(SplitRegistryPath("HKEY_FOO|Software|Value", '|'));
-  EXPECT_FALSE(SplitRegistryPath("no separator", '|'));
 }
 
 TEST(UninstallCommandLineTest, Options) {
