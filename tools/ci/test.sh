@@ -7,9 +7,36 @@ bash tools/ci/install-deps.sh
 
 jobs=$(nproc)
 status=0
+started=$SECONDS
+summary=()
+
+# Each stage's time and outcome, printed again at the end, where a CI log's tail is read.
+note_stage() {
+  summary+=("$(printf '%-14s %-6s %4ds' "$1" "$2" "$3")")
+  [ "$2" = ok ] || status=1
+}
+
+# The names and the last lines of the tests a preset failed, for the summary.
+failed_tests_of() {
+  local failed="build/$1/Testing/Temporary/LastTestsFailed.log"
+  [ -s "$failed" ] || return 0
+  echo "--- $1: failed tests"
+  cat "$failed"
+  local name
+  for name in $(cut -d: -f2 "$failed"); do
+    echo "--- $1: the end of $name's output"
+    awk -v name="$name" '$0 ~ "^[0-9]+/[0-9]+ Testing: " name "$" {on=1} on {print} on && /" end time:/ {exit}' \
+      "build/$1/Testing/Temporary/LastTest.log" | tail -n 40
+  done
+}
 
 # Every tracked source file keeps the repository's format; a file that does not fails the run.
-git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror || status=1
+t=$SECONDS
+if git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; then
+  note_stage format ok $((SECONDS - t))
+else
+  note_stage format failed $((SECONDS - t))
+fi
 
 # A compiler cache where the machine has one: a developer's second run rebuilds only what changed.
 launcher=()
@@ -17,19 +44,33 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 
-run_preset() {
-  local preset=$1
-  cmake --preset "$preset" "${launcher[@]}" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
-  ctest --preset "$preset" -j "$jobs" || status=1
+# Runs a command as one stage of the summary.
+stage() {
+  local name=$1 t=$SECONDS
+  shift
+  if "$@"; then
+    note_stage "$name" ok $((SECONDS - t))
+  else
+    note_stage "$name" failed $((SECONDS - t))
+    return 1
+  fi
 }
 
-run_preset host
-bash tools/ci/fuzz.sh || status=1
+build_preset() {
+  cmake --preset "$1" "${launcher[@]}" >/dev/null && cmake --build --preset "$1" -j "$jobs"
+}
+
+run_preset() {
+  rm -f "build/$1/Testing/Temporary/LastTestsFailed.log"
+  stage "$1 build" build_preset "$1" && stage "$1 tests" ctest --preset "$1" -j "$jobs"
+}
+
+run_preset host || true
+stage fuzz bash tools/ci/fuzz.sh || true
 if [ "${SETUP_SKIP_ASAN:-0}" != 1 ]; then
   # The sanitizer build also counts the lines its tests reach: one figure per layer.
   find build/asan -name '*.gcda' -delete 2>/dev/null || true
-  run_preset asan
+  run_preset asan || true
   bash tools/ci/coverage.sh build/asan || true
 fi
 
@@ -42,7 +83,10 @@ if [ -z "${DISPLAY:-}" ]; then
 else
   exec_display=()
 fi
-cmake --preset win32 "${launcher[@]}" >/dev/null
-cmake --build --preset win32 -j "$jobs"
-"${exec_display[@]}" ctest --preset win32 -j 1 || status=1
+stage "win32 build" build_preset win32 &&
+  stage "win32 tests" "${exec_display[@]}" ctest --preset win32 -j 1 || true
+
+echo "=== summary ($((SECONDS - started))s in all)"
+printf '%s\n' "${summary[@]}"
+for preset in host asan win32; do failed_tests_of "$preset"; done
 exit $status
