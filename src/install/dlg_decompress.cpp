@@ -16,7 +16,10 @@ namespace setup {
 namespace {
 
 constexpr unsigned kStepTimerId = 1;
-constexpr unsigned kStepPeriodMs = 200;
+// A tick runs steps back to back for about kTickBudgetMs, then gives the window system its turn
+// (painting, keys, the message boxes' loops) until the next tick, kStepPeriodMs after the last.
+constexpr unsigned kStepPeriodMs = 20;
+constexpr std::uint32_t kTickBudgetMs = 30;
 
 }  // namespace
 
@@ -120,8 +123,27 @@ void DlgDecompress::OnTimer(unsigned /*timerId*/) {
   // A message box shown inside a step runs its own message loop, which delivers this timer too.
   if (m_bBusy != 0) return;
   m_bBusy = 1;
-  if (m_nStep >= 0) RunStep();
+  RunStepsOfOneTick();
   m_bBusy = 0;
+}
+
+void DlgDecompress::RunStepsOfOneTick() {
+  Clock& clock = context_.platform.clock;
+  const std::uint32_t start = clock.Milliseconds();
+  while (m_nStep >= 0 && !runEnded_) {
+    // The host saves its registry after every tick: a tick that changed it ends there, so that a
+    // kill still loses at most the step in progress.
+    const bool changesRegistry = StepChangesRegistry();
+    RunStep();
+    if (changesRegistry || clock.Milliseconds() - start >= kTickBudgetMs) break;
+  }
+}
+
+bool DlgDecompress::StepChangesRegistry() const {
+  const int index = FileIndex();
+  if (Phase() != 0) return false;
+  if (index >= FileCount()) return true;
+  return IsSharedLibrary(context_.script.files[static_cast<std::size_t>(index)].destination);
 }
 
 void DlgDecompress::RunStep() {

@@ -33,7 +33,10 @@ class DlgDecompress : public Dialog, public InstallPage {
   void SetProgressPos(int position) override;
   int ShowPageBox(const std::string& text) override { return MessageBox(text); }
   void ShowEngineError(const std::string& text) override;
-  void EndRun(int result) override { EndDialog(result); }
+  void EndRun(int result) override {
+    runEnded_ = true;
+    EndDialog(result);
+  }
   void GoToPlacement() override { m_nStep += 1; }
   void SkipFile() override { m_nStep += 10; }
   void GoToNextFile() override { m_nStep += 9; }
@@ -63,6 +66,10 @@ class DlgDecompress : public Dialog, public InstallPage {
   // Steps 5 to 11 of the preparation; false when the run was ended.
   bool PrepareRun();
   void SettleTemporaryDirectory();
+  // The steps of one timer tick: back to back while the tick's time lasts, one at a time where a
+  // step changes the registry, none after the run has ended.
+  void RunStepsOfOneTick();
+  bool StepChangesRegistry() const;
   void RunStep();
   void RunClosingSequence();
   int FileCount() const;
@@ -72,6 +79,7 @@ class DlgDecompress : public Dialog, public InstallPage {
   void Finish() { m_nStep = -1; }
 
   InstallContext& context_;
+  bool runEnded_ = false;
 };
 
 }  // namespace setup

@@ -8,6 +8,7 @@ namespace setup {
 class SystemClock final : public Clock {
  public:
   bool LocalTime(std::tm* result) override;
+  std::uint32_t Milliseconds() override;
 };
 
 }  // namespace setup

@@ -59,10 +59,10 @@ TEST(DlgDecompress, CompleteRunPlacesEverythingAndLogsToTheEnd) {
   EXPECT_EQ((std::vector<int>{0, 0, 1, 2, 2}), rig.windows.progressPositions());
   EXPECT_EQ(std::vector<std::uint32_t>{2u << 16}, rig.windows.progressRanges());
 
-  // One timer of 200 ms with identifier 1, killed when the window goes.
+  // One timer of 20 ms with identifier 1, killed when the window goes.
   ASSERT_EQ(1u, rig.windows.timersSet().size());
   EXPECT_EQ(1u, rig.windows.timersSet()[0].id);
-  EXPECT_EQ(200u, rig.windows.timersSet()[0].periodMs);
+  EXPECT_EQ(20u, rig.windows.timersSet()[0].periodMs);
   ASSERT_EQ(1u, rig.windows.timersKilled().size());
   EXPECT_EQ(1u, rig.windows.timersKilled()[0].id);
   EXPECT_EQ(rig.DialogWindow(), rig.windows.timersKilled()[0].window);
@@ -80,6 +80,40 @@ TEST(DlgDecompress, CompleteRunPlacesEverythingAndLogsToTheEnd) {
   for (const std::string& line : log) {
     EXPECT_EQ(std::string::npos, line.find("private")) << line;
   }
+}
+
+// On a fast machine a tick runs steps back to back for its share of time; the check of a library
+// (it raises a count in the registry) ends its tick, and nothing runs after an abort.
+TEST(DlgDecompress, FastStepsShareATickUntilItsTimeIsUp) {
+  EngineRig rig;
+  rig.clock.millisecondsPerReading = 1;
+  const std::string app = rig.Path("App");
+  std::vector<std::string> lines;
+  for (int i = 0; i < 40; ++i) {
+    rig.PutPayload("f" + std::to_string(i) + ".cmp", "file " + std::to_string(i));
+    lines.push_back("F|f" + std::to_string(i) + ".cmp|?APPDIR?\\f" + std::to_string(i) + ".txt");
+  }
+  rig.PutPayload("lib.cmp", DllImage(1, 0));
+  lines.insert(lines.begin() + 5, "F|lib.cmp|?APPDIR?\\lib.dll");
+  rig.WriteScript(lines);
+
+  EXPECT_EQ(IDOK, rig.Run(app));
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_EQ("file " + std::to_string(i), rig.ReadFile(app + "\\f" + std::to_string(i) + ".txt"));
+  }
+  // 83 steps at one reading each after the tick's first: 5 files and the library's check in the
+  // first tick, then 30 readings per tick, the closing sequence in the last.
+  EXPECT_EQ(4, rig.windows.ticks());
+
+  EngineRig aborted;
+  aborted.clock.millisecondsPerReading = 1;
+  aborted.PutPayload("a.cmp", "a");
+  // The second file's folder is the first file: its expansion fails and ends the run.
+  aborted.WriteScript(
+      {"F|a.cmp|?APPDIR?\\a.txt", "F|a.cmp|?APPDIR?\\a.txt\\b.txt", "F|a.cmp|?APPDIR?\\c.txt"});
+  EXPECT_EQ(kRunAborted, aborted.Run(aborted.Path("App")));
+  EXPECT_EQ(1, aborted.windows.ticks());
+  EXPECT_FALSE(aborted.Exists(aborted.Path("App\\c.txt"))) << "no step after the run ended";
 }
 
 TEST(DlgDecompress, ScriptWithoutFilesClosesOnTheFirstTick) {

@@ -118,6 +118,12 @@ bool FakeClock::LocalTime(std::tm* result) {
   return true;
 }
 
+std::uint32_t FakeClock::Milliseconds() {
+  const std::uint32_t reading = milliseconds;
+  milliseconds += millisecondsPerReading;
+  return reading;
+}
+
 void FakeClock::Set(int year, int month, int day, int hour, int minute, int second) {
   now = std::tm{};
   now.tm_year = year - 1900;

@@ -24,14 +24,19 @@
 namespace setup::testing {
 
 // A clock that answers `now` (06 Dec 2026 08:11:32 at first), or fails when `fails` is set.
+// Its steady count moves on by `millisecondsPerReading` at every reading: by default as much as
+// a slow machine spends on one installation step, so every timer tick runs exactly one step.
 class FakeClock : public Clock {
  public:
   FakeClock();
   bool LocalTime(std::tm* result) override;
+  std::uint32_t Milliseconds() override;
   void Set(int year, int month /*1-12*/, int day, int hour, int minute, int second);
 
   std::tm now{};
   bool fails = false;
+  std::uint32_t milliseconds = 0;
+  std::uint32_t millisecondsPerReading = 1000;
 };
 
 // What one shell link was told before Save().
