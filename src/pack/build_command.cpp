@@ -14,6 +14,7 @@
 #include "pack/commands.h"
 #include "pack/distribution_files.h"
 #include "pack/distribution_texts.h"
+#include "pack/payload_names.h"
 #include "pack/script_check_run.h"
 #include "pack/tool_support.h"
 #include "pack/uninstaller_option.h"
@@ -188,19 +189,21 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   std::int64_t inBytes = 0;
   std::int64_t outBytes = 0;
+  std::vector<fs::path> payloads;
   for (const std::string& source : check->sources) {
-    const fs::path relative(source);
-    if (!CompressOne(self, from / relative, out / relative, &inBytes, &outBytes)) {
+    const auto renamed = check->storedNames.find(source);
+    const fs::path stored(renamed == check->storedNames.end() ? source : renamed->second);
+    if (!CompressOne(self, from / fs::path(source), out / stored, &inBytes, &outBytes)) {
       return kExitFailure;
     }
+    payloads.push_back(stored);
   }
+  const std::string script =
+      WithStoredSources(check->normalised.bytes, check->payloadLines, check->storedNames);
   std::vector<std::string> copied = {"script"};
-  if (!WriteInto(self, ScrambledFile(check->normalised.bytes), out / "setup.drc"))
-    return kExitFailure;
-  std::vector<fs::path> payloads(check->sources.begin(), check->sources.end());
+  if (!WriteInto(self, ScrambledFile(script), out / "setup.drc")) return kExitFailure;
   if (uninstaller) {
-    if (!AddUninstaller(self, check->normalised.bytes, installer, OwnDirectory(), out,
-                        *options.name)) {
+    if (!AddUninstaller(self, script, installer, OwnDirectory(), out, *options.name)) {
       return kExitFailure;
     }
     for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload);
@@ -246,9 +249,11 @@ const Command kBuildCommand = {
     "\n"
     "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"
     "warnings are shown and the build goes on. Every F line's source is compressed from SRCDIR\n"
-    "into DISTDIR under the same name, and PLAIN is scrambled into DISTDIR/setup.drc. The\n"
-    "script and the texts get CR LF line ends and, when written in UTF-8, Windows-1252\n"
-    "characters, as the installer reads them; each change is told in one line.\n"
+    "into DISTDIR under the same name, but for libraries (.dll, .ocx, .drv), which are stored\n"
+    "as .dl_, .oc_, .dr_ so that Windows never loads them into the installer. PLAIN, its F\n"
+    "lines naming what DISTDIR holds, is scrambled into DISTDIR/setup.drc. The script and the\n"
+    "texts get CR LF line ends and, when written in UTF-8, Windows-1252 characters, as the\n"
+    "installer reads them; each change is told in one line.\n"
     "Users start the installer in DISTDIR. DISTDIR/setup.sum lists every file with its size\n"
     "and SHA-256; the installer refuses files that do not match.\n",
     RunBuild,
