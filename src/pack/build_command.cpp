@@ -40,17 +40,19 @@ struct BuildOptions {
   std::optional<std::string> installer;
   std::optional<std::string> name;
   std::optional<std::string> machine;
+  std::optional<std::string> version;
+  std::optional<std::string> publisher;
 };
 
 bool ParseOptions(const Command& self, const std::vector<std::string>& args,
                   BuildOptions* options) {
   std::map<std::string, std::string*> required = {
       {"--script", &options->script}, {"--from", &options->from}, {"--out", &options->out}};
-  std::map<std::string, std::optional<std::string>*> optional = {{"--welcome", &options->welcome},
-                                                                 {"--terms", &options->terms},
-                                                                 {"--setup", &options->installer},
-                                                                 {"--name", &options->name},
-                                                                 {"--machine", &options->machine}};
+  std::map<std::string, std::optional<std::string>*> optional = {
+      {"--welcome", &options->welcome},    {"--terms", &options->terms},
+      {"--setup", &options->installer},    {"--name", &options->name},
+      {"--machine", &options->machine},    {"--version", &options->version},
+      {"--publisher", &options->publisher}};
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::string value;
@@ -129,6 +131,17 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   return true;
 }
 
+// What the script's files take once installed: each F line's source, expanded.
+std::uint64_t InstalledBytes(const fs::path& from, const std::vector<PayloadLine>& lines) {
+  std::uint64_t total = 0;
+  for (const PayloadLine& line : lines) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(from / fs::path(line.relative), error);
+    if (!error) total += size;
+  }
+  return total;
+}
+
 // "a, b and c".
 std::string JoinedList(const std::vector<std::string>& items) {
   std::string joined;
@@ -155,7 +168,14 @@ int RunBuild(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const bool uninstaller = TakeUninstallerOption(&args);
   if (!ParseOptions(self, args, &options)) return kExitUsage;
-  if (uninstaller && !CheckUninstallerName(self, options.name)) return kExitUsage;
+  if (uninstaller &&
+      !CheckUninstallerListing(self, options.name, options.version, options.publisher)) {
+    return kExitUsage;
+  }
+  if (!uninstaller && (options.version || options.publisher)) {
+    ReportError(self, "--version and --publisher are what --uninstaller lists; add --uninstaller");
+    return kExitUsage;
+  }
 
   // Everything is checked before anything is written.
   const std::optional<ScriptCheck> check = RunScriptCheck(
@@ -181,6 +201,15 @@ int RunBuild(const std::vector<std::string>& arguments) {
                           "' is missing; build it first or name it with --setup EXE");
     return kExitFailure;
   }
+  if (uninstaller) {
+    const Diagnostics foreign = ForeignUninstallCommands(check->normalised.bytes, *options.name,
+                                                         UninstallerProgramName(installer));
+    if (foreign.errors() > 0) {
+      foreign.Print(stderr, options.script, ForTerminal);
+      ReportError(self, "the script lists another uninstaller; nothing was written");
+      return kExitFailure;
+    }
+  }
 
   fs::create_directories(out, error);
   if (error) {
@@ -203,7 +232,9 @@ int RunBuild(const std::vector<std::string>& arguments) {
   std::vector<std::string> copied = {"script"};
   if (!WriteInto(self, ScrambledFile(script), out / "setup.drc")) return kExitFailure;
   if (uninstaller) {
-    if (!AddUninstaller(self, script, installer, OwnDirectory(), out, *options.name)) {
+    const UninstallerListing listing{*options.name, options.version, options.publisher};
+    if (!AddUninstaller(self, script, installer, OwnDirectory(), out, listing,
+                        InstalledBytes(from, check->payloadLines))) {
       return kExitFailure;
     }
     for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload);
@@ -244,7 +275,11 @@ const Command kBuildCommand = {
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
     "  --name NAME      the product name: autorun.inf starts the installer with it\n"
     "  --uninstaller    add the uninstaller (needs --name) and list the product as NAME among\n"
-    "                   the installed programs (DisplayName, UninstallString, InstallLocation)\n"
+    "                   the installed programs (DisplayName, UninstallString,\n"
+    "                   QuietUninstallString, InstallLocation, DisplayIcon, EstimatedSize),\n"
+    "                   but for the values the script's own K lines set\n"
+    "  --version V      with --uninstaller: the version listed (DisplayVersion)\n"
+    "  --publisher P    with --uninstaller: the publisher listed (Publisher)\n"
     "  --machine=DIR    the machine folder the script is checked against (see 'check --help')\n"
     "\n"
     "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"

@@ -143,7 +143,7 @@ mkdir -p product/docs/en "product/sub dir" product/plugins/filters
 # A private library in folders of its own, which the installation has to create.
 cp "$SAMPLE/files/system/snrt12.dll" product/plugins/filters/blur.dll
 cp "$SAMPLE/files/SampleNotes.exe" product/Acme.exe
-cp "$SAMPLE/files/Uninstall.exe" product/Uninstall.exe
+cp "$SAMPLE/files/SampleNotes.exe" product/Uninstall.exe
 head -c 70000 /dev/urandom >product/data.bin
 echo "manual" >product/docs/en/Manual.TXT
 echo "spaced" >"product/sub dir/a b.txt"

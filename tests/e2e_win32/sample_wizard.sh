@@ -64,8 +64,6 @@ expect_eq 'REG_SZ 1.2.0' "$(reg_value "$product" Version)" "Version"
 expect_eq 'REG_DWORD 0x1' "$(reg_value 'HKCU\Software\Sample Corp\Sample Notes' ShowTips)" "ShowTips"
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes'
 expect_eq 'REG_SZ Sample Notes 1.2' "$(reg_value "$uninstall" DisplayName)" "DisplayName"
-expect_eq 'REG_SZ "C:\Program Files\Sample Notes\Uninstall.exe"' \
-  "$(reg_value "$uninstall" UninstallString)" "UninstallString"
 expect_eq 'REG_DWORD 0x1' "$(reg_value "$uninstall" NoModify)" "NoModify"
 shared='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 expect_eq 'REG_DWORD 0x1' "$(reg_value "$shared" "$dll")" "SharedDLLs count"
