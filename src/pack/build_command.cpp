@@ -15,6 +15,7 @@
 #include "pack/distribution_files.h"
 #include "pack/distribution_texts.h"
 #include "pack/payload_names.h"
+#include "pack/previous_build.h"
 #include "pack/script_check_run.h"
 #include "pack/tool_support.h"
 #include "pack/uninstaller_option.h"
@@ -211,6 +212,16 @@ int RunBuild(const std::vector<std::string>& arguments) {
     }
   }
 
+  PreviousBuild previous;
+  if (!RemovePreviousBuild(self, out, &previous)) return kExitFailure;
+  if (previous.removed > 0) {
+    std::printf("%s: removed the %d files of the earlier build\n", out.string().c_str(),
+                previous.removed);
+  }
+  for (const std::string& changed : previous.changed) {
+    std::fprintf(stderr, "setup-pack build: warning: kept '%s', changed since the earlier build\n",
+                 ForTerminal(changed).c_str());
+  }
   fs::create_directories(out, error);
   if (error) {
     ReportError(self, "cannot create '" + out.string() + "': " + error.message());
@@ -269,7 +280,8 @@ const Command kBuildCommand = {
     "Makes a ready distribution folder for a product.",
     "  --script PLAIN   the plain setup script\n"
     "  --from SRCDIR    where the F lines' sources lie, uncompressed, under their own names\n"
-    "  --out DISTDIR    the distribution folder to fill (created when missing)\n"
+    "  --out DISTDIR    the distribution folder to fill (created when missing; what an earlier\n"
+    "                   build made there, as its setup.sum lists it, is removed first)\n"
     "  --welcome FILE   the welcome text, written as Setup2.txt\n"
     "  --terms FILE     the terms and conditions, written as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
