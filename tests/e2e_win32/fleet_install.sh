@@ -31,7 +31,7 @@ size=$(reg_value "$key" EstimatedSize)
 [[ $size == "REG_DWORD 0x"* ]] || fail "EstimatedSize is no number: $size"
 installed_kib=$(du -sk --apparent-size "$app" | cut -f1)
 kib=$((${size#REG_DWORD }))
-[ "$kib" -ge "$installed_kib" ] && [ "$kib" -le $((installed_kib + 64)) ] ||
+[ $((kib - installed_kib)) -le 64 ] && [ $((installed_kib - kib)) -le 64 ] ||
   fail "EstimatedSize $kib KiB for $installed_kib KiB installed"
 command=$(reg_value "$key" QuietUninstallString)
 command=${command#REG_SZ }
