@@ -228,7 +228,8 @@ bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
     ReportError(self, "the uninstaller '" + program.string() + "' is missing; build it first");
     return false;
   }
-  const std::uintmax_t programBytes = fs::file_size(program, error);
+  std::uintmax_t programBytes = fs::file_size(program, error);
+  if (error) programBytes = 0;
 
   std::string script = plainScriptBytes;
   if (!script.empty() && script.back() != '\n') script += "\r\n";
@@ -254,7 +255,8 @@ bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
   // What the product takes once installed: its files, the uninstaller and the script's copy
   // (a few lines more than the script as it stands now), in KiB.
   const std::uint64_t installed = payloadBytes + programBytes + script.size() + 1024;
-  addValue("DWORD", "EstimatedSize", std::to_string((installed + 1023) / 1024));
+  const std::uint64_t kib = std::min<std::uint64_t>((installed + 1023) / 1024, 0xFFFFFFFF);
+  addValue("DWORD", "EstimatedSize", std::to_string(kib));
   for (const std::string& line : added) {
     if (line.size() > kScriptLineBufferSize - 2) {
       ReportError(self, "the uninstaller's line '" + line.substr(0, 60) +
