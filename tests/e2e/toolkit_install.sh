@@ -6,11 +6,9 @@ source "$(dirname "$0")/support.bash"
 prefix=$WORK/prefix
 cmake --install "$BUILD_DIR" --prefix "$prefix" >"$WORK/install.out" ||
   fail "cmake --install failed: $(cat "$WORK/install.out")"
-for program in setup setup-pack uninstall setup-bundle-stub; do
-  [ -x "$prefix/bin/$program" ] || fail "bin/$program is not installed"
-done
-for doc in README.md docs/script.md docs/manifest.md examples/sample/setup.txt; do
-  [ -f "$prefix/share/doc/setup/$doc" ] || fail "share/doc/setup/$doc is not installed"
+for file in bin/setup bin/setup-pack bin/uninstall bin/setup-bundle-stub share/doc/setup/docs/script.md \
+  share/doc/setup/examples/sample/setup.txt; do
+  [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 if command -v help2man >/dev/null; then
   for page in setup setup-pack uninstall; do

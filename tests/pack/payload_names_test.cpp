@@ -7,9 +7,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-#include "pack/script_checker.h"
-
 namespace setup::pack {
 namespace {
 
@@ -45,24 +42,6 @@ TEST(WithStoredSources, RewritesOnlyTheSourceFieldsOfVerbatimLines) {
       "; F|zlib1.dll|comment\r\n"
       "F|zlib1.dl_|?APPDIR?\\again.dll\r\n",
       WithStoredSources(script, lines, stored));
-}
-
-TEST(CheckScript, TellsWhatALibraryBesideSetupIsStoredAs) {
-  const ScriptCheck check = CheckScript(
-      "X|C:\\Acme\r\nF|zlib1.dll|?APPDIR?\\zlib1.dll\r\nF|system\\a.dll|?SYSTEM?\\a.dll\r\n", {});
-  std::vector<Diagnostic> notes;
-  for (const Diagnostic& diagnostic : check.diagnostics.all()) {
-    if (diagnostic.severity == Severity::kNote) {
-      notes.push_back(diagnostic);
-    } else {
-      EXPECT_EQ(std::string::npos, diagnostic.text.find("payload")) << diagnostic.text;
-    }
-  }
-  ASSERT_EQ(1u, notes.size());
-  EXPECT_EQ(2, notes[0].line);
-  EXPECT_EQ(3, notes[0].column);
-  EXPECT_NE(std::string::npos, notes[0].text.find("'zlib1.dl_'")) << notes[0].text;
-  EXPECT_EQ("system/a.dl_", check.storedNames.at("system/a.dll"));
 }
 
 }  // namespace
