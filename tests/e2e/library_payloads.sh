@@ -20,7 +20,7 @@ expect_contains "$OUT" "script.txt:3:3: note: build stores the payload 'zlib1.dl
 expect_contains "$OUT" "script.txt:5:3: note: build stores the payload 'mouse.drv' as 'mouse.dr_'" "note on mouse.drv"
 expect_contains "$OUT" "script.txt: 0 errors, 0 warnings" "notes are no warnings"
 
-run_in "$WORK" "$PACK" build --script script.txt --from src --out dist --name "Acme Draw" --uninstaller
+run_in "$WORK" "$PACK" build --script script.txt --from src --out dist
 expect_eq 0 "$STATUS" "build's exit status: $ERR"
 expect_eq "" "$(find dist -iname '*.dll' -o -iname '*.ocx' -o -iname '*.drv')" "library names in the distribution"
 "$PACK" expand dist/zlib1.dl_ expanded >/dev/null

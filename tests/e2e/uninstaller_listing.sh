@@ -24,21 +24,21 @@ run_in "$WORK" "$app/uninstall" /S --machine="$WORK/m1"
 expect_eq 0 "$STATUS" "the quiet removal: $ERR"
 [ ! -e "$app/SampleNotes.exe" ] || fail "the sample stayed"
 
-# A script that lists nothing itself: --version and --publisher, the uninstaller as the icon.
+# A script that lists little itself: --version and --publisher, the uninstaller as the icon;
+# its own UninstallString, naming the uninstaller, is fine.
 mkdir -p src && echo data >src/data.txt
 base=('X|C:\Acme' 'F|data.txt|?APPDIR?\data.txt')
-printf '%s\r\n' "${base[@]}" >plain.txt
+uninstall_line() { echo "K|SZ|HKEY_LOCAL_MACHINE|Software|Microsoft|Windows|CurrentVersion|Uninstall|ACME|$1|$2"; }
+printf '%s\r\n' "${base[@]}" "$(uninstall_line UninstallString '"?APPDIR?\uninstall"')" >plain.txt
 "$PACK" build --uninstaller --name Acme --version 2.0 --publisher 'Acme Corp' --script plain.txt \
   --from src --out plain >/dev/null 2>&1
 run_in "$WORK/plain" ./setup Acme --unattended --machine="$WORK/m2"
 expect_eq '"2.0" "Acme Corp" "C:\\Acme\\uninstall"' "$(for v in DisplayVersion Publisher DisplayIcon; do
-  reg_value "$WORK/m2" "$key\\Acme" $v; done | tr '\n' ' ' | sed 's/ $//')" "values from the options"
+  reg_value "$WORK/m2" "$key\\ACME" $v; done | tr '\n' ' ' | sed 's/ $//')" "values from the options"
+expect_eq '"\"C:\\Acme\\uninstall\""' "$(reg_value "$WORK/m2" "$key\\ACME" UninstallString)" \
+  "the script's own UninstallString, as written"
 
-# Uninstall commands of the script's own: naming the uninstaller is fine, another program not.
-uninstall_line() { echo "K|SZ|HKEY_LOCAL_MACHINE|Software|Microsoft|Windows|CurrentVersion|Uninstall|ACME|$1|$2"; }
-printf '%s\r\n' "${base[@]}" "$(uninstall_line UninstallString '"?APPDIR?\uninstall"')" >own.txt
-run_in "$WORK" "$PACK" build --uninstaller --name Acme --script own.txt --from src --out own
-expect_eq 0 "$STATUS" "an UninstallString naming the uninstaller: $ERR"
+# An uninstall command of the script's own that names another program stops the build.
 for name in UninstallString QuietUninstallString; do
   printf '%s\r\n' "${base[@]}" "$(uninstall_line $name '"?APPDIR?\Stand-in.exe" /x')" >foreign.txt
   run_in "$WORK" "$PACK" build --uninstaller --name Acme --script foreign.txt --from src --out foreign
