@@ -41,9 +41,10 @@ int wmain(int argc, wchar_t** argv) {
   UINT length = 0;
   if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
       fixed != nullptr) {
-    std::printf("fixed product version=%lu.%lu.%lu.%lu\n", HIWORD(fixed->dwProductVersionMS),
-                LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
-                LOWORD(fixed->dwProductVersionLS));
+    std::printf("fixed product version=%u.%u.%u.%u\n", unsigned{HIWORD(fixed->dwProductVersionMS)},
+                unsigned{LOWORD(fixed->dwProductVersionMS)},
+                unsigned{HIWORD(fixed->dwProductVersionLS)},
+                unsigned{LOWORD(fixed->dwProductVersionLS)});
   }
   return 0;
 }
