@@ -137,7 +137,7 @@ std::uint64_t InstalledBytes(const fs::path& from, const std::vector<PayloadLine
   std::uint64_t total = 0;
   for (const PayloadLine& line : lines) {
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(from / fs::path(line.relative), error);
+    const std::uintmax_t size = fs::file_size(DiskPath(from, line.relative), error);
     if (!error) total += size;
   }
   return total;
@@ -229,11 +229,11 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   std::int64_t inBytes = 0;
   std::int64_t outBytes = 0;
-  std::vector<fs::path> payloads;
+  std::vector<std::string> payloads;  // as the installer names them
   for (const std::string& source : check->sources) {
     const auto renamed = check->storedNames.find(source);
-    const fs::path stored(renamed == check->storedNames.end() ? source : renamed->second);
-    if (!CompressOne(self, from / fs::path(source), out / stored, &inBytes, &outBytes)) {
+    const std::string& stored = renamed == check->storedNames.end() ? source : renamed->second;
+    if (!CompressOne(self, DiskPath(from, source), DiskPath(out, stored), &inBytes, &outBytes)) {
       return kExitFailure;
     }
     payloads.push_back(stored);
@@ -248,7 +248,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
                         InstalledBytes(from, check->payloadLines))) {
       return kExitFailure;
     }
-    for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload);
+    for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload.string());
   }
   if (welcome) {
     if (!WriteInto(self, *welcome, out / kWelcomeText.fileName)) return kExitFailure;

@@ -13,23 +13,24 @@ namespace setup::pack {
 namespace fs = std::filesystem;
 
 bool WriteManifest(const Command& self, const fs::path& dist,
-                   const std::vector<fs::path>& payloads) {
-  std::vector<fs::path> files = payloads;
+                   const std::vector<std::string>& payloads) {
+  std::vector<std::string> files = payloads;
   for (const char* fixed :
        {"setup.drc", "Setup2.txt", "terms.txt", "autorun.inf", "setup", "Setup.exe"}) {
     std::error_code error;
     if (fs::is_regular_file(dist / fixed, error)) files.emplace_back(fixed);
   }
   std::string text = ManifestHeader();
-  for (const fs::path& relative : files) {
-    std::unique_ptr<File> in = OpenInput(self, (dist / relative).string());
+  for (const std::string& relative : files) {
+    const fs::path path = DiskPath(dist, relative);
+    std::unique_ptr<File> in = OpenInput(self, path.string());
     if (!in) return false;
     ManifestEntry entry;
     if (!DigestFile(*in, &entry.size, &entry.digest)) {
-      ReportError(self, "cannot read '" + (dist / relative).string() + "'");
+      ReportError(self, "cannot read '" + path.string() + "'");
       return false;
     }
-    std::string name = relative.generic_string();
+    std::string name = relative;
     for (char& c : name) {
       if (c == '/') c = '\\';
     }

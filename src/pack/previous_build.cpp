@@ -27,11 +27,8 @@ bool PlainFileBelow(const fs::path& dist, const fs::path& relative) {
   return fs::is_regular_file(fs::symlink_status(path, error)) && !error;
 }
 
-fs::path NativeRelative(std::string name) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(name).lexically_normal();
+fs::path NativeRelative(const std::string& name) {
+  return DiskPath(fs::path(), name).lexically_normal();
 }
 
 bool StillAsMade(const fs::path& path, const ManifestEntry& entry) {

@@ -8,6 +8,8 @@
 
 #include "platform/own_program.h"
 #include "platform/terminal.h"
+#include "platform/text_encoding.h"
+#include "platform/utf8_to_windows1252.h"
 #include "ui/unattended_window_system.h"
 
 #ifdef _WIN32
@@ -25,6 +27,80 @@ std::string ForTerminal(const std::string& ansi) {
   return ansi;
 #else
   return AnsiCodePage().ToUtf8(ansi);
+#endif
+}
+
+std::string FromTerminal(const std::string& typed) {
+#ifdef _WIN32
+  return typed;
+#else
+  const AnsiCodePage windows1252;
+  const std::optional<std::u32string> characters = DecodeUtf8(typed);
+  if (!characters) return typed;
+  std::string ansi;
+  for (const char32_t c : *characters) ansi += windows1252.FromUnicode(c).value_or('?');
+  return ansi;
+#endif
+}
+
+std::filesystem::path DiskPath(const std::filesystem::path& folder, std::string_view ansi) {
+  std::string name(ansi);
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+  }
+#ifdef _WIN32
+  return folder / std::filesystem::path(name);
+#else
+  return folder / std::filesystem::path(AnsiCodePage().ToUtf8(name));
+#endif
+}
+
+namespace {
+
+// UTF-8 `utf8` in Windows-1252, or why not.
+std::optional<std::string> StrictWindows1252(std::string_view utf8, std::string* why) {
+  const std::optional<std::u32string> characters = DecodeUtf8(utf8);
+  if (!characters) {
+    *why = "it is not UTF-8 text";
+    return std::nullopt;
+  }
+  std::string ansi;
+  std::size_t failedAt = 0;
+  if (Utf8ToWindows1252(utf8, &ansi, &failedAt)) return ansi;
+  const std::optional<std::u32string> rest = DecodeUtf8(utf8.substr(failedAt));
+  const char32_t refused = rest && !rest->empty() ? rest->front() : 0;
+  char number[16];
+  std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(refused));
+  *why = "it holds '" + EncodeUtf8(std::u32string(1, refused)) + "' (" + number +
+         "), which has no place in Windows-1252, the code page the installer reads names in";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> AnsiNameOf(const std::filesystem::path& name, std::string* why) {
+  const std::u8string utf8 = name.u8string();
+  return StrictWindows1252(std::string(utf8.begin(), utf8.end()), why);
+}
+
+std::optional<std::string> AnsiArgument(const std::string& typed, std::string* why) {
+#ifdef _WIN32
+  (void)why;
+  return typed;  // the command line arrives in the ANSI code page already
+#else
+  return StrictWindows1252(typed, why);
+#endif
+}
+
+std::string ShownPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::u8string utf8 = path.u8string();
+  std::string ansi;
+  std::size_t failedAt = 0;
+  const std::string bytes(utf8.begin(), utf8.end());
+  return Utf8ToWindows1252(bytes, &ansi, &failedAt) ? ansi : bytes;
+#else
+  return path.string();
 #endif
 }
 

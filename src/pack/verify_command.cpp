@@ -44,16 +44,9 @@ std::vector<std::string> PayloadSources(const std::string& scrambled) {
   return sources;
 }
 
-fs::path NativeRelative(std::string name) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(name);
-}
-
 std::optional<std::string> EntryProblem(const fs::path& dist, const ManifestEntry& entry) {
-  std::unique_ptr<File> file = ToolFileSystem().Open((dist / NativeRelative(entry.name)).string(),
-                                                     OpenMode::kReadBinary, nullptr);
+  std::unique_ptr<File> file =
+      ToolFileSystem().Open(DiskPath(dist, entry.name).string(), OpenMode::kReadBinary, nullptr);
   if (file == nullptr) return std::string("it is missing");
   return EntryMismatch(*file, entry, "its SHA-256 differs from the manifest's");
 }
@@ -97,12 +90,12 @@ int RunVerify(const std::vector<std::string>& args) {
       continue;
     }
     if (std::optional<std::string> problem =
-            PayloadStreamProblem((dist / NativeRelative(source)).string())) {
+            PayloadStreamProblem(DiskPath(dist, source).string())) {
       report(source, *problem);
     }
   }
   for (const auto& [key, value] : bad) {
-    std::printf("%s: damaged, %s\n", value.first.c_str(), value.second.c_str());
+    std::printf("%s: damaged, %s\n", ForTerminal(value.first).c_str(), value.second.c_str());
   }
   if (!bad.empty()) {
     std::printf("%s: %zu damaged file%s\n", dist.string().c_str(), bad.size(),
