@@ -280,6 +280,7 @@ const Command kBuildCommand = {
     "Makes a ready distribution folder for a product.",
     "  --script PLAIN   the plain setup script\n"
     "  --from SRCDIR    where the F lines' sources lie, uncompressed, under their own names\n"
+    "                   (on Linux in UTF-8, the script's Windows-1252 names converted)\n"
     "  --out DISTDIR    the distribution folder to fill (created when missing; what an earlier\n"
     "                   build made there, as its setup.sum lists it, is removed first)\n"
     "  --welcome FILE   the welcome text, written as Setup2.txt\n"

@@ -1,4 +1,5 @@
 // setup-pack bundle: one executable that carries a whole distribution behind a small stub.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -91,8 +92,8 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
   return true;
 }
 
-// The files to carry: those setup.sum lists, and setup.sum itself; without a manifest every
-// file of the folder.
+// The files to carry, named as the installer opens them (Windows-1252, '/' between folders):
+// those setup.sum lists, and setup.sum itself; without a manifest every file of the folder.
 bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::string>* files) {
   std::ifstream in(dist / kManifestName, std::ios::binary);
   if (in) {
@@ -116,7 +117,15 @@ bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::st
   std::error_code error;
   for (fs::recursive_directory_iterator it(dist, error), end; !error && it != end;
        it.increment(error)) {
-    if (it->is_regular_file()) files->push_back(fs::relative(it->path(), dist).generic_string());
+    if (!it->is_regular_file()) continue;
+    std::string why;
+    std::optional<std::string> name = AnsiNameOf(fs::relative(it->path(), dist), &why);
+    if (!name) {
+      ReportError(self, "cannot carry '" + ShownPath(it->path()) + "': " + why);
+      return false;
+    }
+    if (fs::path::preferred_separator == '\\') std::replace(name->begin(), name->end(), '\\', '/');
+    files->push_back(*name);
   }
   if (error) {
     ReportError(self, "cannot list '" + dist.string() + "': " + error.message());
@@ -245,13 +254,19 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   if (!WriteAll(*out, prefix, sha.get())) return fail("cannot write '" + options.out + "'");
   std::uint64_t bodyLength = prefix.size();
   for (const std::string& name : files) {
-    if (!bundle::ValidEntryName(name)) return fail("cannot carry the file name '" + name + "'");
-    std::unique_ptr<File> in = OpenInput(self, (dist / name).string());
+    const fs::path path = DiskPath(dist, name);
+    // The stub makes the names it is given: a Windows one in the ANSI code page, a Linux one
+    // as the host's names on disk are.
+    const std::string carried = win32 ? name : DiskPath(fs::path(), name).generic_string();
+    if (!bundle::ValidEntryName(carried)) {
+      return fail("cannot carry the file name '" + ForTerminal(name) + "'");
+    }
+    std::unique_ptr<File> in = OpenInput(self, path.string());
     if (!in) return fail("a listed file is missing");
     const std::int64_t size = in->Length();
     std::string entry;
-    bundle::AppendU32(&entry, static_cast<std::uint32_t>(name.size()));
-    entry += name;
+    bundle::AppendU32(&entry, static_cast<std::uint32_t>(carried.size()));
+    entry += carried;
     bundle::AppendU32(&entry, name == installer ? bundle::kExecutable : 0);
     bundle::AppendU64(&entry, static_cast<std::uint64_t>(size));
     if (size < 0 || !WriteAll(*out, entry, sha.get())) return fail("cannot write");
@@ -261,7 +276,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
       if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
       copied += static_cast<std::int64_t>(got);
     }
-    if (copied != size) return fail("'" + (dist / name).string() + "' changed while it was read");
+    if (copied != size) return fail("'" + path.string() + "' changed while it was read");
     bodyLength += entry.size() + static_cast<std::uint64_t>(size);
   }
   header.bodyLength = bodyLength;

@@ -39,10 +39,16 @@ expect_eq 0 "$STATUS" "verify: $OUT"
 
 run_in "$WORK/dist" ./setup 'Dessin*Café' --unattended --machine="$WORK/machine"
 expect_eq 0 "$STATUS" "installation: $ERR"
-app="$WORK/machine/drive_c/Program Files/Dessin Café"
-for file in Données/Modèles/liste.txt "Prix €.txt" Acmé.exe Données/Façade.dll \
-  Bibliothèque.dll; do
-  cmp -s "product/$file" "$app/$file" || fail "$file is not installed byte for byte"
+# The same from the one-file installer.
+run_in "$WORK" "$PACK" bundle dist --out setup-café --name 'Dessin Café' --target host
+expect_eq 0 "$STATUS" "bundle's exit status: $ERR"
+run_in "$WORK" ./setup-café 'Dessin*Café' --unattended --machine="$WORK/bundled"
+expect_eq 0 "$STATUS" "installation by the bundle: $ERR"
+for app in "$WORK"/{machine,bundled}"/drive_c/Program Files/Dessin Café"; do
+  for file in Données/Modèles/liste.txt "Prix €.txt" Acmé.exe Données/Façade.dll \
+    Bibliothèque.dll; do
+    cmp -s "product/$file" "$app/$file" || fail "$file is not installed byte for byte in $app"
+  done
 done
 
 # A missing accented source is named in the terminal's characters.
