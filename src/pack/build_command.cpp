@@ -89,22 +89,22 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
 
 bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
                  std::int64_t* inBytes, std::int64_t* outBytes) {
-  std::unique_ptr<File> in = OpenInput(self, from.string());
+  std::unique_ptr<File> in = OpenInput(self, ToolPath(from));
   if (!in) return false;
   std::int64_t length = in->Length();
   if (length < 0 || length > 0x7FFFFFFF) {
     // Built piece by piece: one concatenation here trips a false -Wrestrict in MinGW's GCC 12.
     std::string message = "'";
-    message += from.string();
+    message += ToolPath(from);
     message += "' is too large for a payload file";
     ReportError(self, message);
     return false;
   }
   std::error_code error;
   fs::create_directories(to.parent_path(), error);
-  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(to));
   if (!out) return false;
-  Progress progress("compressing " + from.string(), length);
+  Progress progress("compressing " + ToolPath(from), length);
   ProgressFile counted(std::move(in), progress);
   lzhuf::FileSource source(counted);
   lzhuf::FileSink sink(*out);
@@ -113,7 +113,7 @@ bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
   std::int64_t written = out->Tell();
   bool closed = out->Close();
   if (result != lzhuf::EncodeResult::kDone || !closed) {
-    ReportError(self, "could not compress '" + from.string() + "' into '" + to.string() + "'");
+    ReportError(self, "could not compress '" + ToolPath(from) + "' into '" + ToolPath(to) + "'");
     return false;
   }
   *inBytes += length;
@@ -125,8 +125,8 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   std::error_code error;
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
   if (error) {
-    ReportError(self,
-                "cannot copy '" + from.string() + "' to '" + to.string() + "': " + error.message());
+    ReportError(
+        self, "cannot copy '" + ToolPath(from) + "' to '" + ToolPath(to) + "': " + error.message());
     return false;
   }
   return true;
@@ -154,10 +154,10 @@ std::string JoinedList(const std::vector<std::string>& items) {
 }
 
 bool WriteInto(const Command& self, const std::string& bytes, const fs::path& to) {
-  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(to));
   if (!out) return false;
   if (out->Write(bytes.data(), bytes.size()) != bytes.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + to.string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(to) + "'");
     return false;
   }
   return true;
@@ -215,7 +215,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
   PreviousBuild previous;
   if (!RemovePreviousBuild(self, out, &previous)) return kExitFailure;
   if (previous.removed > 0) {
-    std::printf("%s: removed the %d files of the earlier build\n", out.string().c_str(),
+    std::printf("%s: removed the %d files of the earlier build\n", ToolPath(out).c_str(),
                 previous.removed);
   }
   for (const std::string& changed : previous.changed) {
@@ -224,7 +224,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   fs::create_directories(out, error);
   if (error) {
-    ReportError(self, "cannot create '" + out.string() + "': " + error.message());
+    ReportError(self, "cannot create '" + ToolPath(out) + "': " + error.message());
     return kExitFailure;
   }
   std::int64_t inBytes = 0;
@@ -266,7 +266,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
   if (!WriteManifest(self, out, payloads)) return kExitFailure;
 
   TellScriptChanges(options.script, check->normalised);
-  std::printf("%s: %zu files, %lld bytes compressed to %lld; %s\n", out.string().c_str(),
+  std::printf("%s: %zu files, %lld bytes compressed to %lld; %s\n", ToolPath(out).c_str(),
               check->sources.size(), static_cast<long long>(inBytes),
               static_cast<long long>(outBytes), JoinedList(copied).c_str());
   return kExitSuccess;

@@ -101,7 +101,7 @@ bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::st
     std::string error;
     const auto entries = ParseManifest(text, &error);
     if (!entries) {
-      ReportError(self, (dist / kManifestName).string() + " is damaged: " + error);
+      ReportError(self, ToolPath(dist / kManifestName) + " is damaged: " + error);
       return false;
     }
     files->push_back(kManifestName);
@@ -121,14 +121,14 @@ bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::st
     std::string why;
     std::optional<std::string> name = AnsiNameOf(fs::relative(it->path(), dist), &why);
     if (!name) {
-      ReportError(self, "cannot carry '" + ShownPath(it->path()) + "': " + why);
+      ReportError(self, "cannot carry '" + ToolPath(it->path()) + "': " + why);
       return false;
     }
     if (fs::path::preferred_separator == '\\') std::replace(name->begin(), name->end(), '\\', '/');
     files->push_back(*name);
   }
   if (error) {
-    ReportError(self, "cannot list '" + dist.string() + "': " + error.message());
+    ReportError(self, "cannot list '" + ToolPath(dist) + "': " + error.message());
     return false;
   }
   return true;
@@ -141,7 +141,7 @@ bool WriteAll(File& out, const std::string& bytes, Sha256* sha) {
 
 // The whole stub: a program of a few hundred kilobytes, changed in memory before it is written.
 bool ReadStub(const Command& self, const fs::path& stub, std::string* image) {
-  std::unique_ptr<File> in = OpenInput(self, stub.string());
+  std::unique_ptr<File> in = OpenInput(self, ToolPath(stub));
   if (!in) return false;
   std::string chunk(1 << 16, '\0');
   for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;)
@@ -181,13 +181,13 @@ bool WriteWingetManifest(const Command& self, const BundleOptions& options,
   std::error_code error;
   fs::create_directories(*options.winget, error);
   const fs::path path = fs::path(*options.winget) / (WingetIdentifier(package) + ".yaml");
-  std::unique_ptr<File> out = OpenOutput(self, path.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(path));
   const std::string yaml = WingetManifest(package);
   if (!out || out->Write(yaml.data(), yaml.size()) != yaml.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + path.string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(path) + "'");
     return false;
   }
-  std::printf("%s: winget manifest\n", path.string().c_str());
+  std::printf("%s: winget manifest\n", ToolPath(path).c_str());
   return true;
 }
 
@@ -200,7 +200,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   const std::string installer = win32 ? "Setup.exe" : "setup";
   std::error_code error;
   if (!fs::is_regular_file(dist / installer, error)) {
-    ReportError(self, "'" + (dist / installer).string() + "' is missing: a " + options.target +
+    ReportError(self, "'" + ToolPath(dist / installer) + "' is missing: a " + options.target +
                           " bundle runs " + installer);
     return kExitFailure;
   }
@@ -208,7 +208,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
                             ? fs::path(*options.stub)
                             : OwnDirectory() / (win32 ? "SetupStub.exe" : "setup-bundle-stub");
   if (!fs::is_regular_file(stub, error)) {
-    ReportError(self, "the stub '" + stub.string() + "' is missing; name it with --stub FILE");
+    ReportError(self, "the stub '" + ToolPath(stub) + "' is missing; name it with --stub FILE");
     return kExitFailure;
   }
   std::vector<std::string> files;
@@ -235,7 +235,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   if (win32 && HasIdentity(identity)) {
     std::string why;
     if (!GiveStubIdentity(&stubImage, identity, &why)) {
-      return fail("cannot give the stub '" + stub.string() +
+      return fail("cannot give the stub '" + ToolPath(stub) +
                   "' the product's version resource: " + why);
     }
   }
@@ -261,7 +261,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
     if (!bundle::ValidEntryName(carried)) {
       return fail("cannot carry the file name '" + ForTerminal(name) + "'");
     }
-    std::unique_ptr<File> in = OpenInput(self, path.string());
+    std::unique_ptr<File> in = OpenInput(self, ToolPath(path));
     if (!in) return fail("a listed file is missing");
     const std::int64_t size = in->Length();
     std::string entry;
@@ -276,7 +276,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
       if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
       copied += static_cast<std::int64_t>(got);
     }
-    if (copied != size) return fail("'" + path.string() + "' changed while it was read");
+    if (copied != size) return fail("'" + ToolPath(path) + "' changed while it was read");
     bodyLength += entry.size() + static_cast<std::uint64_t>(size);
   }
   header.bodyLength = bodyLength;

@@ -23,11 +23,11 @@ bool WriteManifest(const Command& self, const fs::path& dist,
   std::string text = ManifestHeader();
   for (const std::string& relative : files) {
     const fs::path path = DiskPath(dist, relative);
-    std::unique_ptr<File> in = OpenInput(self, path.string());
+    std::unique_ptr<File> in = OpenInput(self, ToolPath(path));
     if (!in) return false;
     ManifestEntry entry;
     if (!DigestFile(*in, &entry.size, &entry.digest)) {
-      ReportError(self, "cannot read '" + path.string() + "'");
+      ReportError(self, "cannot read '" + ToolPath(path) + "'");
       return false;
     }
     std::string name = relative;
@@ -37,10 +37,10 @@ bool WriteManifest(const Command& self, const fs::path& dist,
     entry.name = name;
     text += FormatManifestLine(entry);
   }
-  std::unique_ptr<File> out = OpenOutput(self, (dist / kManifestName).string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(dist / kManifestName));
   if (!out) return false;
   if (out->Write(text.data(), text.size()) != text.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + (dist / kManifestName).string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(dist / kManifestName) + "'");
     return false;
   }
   return true;
@@ -64,10 +64,10 @@ bool WriteAutorun(const Command& self, const fs::path& dist, const std::string& 
   }
   const std::string text = "[autorun]\r\nopen=" + installer + " " + *starred +
                            "\r\nicon=" + installer + "\r\nlabel=" + name + "\r\n";
-  std::unique_ptr<File> out = OpenOutput(self, (dist / "autorun.inf").string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(dist / "autorun.inf"));
   if (!out) return false;
   if (out->Write(text.data(), text.size()) != text.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + (dist / "autorun.inf").string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(dist / "autorun.inf") + "'");
     return false;
   }
   std::printf("start it with: %s %s\n", installer.c_str(), starred->c_str());

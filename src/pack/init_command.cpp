@@ -58,7 +58,7 @@ bool ListFiles(const Command& self, const fs::path& from, std::vector<std::strin
   std::error_code error;
   fs::recursive_directory_iterator it(from, error);
   if (error) {
-    ReportError(self, "cannot read the folder '" + ShownPath(from) + "': " + error.message());
+    ReportError(self, "cannot read the folder '" + ToolPath(from) + "': " + error.message());
     return false;
   }
   std::vector<fs::path> unfit;
@@ -76,13 +76,13 @@ bool ListFiles(const Command& self, const fs::path& from, std::vector<std::strin
     files->push_back(field);
   }
   if (error) {
-    ReportError(self, "cannot read the folder '" + ShownPath(from) + "': " + error.message());
+    ReportError(self, "cannot read the folder '" + ToolPath(from) + "': " + error.message());
     return false;
   }
   if (!unfit.empty()) {
     std::sort(unfit.begin(), unfit.end());
     for (const fs::path& path : unfit) {
-      ReportError(self, "cannot name '" + ShownPath(path) + "' in a script: " + reasons[path]);
+      ReportError(self, "cannot name '" + ToolPath(path) + "' in a script: " + reasons[path]);
     }
     const bool one = unfit.size() == 1;
     ReportError(self, std::to_string(unfit.size()) + (one ? " file" : " files") +
@@ -92,7 +92,7 @@ bool ListFiles(const Command& self, const fs::path& from, std::vector<std::strin
   }
   std::sort(files->begin(), files->end());
   if (files->empty()) {
-    ReportError(self, "the folder '" + from.string() + "' holds no files");
+    ReportError(self, "the folder '" + ToolPath(from) + "' holds no files");
     return false;
   }
   return true;

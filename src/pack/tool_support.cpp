@@ -2,7 +2,9 @@
 #include "pack/tool_support.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <iostream>
 
@@ -92,13 +94,22 @@ std::optional<std::string> AnsiArgument(const std::string& typed, std::string* w
 #endif
 }
 
-std::string ShownPath(const std::filesystem::path& path) {
+std::string ToolPath(const std::filesystem::path& path) {
 #ifdef _WIN32
-  const std::u8string utf8 = path.u8string();
-  std::string ansi;
-  std::size_t failedAt = 0;
-  const std::string bytes(utf8.begin(), utf8.end());
-  return Utf8ToWindows1252(bytes, &ansi, &failedAt) ? ansi : bytes;
+  // By the C library's code page, which setup-pack's start sets to the ANSI one.
+  std::string narrow;
+  std::mbstate_t state{};
+  char bytes[MB_LEN_MAX];
+  for (const wchar_t unit : path.wstring()) {
+    const std::size_t length = std::wcrtomb(bytes, unit, &state);
+    if (length == static_cast<std::size_t>(-1)) {
+      narrow += '?';
+      state = std::mbstate_t{};
+      continue;
+    }
+    narrow.append(bytes, length);
+  }
+  return narrow;
 #else
   return path.string();
 #endif

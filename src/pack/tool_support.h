@@ -40,8 +40,10 @@ std::optional<std::string> AnsiNameOf(const std::filesystem::path& name, std::st
 // cannot hold it.
 std::optional<std::string> AnsiArgument(const std::string& typed, std::string* why);
 
-// A path for messages, in the terminal's encoding.
-std::string ShownPath(const std::filesystem::path& path);
+// A path as this platform's file calls (ToolFileSystem) and messages take it: on Windows in
+// the ANSI code page (the C++ library's own narrow form there is UTF-8), a character it lacks
+// as '?'.
+std::string ToolPath(const std::filesystem::path& path);
 
 // "setup-pack COMMAND: message" on standard error.
 void ReportError(const Command& command, const std::string& message);
