@@ -36,6 +36,8 @@ expect_contains "$(LC_ALL=C cat dist/setup.sum)" $'Donn\xe9es\\Mod\xe8les\\liste
   "the manifest names the payload as the installer opens it"
 run_in "$WORK" "$PACK" verify dist
 expect_eq 0 "$STATUS" "verify: $OUT"
+run_in "$WORK" "$PACK" build --script setup.txt --from product --out dist
+expect_contains "$OUT" "dist: removed the 7 files of the earlier build" "a rebuild finds its payloads"
 
 run_in "$WORK/dist" ./setup 'Dessin*Café' --unattended --machine="$WORK/machine"
 expect_eq 0 "$STATUS" "installation: $ERR"
