@@ -73,8 +73,13 @@ std::optional<std::string> StrictWindows1252(std::string_view utf8, std::string*
   const char32_t refused = rest && !rest->empty() ? rest->front() : 0;
   char number[16];
   std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(refused));
-  *why = "it holds '" + EncodeUtf8(std::u32string(1, refused)) + "' (" + number +
-         "), which has no place in Windows-1252, the code page the installer reads names in";
+#ifdef _WIN32
+  const std::string shown = number;  // a console in the ANSI code page cannot show it
+#else
+  const std::string shown = "'" + EncodeUtf8(std::u32string(1, refused)) + "' (" + number + ")";
+#endif
+  *why = "it holds " + shown +
+         ", which has no place in Windows-1252, the code page the installer reads its script in";
   return std::nullopt;
 }
 

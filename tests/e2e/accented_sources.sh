@@ -67,8 +67,9 @@ echo x >odd/Ωmega/a.txt
 echo x >"odd/日本.txt"
 run_in "$WORK" "$PACK" init --from odd --name Odd --out odd.txt
 expect_eq 1 "$STATUS" "init's exit status with unfit names"
-expect_eq "setup-pack init: cannot name 'odd/Ωmega/a.txt' in a script: it holds 'Ω' (U+03A9), which has no place in Windows-1252, the code page the installer reads names in
-setup-pack init: cannot name 'odd/日本.txt' in a script: it holds '日' (U+65E5), which has no place in Windows-1252, the code page the installer reads names in
+why="which has no place in Windows-1252, the code page the installer reads its script in"
+expect_eq "setup-pack init: cannot name 'odd/Ωmega/a.txt' in a script: it holds 'Ω' (U+03A9), $why
+setup-pack init: cannot name 'odd/日本.txt' in a script: it holds '日' (U+65E5), $why
 setup-pack init: 2 files cannot be named in a script; rename them and run init again" "$ERR" \
   "refusal of unfit names"
 [ ! -e odd.txt ] || fail "a refused init wrote its script"
