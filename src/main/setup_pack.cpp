@@ -1,4 +1,5 @@
 // setup-pack: the product author's tool that makes payload files and setup scripts.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -66,4 +67,12 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace setup::pack
 
-int main(int argc, char** argv) { return setup::pack::Main(argc, argv); }
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Paths are ANSI strings, as the system's file calls take them; the C++ library converts
+  // them to and from the system's wide names by the C library's code page, which is only the
+  // ANSI one once chosen (in the "C" locale "€" would stand for U+0080).
+  std::setlocale(LC_CTYPE, ".ACP");
+#endif
+  return setup::pack::Main(argc, argv);
+}

@@ -89,22 +89,22 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
 
 bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
                  std::int64_t* inBytes, std::int64_t* outBytes) {
-  std::unique_ptr<File> in = OpenInput(self, from.string());
+  std::unique_ptr<File> in = OpenInput(self, ToolPath(from));
   if (!in) return false;
   std::int64_t length = in->Length();
   if (length < 0 || length > 0x7FFFFFFF) {
     // Built piece by piece: one concatenation here trips a false -Wrestrict in MinGW's GCC 12.
     std::string message = "'";
-    message += from.string();
+    message += ToolPath(from);
     message += "' is too large for a payload file";
     ReportError(self, message);
     return false;
   }
   std::error_code error;
   fs::create_directories(to.parent_path(), error);
-  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(to));
   if (!out) return false;
-  Progress progress("compressing " + from.string(), length);
+  Progress progress("compressing " + ToolPath(from), length);
   ProgressFile counted(std::move(in), progress);
   lzhuf::FileSource source(counted);
   lzhuf::FileSink sink(*out);
@@ -113,7 +113,7 @@ bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
   std::int64_t written = out->Tell();
   bool closed = out->Close();
   if (result != lzhuf::EncodeResult::kDone || !closed) {
-    ReportError(self, "could not compress '" + from.string() + "' into '" + to.string() + "'");
+    ReportError(self, "could not compress '" + ToolPath(from) + "' into '" + ToolPath(to) + "'");
     return false;
   }
   *inBytes += length;
@@ -125,8 +125,8 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   std::error_code error;
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
   if (error) {
-    ReportError(self,
-                "cannot copy '" + from.string() + "' to '" + to.string() + "': " + error.message());
+    ReportError(
+        self, "cannot copy '" + ToolPath(from) + "' to '" + ToolPath(to) + "': " + error.message());
     return false;
   }
   return true;
@@ -137,7 +137,7 @@ std::uint64_t InstalledBytes(const fs::path& from, const std::vector<PayloadLine
   std::uint64_t total = 0;
   for (const PayloadLine& line : lines) {
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(from / fs::path(line.relative), error);
+    const std::uintmax_t size = fs::file_size(DiskPath(from, line.relative), error);
     if (!error) total += size;
   }
   return total;
@@ -154,10 +154,10 @@ std::string JoinedList(const std::vector<std::string>& items) {
 }
 
 bool WriteInto(const Command& self, const std::string& bytes, const fs::path& to) {
-  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(to));
   if (!out) return false;
   if (out->Write(bytes.data(), bytes.size()) != bytes.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + to.string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(to) + "'");
     return false;
   }
   return true;
@@ -215,7 +215,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
   PreviousBuild previous;
   if (!RemovePreviousBuild(self, out, &previous)) return kExitFailure;
   if (previous.removed > 0) {
-    std::printf("%s: removed the %d files of the earlier build\n", out.string().c_str(),
+    std::printf("%s: removed the %d files of the earlier build\n", ToolPath(out).c_str(),
                 previous.removed);
   }
   for (const std::string& changed : previous.changed) {
@@ -224,16 +224,16 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   fs::create_directories(out, error);
   if (error) {
-    ReportError(self, "cannot create '" + out.string() + "': " + error.message());
+    ReportError(self, "cannot create '" + ToolPath(out) + "': " + error.message());
     return kExitFailure;
   }
   std::int64_t inBytes = 0;
   std::int64_t outBytes = 0;
-  std::vector<fs::path> payloads;
+  std::vector<std::string> payloads;  // as the installer names them
   for (const std::string& source : check->sources) {
     const auto renamed = check->storedNames.find(source);
-    const fs::path stored(renamed == check->storedNames.end() ? source : renamed->second);
-    if (!CompressOne(self, from / fs::path(source), out / stored, &inBytes, &outBytes)) {
+    const std::string& stored = renamed == check->storedNames.end() ? source : renamed->second;
+    if (!CompressOne(self, DiskPath(from, source), DiskPath(out, stored), &inBytes, &outBytes)) {
       return kExitFailure;
     }
     payloads.push_back(stored);
@@ -248,7 +248,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
                         InstalledBytes(from, check->payloadLines))) {
       return kExitFailure;
     }
-    for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload);
+    for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload.string());
   }
   if (welcome) {
     if (!WriteInto(self, *welcome, out / kWelcomeText.fileName)) return kExitFailure;
@@ -266,7 +266,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
   if (!WriteManifest(self, out, payloads)) return kExitFailure;
 
   TellScriptChanges(options.script, check->normalised);
-  std::printf("%s: %zu files, %lld bytes compressed to %lld; %s\n", out.string().c_str(),
+  std::printf("%s: %zu files, %lld bytes compressed to %lld; %s\n", ToolPath(out).c_str(),
               check->sources.size(), static_cast<long long>(inBytes),
               static_cast<long long>(outBytes), JoinedList(copied).c_str());
   return kExitSuccess;
@@ -280,6 +280,7 @@ const Command kBuildCommand = {
     "Makes a ready distribution folder for a product.",
     "  --script PLAIN   the plain setup script\n"
     "  --from SRCDIR    where the F lines' sources lie, uncompressed, under their own names\n"
+    "                   (on Linux in UTF-8, the script's Windows-1252 names converted)\n"
     "  --out DISTDIR    the distribution folder to fill (created when missing; what an earlier\n"
     "                   build made there, as its setup.sum lists it, is removed first)\n"
     "  --welcome FILE   the welcome text, written as Setup2.txt\n"

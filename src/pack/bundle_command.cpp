@@ -1,4 +1,5 @@
 // setup-pack bundle: one executable that carries a whole distribution behind a small stub.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -91,8 +92,8 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
   return true;
 }
 
-// The files to carry: those setup.sum lists, and setup.sum itself; without a manifest every
-// file of the folder.
+// The files to carry, named as the installer opens them (Windows-1252, '/' between folders):
+// those setup.sum lists, and setup.sum itself; without a manifest every file of the folder.
 bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::string>* files) {
   std::ifstream in(dist / kManifestName, std::ios::binary);
   if (in) {
@@ -100,7 +101,7 @@ bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::st
     std::string error;
     const auto entries = ParseManifest(text, &error);
     if (!entries) {
-      ReportError(self, (dist / kManifestName).string() + " is damaged: " + error);
+      ReportError(self, ToolPath(dist / kManifestName) + " is damaged: " + error);
       return false;
     }
     files->push_back(kManifestName);
@@ -116,10 +117,18 @@ bool CollectFiles(const Command& self, const fs::path& dist, std::vector<std::st
   std::error_code error;
   for (fs::recursive_directory_iterator it(dist, error), end; !error && it != end;
        it.increment(error)) {
-    if (it->is_regular_file()) files->push_back(fs::relative(it->path(), dist).generic_string());
+    if (!it->is_regular_file()) continue;
+    std::string why;
+    std::optional<std::string> name = AnsiNameOf(fs::relative(it->path(), dist), &why);
+    if (!name) {
+      ReportError(self, "cannot carry '" + ToolPath(it->path()) + "': " + why);
+      return false;
+    }
+    if (fs::path::preferred_separator == '\\') std::replace(name->begin(), name->end(), '\\', '/');
+    files->push_back(*name);
   }
   if (error) {
-    ReportError(self, "cannot list '" + dist.string() + "': " + error.message());
+    ReportError(self, "cannot list '" + ToolPath(dist) + "': " + error.message());
     return false;
   }
   return true;
@@ -132,7 +141,7 @@ bool WriteAll(File& out, const std::string& bytes, Sha256* sha) {
 
 // The whole stub: a program of a few hundred kilobytes, changed in memory before it is written.
 bool ReadStub(const Command& self, const fs::path& stub, std::string* image) {
-  std::unique_ptr<File> in = OpenInput(self, stub.string());
+  std::unique_ptr<File> in = OpenInput(self, ToolPath(stub));
   if (!in) return false;
   std::string chunk(1 << 16, '\0');
   for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;)
@@ -172,13 +181,13 @@ bool WriteWingetManifest(const Command& self, const BundleOptions& options,
   std::error_code error;
   fs::create_directories(*options.winget, error);
   const fs::path path = fs::path(*options.winget) / (WingetIdentifier(package) + ".yaml");
-  std::unique_ptr<File> out = OpenOutput(self, path.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(path));
   const std::string yaml = WingetManifest(package);
   if (!out || out->Write(yaml.data(), yaml.size()) != yaml.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + path.string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(path) + "'");
     return false;
   }
-  std::printf("%s: winget manifest\n", path.string().c_str());
+  std::printf("%s: winget manifest\n", ToolPath(path).c_str());
   return true;
 }
 
@@ -191,7 +200,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   const std::string installer = win32 ? "Setup.exe" : "setup";
   std::error_code error;
   if (!fs::is_regular_file(dist / installer, error)) {
-    ReportError(self, "'" + (dist / installer).string() + "' is missing: a " + options.target +
+    ReportError(self, "'" + ToolPath(dist / installer) + "' is missing: a " + options.target +
                           " bundle runs " + installer);
     return kExitFailure;
   }
@@ -199,7 +208,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
                             ? fs::path(*options.stub)
                             : OwnDirectory() / (win32 ? "SetupStub.exe" : "setup-bundle-stub");
   if (!fs::is_regular_file(stub, error)) {
-    ReportError(self, "the stub '" + stub.string() + "' is missing; name it with --stub FILE");
+    ReportError(self, "the stub '" + ToolPath(stub) + "' is missing; name it with --stub FILE");
     return kExitFailure;
   }
   std::vector<std::string> files;
@@ -226,7 +235,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   if (win32 && HasIdentity(identity)) {
     std::string why;
     if (!GiveStubIdentity(&stubImage, identity, &why)) {
-      return fail("cannot give the stub '" + stub.string() +
+      return fail("cannot give the stub '" + ToolPath(stub) +
                   "' the product's version resource: " + why);
     }
   }
@@ -245,13 +254,19 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   if (!WriteAll(*out, prefix, sha.get())) return fail("cannot write '" + options.out + "'");
   std::uint64_t bodyLength = prefix.size();
   for (const std::string& name : files) {
-    if (!bundle::ValidEntryName(name)) return fail("cannot carry the file name '" + name + "'");
-    std::unique_ptr<File> in = OpenInput(self, (dist / name).string());
+    const fs::path path = DiskPath(dist, name);
+    // The stub makes the names it is given: a Windows one in the ANSI code page, a Linux one
+    // as the host's names on disk are.
+    const std::string carried = win32 ? name : DiskPath(fs::path(), name).generic_string();
+    if (!bundle::ValidEntryName(carried)) {
+      return fail("cannot carry the file name '" + ForTerminal(name) + "'");
+    }
+    std::unique_ptr<File> in = OpenInput(self, ToolPath(path));
     if (!in) return fail("a listed file is missing");
     const std::int64_t size = in->Length();
     std::string entry;
-    bundle::AppendU32(&entry, static_cast<std::uint32_t>(name.size()));
-    entry += name;
+    bundle::AppendU32(&entry, static_cast<std::uint32_t>(carried.size()));
+    entry += carried;
     bundle::AppendU32(&entry, name == installer ? bundle::kExecutable : 0);
     bundle::AppendU64(&entry, static_cast<std::uint64_t>(size));
     if (size < 0 || !WriteAll(*out, entry, sha.get())) return fail("cannot write");
@@ -261,7 +276,7 @@ int RunBundleCommand(const std::vector<std::string>& args) {
       if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
       copied += static_cast<std::int64_t>(got);
     }
-    if (copied != size) return fail("'" + (dist / name).string() + "' changed while it was read");
+    if (copied != size) return fail("'" + ToolPath(path) + "' changed while it was read");
     bodyLength += entry.size() + static_cast<std::uint64_t>(size);
   }
   header.bodyLength = bodyLength;

@@ -13,33 +13,34 @@ namespace setup::pack {
 namespace fs = std::filesystem;
 
 bool WriteManifest(const Command& self, const fs::path& dist,
-                   const std::vector<fs::path>& payloads) {
-  std::vector<fs::path> files = payloads;
+                   const std::vector<std::string>& payloads) {
+  std::vector<std::string> files = payloads;
   for (const char* fixed :
        {"setup.drc", "Setup2.txt", "terms.txt", "autorun.inf", "setup", "Setup.exe"}) {
     std::error_code error;
     if (fs::is_regular_file(dist / fixed, error)) files.emplace_back(fixed);
   }
   std::string text = ManifestHeader();
-  for (const fs::path& relative : files) {
-    std::unique_ptr<File> in = OpenInput(self, (dist / relative).string());
+  for (const std::string& relative : files) {
+    const fs::path path = DiskPath(dist, relative);
+    std::unique_ptr<File> in = OpenInput(self, ToolPath(path));
     if (!in) return false;
     ManifestEntry entry;
     if (!DigestFile(*in, &entry.size, &entry.digest)) {
-      ReportError(self, "cannot read '" + (dist / relative).string() + "'");
+      ReportError(self, "cannot read '" + ToolPath(path) + "'");
       return false;
     }
-    std::string name = relative.generic_string();
+    std::string name = relative;
     for (char& c : name) {
       if (c == '/') c = '\\';
     }
     entry.name = name;
     text += FormatManifestLine(entry);
   }
-  std::unique_ptr<File> out = OpenOutput(self, (dist / kManifestName).string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(dist / kManifestName));
   if (!out) return false;
   if (out->Write(text.data(), text.size()) != text.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + (dist / kManifestName).string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(dist / kManifestName) + "'");
     return false;
   }
   return true;
@@ -63,10 +64,10 @@ bool WriteAutorun(const Command& self, const fs::path& dist, const std::string& 
   }
   const std::string text = "[autorun]\r\nopen=" + installer + " " + *starred +
                            "\r\nicon=" + installer + "\r\nlabel=" + name + "\r\n";
-  std::unique_ptr<File> out = OpenOutput(self, (dist / "autorun.inf").string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(dist / "autorun.inf"));
   if (!out) return false;
   if (out->Write(text.data(), text.size()) != text.size() || !out->Close()) {
-    ReportError(self, "cannot write '" + (dist / "autorun.inf").string() + "'");
+    ReportError(self, "cannot write '" + ToolPath(dist / "autorun.inf") + "'");
     return false;
   }
   std::printf("start it with: %s %s\n", installer.c_str(), starred->c_str());

@@ -10,10 +10,11 @@
 
 namespace setup::pack {
 
-// Writes DIST/setup.sum listing the payloads (paths below `dist`) and the script, texts,
-// autorun.inf and installer found there. False after reporting an error.
+// Writes DIST/setup.sum listing the payloads (their names below `dist` as the installer opens
+// them, Windows-1252 with '/' or '\' between folders) and the script, texts, autorun.inf and
+// installer found there. False after reporting an error.
 bool WriteManifest(const Command& self, const std::filesystem::path& dist,
-                   const std::vector<std::filesystem::path>& payloads);
+                   const std::vector<std::string>& payloads);
 
 // The product name as the installer's first argument: '*' for each blank. Nothing when the
 // name cannot be passed on a command line (quotes, control characters).

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,11 @@ bool IsProgram(const std::string& name) {
   return extension == ".exe";
 }
 
-// Why Windows, or a script line, cannot hold `name`; empty when it can. Names stay ASCII
-// because the script's UTF-8 is converted to Windows-1252 while the names on disk are not.
+// Why Windows, or a script line, cannot hold the Windows-1252 text `name`; empty when it can.
 std::string UnfitName(const std::string& name) {
   for (const char c : name) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte >= 0x7F) return "it holds a character beyond plain ASCII";
+    if (byte < 0x20 || byte == 0x7F) return "it holds a control character";
     if (std::string_view("\\:*?\"<>|").find(c) != std::string_view::npos) {
       return std::string("Windows does not allow '") + c + "' in names";
     }
@@ -38,36 +38,61 @@ std::string UnfitName(const std::string& name) {
   return "";
 }
 
-// The product folder's files, relative with '\' separators, sorted.
+// The name of the file `relative` (below the product folder) as a script's source field holds
+// it, in Windows-1252 with '\' separators; empty, with `*why`, when it cannot be named there.
+std::string SourceField(const fs::path& relative, std::string* why) {
+  std::string field;
+  for (const fs::path& part : relative) {
+    const std::optional<std::string> name = AnsiNameOf(part, why);
+    if (!name) return "";
+    if (*why = UnfitName(*name); !why->empty()) return "";
+    if (!field.empty()) field += '\\';
+    field += *name;
+  }
+  return field;
+}
+
+// The product folder's files, relative with '\' separators, sorted. Every file that cannot be
+// named in a script is reported, each once.
 bool ListFiles(const Command& self, const fs::path& from, std::vector<std::string>* files) {
   std::error_code error;
   fs::recursive_directory_iterator it(from, error);
   if (error) {
-    ReportError(self, "cannot read the folder '" + from.string() + "': " + error.message());
+    ReportError(self, "cannot read the folder '" + ToolPath(from) + "': " + error.message());
     return false;
   }
+  std::vector<fs::path> unfit;
+  std::map<fs::path, std::string> reasons;
   for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
     if (error) break;
     if (!it->is_regular_file(error)) continue;
-    std::string relative;
-    for (const fs::path& part : fs::relative(it->path(), from, error)) {
-      const std::string name = part.string();
-      if (std::string why = UnfitName(name); !why.empty()) {
-        ReportError(self, "cannot name '" + it->path().string() + "' in a script: " + why);
-        return false;
-      }
-      if (!relative.empty()) relative += '\\';
-      relative += name;
+    std::string why;
+    const std::string field = SourceField(fs::relative(it->path(), from, error), &why);
+    if (field.empty()) {
+      unfit.push_back(it->path());
+      reasons.emplace(it->path(), why);
+      continue;
     }
-    files->push_back(relative);
+    files->push_back(field);
   }
   if (error) {
-    ReportError(self, "cannot read the folder '" + from.string() + "': " + error.message());
+    ReportError(self, "cannot read the folder '" + ToolPath(from) + "': " + error.message());
+    return false;
+  }
+  if (!unfit.empty()) {
+    std::sort(unfit.begin(), unfit.end());
+    for (const fs::path& path : unfit) {
+      ReportError(self, "cannot name '" + ToolPath(path) + "' in a script: " + reasons[path]);
+    }
+    const bool one = unfit.size() == 1;
+    ReportError(self, std::to_string(unfit.size()) + (one ? " file" : " files") +
+                          " cannot be named in a script; rename " + (one ? "it" : "them") +
+                          " and run init again");
     return false;
   }
   std::sort(files->begin(), files->end());
   if (files->empty()) {
-    ReportError(self, "the folder '" + from.string() + "' holds no files");
+    ReportError(self, "the folder '" + ToolPath(from) + "' holds no files");
     return false;
   }
   return true;
@@ -132,20 +157,27 @@ int RunInit(const std::vector<std::string>& args) {
                            nullptr)) {
     return kExitUsage;
   }
-  for (const std::optional<std::string>* text : {&name, &vendor, &version}) {
+  // The script is made in Windows-1252, as the installer reads it, and written for the
+  // author's editor: in UTF-8 on Linux, which check and build convert back.
+  for (std::optional<std::string>* text : {&name, &vendor, &version}) {
     if (!*text) continue;
-    if (std::string why = UnfitName(**text); !why.empty()) {
+    std::string why;
+    const std::optional<std::string> ansi = AnsiArgument(**text, &why);
+    if (ansi) why = UnfitName(*ansi);
+    if (!why.empty()) {
       ReportError(self, "'" + **text + "' cannot stand in the script: " + why);
       return kExitUsage;
     }
+    *text = *ansi;
   }
   std::vector<std::string> files;
   if (!ListFiles(self, fs::path(*from), &files)) return kExitFailure;
 
-  std::string script;
+  std::string ansiScript;
   for (const std::string& line : StarterLines(*name, vendor, version, files)) {
-    script += line + "\r\n";
+    ansiScript += line + "\r\n";
   }
+  const std::string script = ForTerminal(ansiScript);
   if (!out) {
     std::fwrite(script.data(), 1, script.size(), stdout);
     return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;

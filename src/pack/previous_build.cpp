@@ -27,15 +27,13 @@ bool PlainFileBelow(const fs::path& dist, const fs::path& relative) {
   return fs::is_regular_file(fs::symlink_status(path, error)) && !error;
 }
 
-fs::path NativeRelative(std::string name) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(name).lexically_normal();
+fs::path NativeRelative(const std::string& name) {
+  return DiskPath(fs::path(), name).lexically_normal();
 }
 
 bool StillAsMade(const fs::path& path, const ManifestEntry& entry) {
-  std::unique_ptr<File> file = ToolFileSystem().Open(path.string(), OpenMode::kReadBinary, nullptr);
+  std::unique_ptr<File> file =
+      ToolFileSystem().Open(ToolPath(path), OpenMode::kReadBinary, nullptr);
   return file != nullptr && !EntryMismatch(*file, entry, "changed");
 }
 
@@ -52,7 +50,7 @@ bool RemovePreviousBuild(const Command& self, const fs::path& dist, PreviousBuil
   const std::optional<std::vector<ManifestEntry>> entries =
       in.bad() || !PlainFileBelow(dist, kManifestName) ? std::nullopt : ParseManifest(text, &why);
   if (!entries) {
-    ReportError(self, "'" + manifest.string() + "' cannot be read" +
+    ReportError(self, "'" + ToolPath(manifest) + "' cannot be read" +
                           (why.empty() ? std::string() : " (" + why + ")") +
                           ", so the files of the earlier build there are unknown; empty the "
                           "folder or name another with --out");

@@ -35,10 +35,10 @@ std::optional<ScriptCheck> RunScriptCheck(const Command& self, const ScriptCheck
   options.machine = &platform;
   if (request.from) {
     const fs::path from(*request.from);
-    options.sourceFolder = *request.from;
+    options.sourceFolder = FromTerminal(*request.from);
     options.sourceExists = [from](const std::string& relative) {
       std::error_code error;
-      return fs::is_regular_file(from / fs::path(relative), error);
+      return fs::is_regular_file(DiskPath(from, relative), error);
     };
   }
   ScriptCheck check = CheckScript(bytes, options);

@@ -2,12 +2,16 @@
 #include "pack/tool_support.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <iostream>
 
 #include "platform/own_program.h"
 #include "platform/terminal.h"
+#include "platform/text_encoding.h"
+#include "platform/utf8_to_windows1252.h"
 #include "ui/unattended_window_system.h"
 
 #ifdef _WIN32
@@ -25,6 +29,94 @@ std::string ForTerminal(const std::string& ansi) {
   return ansi;
 #else
   return AnsiCodePage().ToUtf8(ansi);
+#endif
+}
+
+std::string FromTerminal(const std::string& typed) {
+#ifdef _WIN32
+  return typed;
+#else
+  const AnsiCodePage windows1252;
+  const std::optional<std::u32string> characters = DecodeUtf8(typed);
+  if (!characters) return typed;
+  std::string ansi;
+  for (const char32_t c : *characters) ansi += windows1252.FromUnicode(c).value_or('?');
+  return ansi;
+#endif
+}
+
+std::filesystem::path DiskPath(const std::filesystem::path& folder, std::string_view ansi) {
+  std::string name(ansi);
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+  }
+#ifdef _WIN32
+  return folder / std::filesystem::path(name);
+#else
+  return folder / std::filesystem::path(AnsiCodePage().ToUtf8(name));
+#endif
+}
+
+namespace {
+
+// UTF-8 `utf8` in Windows-1252, or why not.
+std::optional<std::string> StrictWindows1252(std::string_view utf8, std::string* why) {
+  const std::optional<std::u32string> characters = DecodeUtf8(utf8);
+  if (!characters) {
+    *why = "it is not UTF-8 text";
+    return std::nullopt;
+  }
+  std::string ansi;
+  std::size_t failedAt = 0;
+  if (Utf8ToWindows1252(utf8, &ansi, &failedAt)) return ansi;
+  const std::optional<std::u32string> rest = DecodeUtf8(utf8.substr(failedAt));
+  const char32_t refused = rest && !rest->empty() ? rest->front() : 0;
+  char number[16];
+  std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(refused));
+#ifdef _WIN32
+  const std::string shown = number;  // a console in the ANSI code page cannot show it
+#else
+  const std::string shown = "'" + EncodeUtf8(std::u32string(1, refused)) + "' (" + number + ")";
+#endif
+  *why = "it holds " + shown +
+         ", which has no place in Windows-1252, the code page the installer reads its script in";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> AnsiNameOf(const std::filesystem::path& name, std::string* why) {
+  const std::u8string utf8 = name.u8string();
+  return StrictWindows1252(std::string(utf8.begin(), utf8.end()), why);
+}
+
+std::optional<std::string> AnsiArgument(const std::string& typed, std::string* why) {
+#ifdef _WIN32
+  (void)why;
+  return typed;  // the command line arrives in the ANSI code page already
+#else
+  return StrictWindows1252(typed, why);
+#endif
+}
+
+std::string ToolPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  // By the C library's code page, which setup-pack's start sets to the ANSI one.
+  std::string narrow;
+  std::mbstate_t state{};
+  char bytes[MB_LEN_MAX];
+  for (const wchar_t unit : path.wstring()) {
+    const std::size_t length = std::wcrtomb(bytes, unit, &state);
+    if (length == static_cast<std::size_t>(-1)) {
+      narrow += '?';
+      state = std::mbstate_t{};
+      continue;
+    }
+    narrow.append(bytes, length);
+  }
+  return narrow;
+#else
+  return path.string();
 #endif
 }
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pack/commands.h"
@@ -20,6 +22,28 @@ FileSystem& ToolFileSystem();
 
 // The system's texts are Windows-1252; a Linux terminal expects UTF-8.
 std::string ForTerminal(const std::string& ansi);
+
+// A path as the user typed it, for a message whose text is Windows-1252: on Linux its UTF-8
+// converted, a character Windows-1252 lacks as '?'.
+std::string FromTerminal(const std::string& typed);
+
+// The file on disk that the name `ansi` (Windows-1252, '\' or '/' between folders) stands for
+// below `folder`: on Linux the disk holds the names in UTF-8, as Wine presents them to Windows
+// programs under their Windows-1252 names; on Windows the name is the system's own.
+std::filesystem::path DiskPath(const std::filesystem::path& folder, std::string_view ansi);
+
+// A name on disk (one component) as the installer would open it, in Windows-1252; nothing,
+// with `*why` saying which character Windows-1252 lacks, when it cannot be named so.
+std::optional<std::string> AnsiNameOf(const std::filesystem::path& name, std::string* why);
+
+// A text typed on the command line, in Windows-1252; nothing, with `*why`, when Windows-1252
+// cannot hold it.
+std::optional<std::string> AnsiArgument(const std::string& typed, std::string* why);
+
+// A path as this platform's file calls (ToolFileSystem) and messages take it: on Windows in
+// the ANSI code page (the C++ library's own narrow form there is UTF-8), a character it lacks
+// as '?'.
+std::string ToolPath(const std::filesystem::path& path);
 
 // "setup-pack COMMAND: message" on standard error.
 void ReportError(const Command& command, const std::string& message);

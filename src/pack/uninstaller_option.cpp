@@ -120,17 +120,17 @@ std::string IconPath(const std::string& script, const std::string& fallback) {
 }
 
 bool Compress(const Command& self, const fs::path& from, const fs::path& to) {
-  std::unique_ptr<File> in = OpenInput(self, from.string());
+  std::unique_ptr<File> in = OpenInput(self, ToolPath(from));
   if (!in) return false;
   const std::int64_t length = in->Length();
-  std::unique_ptr<File> out = OpenOutput(self, to.string());
+  std::unique_ptr<File> out = OpenOutput(self, ToolPath(to));
   if (!out || length < 0) return false;
   lzhuf::FileSource source(*in);
   lzhuf::FileSink sink(*out);
   const lzhuf::EncodeResult result =
       lzhuf::CompressStream(source, static_cast<std::uint32_t>(length), sink);
   if (!out->Close() || result != lzhuf::EncodeResult::kDone) {
-    ReportError(self, "could not compress '" + from.string() + "'");
+    ReportError(self, "could not compress '" + ToolPath(from) + "'");
     return false;
   }
   return true;
@@ -225,7 +225,7 @@ bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
   std::error_code error;
   if (!fs::is_regular_file(program, error)) program = ownDir / programName;
   if (!fs::is_regular_file(program, error)) {
-    ReportError(self, "the uninstaller '" + program.string() + "' is missing; build it first");
+    ReportError(self, "the uninstaller '" + ToolPath(program) + "' is missing; build it first");
     return false;
   }
   std::uintmax_t programBytes = fs::file_size(program, error);
@@ -271,17 +271,17 @@ bool AddUninstaller(const Command& self, const std::string& plainScriptBytes,
     std::ofstream write(plain, std::ios::binary | std::ios::trunc);
     write << script;
     if (!write.flush()) {
-      ReportError(self, "cannot write '" + plain.string() + "'");
+      ReportError(self, "cannot write '" + ToolPath(plain) + "'");
       return false;
     }
   }
   const fs::path scrambled = out / "setup.drc";
   const bool ok =
-      ScrambleScript(ToolFileSystem(), plain.string().c_str(), scrambled.string().c_str()) == 1 &&
+      ScrambleScript(ToolFileSystem(), ToolPath(plain).c_str(), ToolPath(scrambled).c_str()) == 1 &&
       Compress(self, scrambled, out / kScriptSource) &&
       Compress(self, program, out / kProgramSource);
   fs::remove(plain, error);
-  if (!ok) ReportError(self, "cannot add the uninstaller to '" + out.string() + "'");
+  if (!ok) ReportError(self, "cannot add the uninstaller to '" + ToolPath(out) + "'");
   return ok;
 }
 

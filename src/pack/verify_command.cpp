@@ -44,16 +44,9 @@ std::vector<std::string> PayloadSources(const std::string& scrambled) {
   return sources;
 }
 
-fs::path NativeRelative(std::string name) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(name);
-}
-
 std::optional<std::string> EntryProblem(const fs::path& dist, const ManifestEntry& entry) {
-  std::unique_ptr<File> file = ToolFileSystem().Open((dist / NativeRelative(entry.name)).string(),
-                                                     OpenMode::kReadBinary, nullptr);
+  std::unique_ptr<File> file =
+      ToolFileSystem().Open(ToolPath(DiskPath(dist, entry.name)), OpenMode::kReadBinary, nullptr);
   if (file == nullptr) return std::string("it is missing");
   return EntryMismatch(*file, entry, "its SHA-256 differs from the manifest's");
 }
@@ -64,7 +57,7 @@ int RunVerify(const std::vector<std::string>& args) {
   const fs::path dist(args[0]);
   const std::optional<std::string> text = ReadBytes(dist / kManifestName);
   if (!text) {
-    ReportError(self, (dist / kManifestName).string() + " is missing: nothing to verify against");
+    ReportError(self, ToolPath(dist / kManifestName) + " is missing: nothing to verify against");
     return kExitFailure;
   }
   std::string error;
@@ -97,19 +90,19 @@ int RunVerify(const std::vector<std::string>& args) {
       continue;
     }
     if (std::optional<std::string> problem =
-            PayloadStreamProblem((dist / NativeRelative(source)).string())) {
+            PayloadStreamProblem(ToolPath(DiskPath(dist, source)))) {
       report(source, *problem);
     }
   }
   for (const auto& [key, value] : bad) {
-    std::printf("%s: damaged, %s\n", value.first.c_str(), value.second.c_str());
+    std::printf("%s: damaged, %s\n", ForTerminal(value.first).c_str(), value.second.c_str());
   }
   if (!bad.empty()) {
-    std::printf("%s: %zu damaged file%s\n", dist.string().c_str(), bad.size(),
+    std::printf("%s: %zu damaged file%s\n", ToolPath(dist).c_str(), bad.size(),
                 bad.size() == 1 ? "" : "s");
     return kExitFailure;
   }
-  std::printf("%s: %zu files and %zu payloads sound\n", dist.string().c_str(), entries->size(),
+  std::printf("%s: %zu files and %zu payloads sound\n", ToolPath(dist).c_str(), entries->size(),
               sources.size());
   return kExitSuccess;
 }
