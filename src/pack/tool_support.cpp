@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 #include "platform/own_program.h"
+#include "platform/standard_text.h"
 #include "platform/terminal.h"
 #include "ui/unattended_window_system.h"
 
@@ -75,10 +75,10 @@ std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path
 std::unique_ptr<WindowSystem> MakeToolWindowSystem() {
 #ifdef _WIN32
   // As Setup.exe's unattended runs show the system's texts.
-  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr);
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError());
 #else
   static const HostTextEncoding encoding;
-  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr, encoding);
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError(), encoding);
 #endif
 }
 
