@@ -1,42 +1,24 @@
 // The standard streams through stdio, which keeps its own buffering (standard error unbuffered).
 #include "platform/standard_text.h"
 
-#include <cstdio>
-
 namespace setup {
-namespace {
 
-class StdioTextSink final : public TextSink {
- public:
-  explicit StdioTextSink(std::FILE* file) : file_(file) {}
-  void Write(std::string_view text) override {
-    if (!text.empty()) (void)std::fwrite(text.data(), 1, text.size(), file_);
+void StdioTextSink::Write(std::string_view text) {
+  if (!text.empty()) (void)std::fwrite(text.data(), 1, text.size(), file_);
+}
+
+void StdioTextSink::Flush() { (void)std::fflush(file_); }
+
+bool StdioLineSource::ReadLine(std::string* line) {
+  line->clear();
+  bool any = false;
+  for (int c = std::getc(file_); c != EOF; c = std::getc(file_)) {
+    any = true;
+    if (c == '\n') return true;
+    line->push_back(static_cast<char>(c));
   }
-  void Flush() override { (void)std::fflush(file_); }
-
- private:
-  std::FILE* file_;
-};
-
-class StdioLineSource final : public LineSource {
- public:
-  explicit StdioLineSource(std::FILE* file) : file_(file) {}
-  bool ReadLine(std::string* line) override {
-    line->clear();
-    bool any = false;
-    for (int c = std::getc(file_); c != EOF; c = std::getc(file_)) {
-      any = true;
-      if (c == '\n') return true;
-      line->push_back(static_cast<char>(c));
-    }
-    return any;
-  }
-
- private:
-  std::FILE* file_;
-};
-
-}  // namespace
+  return any;
+}
 
 TextSink& StandardOutput() {
   static StdioTextSink sink(stdout);
