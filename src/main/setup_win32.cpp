@@ -44,7 +44,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, StandardError());
+    windows =
+        std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, StandardError());
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }

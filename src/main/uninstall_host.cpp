@@ -74,12 +74,13 @@ int Main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   if (args.empty()) args.emplace_back("uninstall");
   const std::string title = ApplicationTitleFromPath(args[0]);
+  TextSink& err = StandardError();
 
   UninstallCommandLine commandLine;
   std::string parseError;
   if (!ParseUninstallCommandLine(args, &commandLine, &parseError) || commandLine.removeAfter) {
-    StandardError() << title << ": "
-              << (parseError.empty() ? "unknown option --remove-after" : parseError) << "\n";
+    err << title << ": " << (parseError.empty() ? "unknown option --remove-after" : parseError)
+        << "\n";
     return kUninstallCannotStart;
   }
   if (commandLine.help) {
@@ -90,14 +91,14 @@ int Main(int argc, char** argv) {
       ChooseMachineFolder(commandLine.machine, std::getenv("SETUP_MACHINE"),
                           std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   if (machineDir.empty()) {
-    StandardError() << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
+    err << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
     return kUninstallCannotStart;
   }
   // Where this program lies is told before anything is shown; its Windows path needs the
   // machine's code page, known once the registry has been read.
   if (ProgramWindowsPath(machineDir, AnsiCodePage()).empty()) {
-    StandardError() << title << ": this program lies outside the machine folder " << machineDir
-              << "; start the uninstaller installed with the product\n";
+    err << title << ": this program lies outside the machine folder " << machineDir
+        << "; start the uninstaller installed with the product\n";
     return kUninstallCannotStart;
   }
   const std::string currentDir = HostPlatform::CurrentDirectory();
@@ -107,7 +108,7 @@ int Main(int argc, char** argv) {
   std::unique_ptr<Terminal> terminal;
   std::unique_ptr<FrontEndWindowSystem> windows;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, StandardError(), encoding);
+    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, err, encoding);
   } else {
     windows = OpenInteractiveFrontEnd(title, encoding, &terminal);
   }
@@ -118,7 +119,7 @@ int Main(int argc, char** argv) {
     if (std::string error = host.Open(); !error.empty()) {
       windows.reset();
       terminal.reset();
-      StandardError() << title << ": " << error << "\n";
+      err << title << ": " << error << "\n";
       return kUninstallCannotStart;
     }
     encoding.SetCodePage(host.codePage());

@@ -78,7 +78,8 @@ std::unique_ptr<WindowSystem> MakeToolWindowSystem() {
   return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError());
 #else
   static const HostTextEncoding encoding;
-  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError(), encoding);
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError(),
+                                                  encoding);
 #endif
 }
 

@@ -13,8 +13,8 @@ constexpr long long kMaxTicks = 100'000'000;
 }  // namespace
 
 UnattendedWindowSystem::UnattendedWindowSystem(std::string applicationTitle,
-                                               std::optional<std::string> directory,
-                                               TextSink& err, const TextEncoding& encoding)
+                                               std::optional<std::string> directory, TextSink& err,
+                                               const TextEncoding& encoding)
     : FrontEndWindowSystem(std::move(applicationTitle)),
       directory_(std::move(directory)),
       err_(err),
