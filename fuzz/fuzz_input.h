@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,12 +27,12 @@ inline std::vector<std::string> SplitInput(const std::uint8_t* data, std::size_t
 }
 
 // Stops the run with libFuzzer's crash report when a promise of the code under test is broken.
-#define FUZZ_CHECK(condition)                                                        \
-  do {                                                                               \
-    if (!(condition)) {                                                              \
-      __builtin_printf("%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      __builtin_trap();                                                              \
-    }                                                                                \
+#define FUZZ_CHECK(condition)                                                            \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      __builtin_trap();                                                                  \
+    }                                                                                    \
   } while (0)
 
 }  // namespace setup::fuzz

@@ -2,6 +2,7 @@
 // into the file, and a script they find no error in is one the installer loads completely.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "fuzz_input.h"
@@ -34,11 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (check.diagnostics.errors() > 0) return 0;
 
-  // No error: the installer reads every line of what build would write.
   FUZZ_CHECK(!check.normalised.unmappable);
-  fake.files.PutFile("setup.drc", setup::ScrambledFile(check.normalised.bytes));
+  // No error: the installer reads every line of what build would write, and each F line names
+  // a payload as build stores it.
+  const std::string stored =
+      setup::pack::WithStoredSources(check.normalised.bytes, check.payloadLines, check.storedNames);
+  fake.files.PutFile("setup.drc", setup::ScrambledFile(stored));
   setup::SetupScript script;
   FUZZ_CHECK(setup::LoadFileList(fake.platform, script, nullptr, "setup.drc", nullptr) == 1);
+  for (const setup::FileEntry& file : script.files) {
+    const std::optional<std::string> relative = setup::pack::RelativeSource(file.source);
+    if (relative)
+      FUZZ_CHECK(!setup::pack::NamedLikeLibrary(*relative) ||
+                 check.storedNames.count(*relative) == 0);
+  }
   for (const std::string& name : script.hiddenNames) FUZZ_CHECK(!name.empty());
   for (const setup::LinkEntry& link : script.links) {
     FUZZ_CHECK(link.linkFile.find('\\') != std::string::npos && !link.target.empty());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything, packs the sample product and installs it into a fresh machine folder:
-# with the full-screen wizard on a terminal, unattended otherwise. Then shows what was installed.
+# Builds everything, packs the sample product with the uninstaller and installs it into a fresh
+# machine folder: with the full-screen wizard on a terminal, unattended otherwise. Then shows what
+# was installed and how to remove it.
 #
 #   bash tools/install-sample.sh [--unattended] [--dir=PATH]
 #
@@ -24,7 +25,8 @@ machine=$root/build/sample-machine
 rm -rf "$dist" "$machine"
 
 "$build/setup-pack" build --script examples/sample/setup.txt --from examples/sample/files \
-  --out "$dist" --welcome examples/sample/welcome.txt --terms examples/sample/terms.txt
+  --out "$dist" --welcome examples/sample/welcome.txt --terms examples/sample/terms.txt \
+  --uninstaller --name 'Sample Notes'
 
 # A fresh machine, as it is before the installation: its registry is the baseline of what the
 # installation adds. (No setup.drc in an empty folder: the installer only prepares the machine.)
@@ -82,5 +84,12 @@ if [ -n "$log" ]; then
   echo "Log: $log"
 else
   echo "Log: none (the installation page was not reached)"
+fi
+
+# The system's list starts the uninstaller with its UninstallString (a Windows path).
+app=$(find "$machine/drive_c" -maxdepth 3 -type d -name 'Sample Notes' ! -path '*/Start Menu/*' |
+  head -n 1)
+if [ -n "$app" ] && [ -f "$app/uninstall" ]; then
+  echo "Remove it with: '$app/uninstall' --machine=$machine"
 fi
 exit $status

@@ -8,7 +8,7 @@
 namespace setup {
 namespace {
 
-constexpr std::string_view kVersion = "1.0.0";
+constexpr std::string_view kVersion = SETUP_VERSION;
 
 // "--name=value": the value when `arg` is that option, else nothing.
 std::optional<std::string> ValueOf(std::string_view arg, std::string_view name) {

@@ -23,7 +23,9 @@ void PrintUsage(std::FILE* out) {
     std::fprintf(out, "  %-11s %s\n              %s\n", command->name, command->arguments,
                  command->summary);
   }
-  std::fprintf(out, "\n'setup-pack COMMAND --help' describes one command.\n");
+  std::fprintf(out,
+               "\n'setup-pack COMMAND --help' describes one command; 'setup-pack --version' "
+               "shows the version.\n");
 }
 
 void PrintCommandHelp(const Command& command) {
@@ -39,6 +41,10 @@ int Main(int argc, char** argv) {
   const std::string name = argv[1];
   if (IsHelp(name)) {
     PrintUsage(stdout);
+    return kExitSuccess;
+  }
+  if (name == "--version") {
+    std::printf("setup-pack %s\n", SETUP_VERSION);
     return kExitSuccess;
   }
   for (const Command* command : kCommands) {

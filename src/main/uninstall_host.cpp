@@ -87,6 +87,10 @@ int Main(int argc, char** argv) {
     StandardOutput() << UninstallUsageText(title, true);
     return kUninstallRemoved;
   }
+  if (commandLine.version) {
+    std::cout << UninstallVersionText();
+    return kUninstallRemoved;
+  }
   const std::string machineDir =
       ChooseMachineFolder(commandLine.machine, std::getenv("SETUP_MACHINE"),
                           std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));

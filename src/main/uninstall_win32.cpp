@@ -39,6 +39,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowProgramText(UninstallUsageText(title, false), false, title);
     return kUninstallRemoved;
   }
+  if (commandLine.version) {
+    ShowProgramText(UninstallVersionText(), false, title);
+    return kUninstallRemoved;
+  }
   // Removal works on MAX_PATH-sized names.
   const std::string self = OwnProgramPath();
   if (self.empty() || self.size() >= MAX_PATH) {

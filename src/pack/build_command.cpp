@@ -14,6 +14,8 @@
 #include "pack/commands.h"
 #include "pack/distribution_files.h"
 #include "pack/distribution_texts.h"
+#include "pack/payload_names.h"
+#include "pack/previous_build.h"
 #include "pack/script_check_run.h"
 #include "pack/tool_support.h"
 #include "pack/uninstaller_option.h"
@@ -39,17 +41,19 @@ struct BuildOptions {
   std::optional<std::string> installer;
   std::optional<std::string> name;
   std::optional<std::string> machine;
+  std::optional<std::string> version;
+  std::optional<std::string> publisher;
 };
 
 bool ParseOptions(const Command& self, const std::vector<std::string>& args,
                   BuildOptions* options) {
   std::map<std::string, std::string*> required = {
       {"--script", &options->script}, {"--from", &options->from}, {"--out", &options->out}};
-  std::map<std::string, std::optional<std::string>*> optional = {{"--welcome", &options->welcome},
-                                                                 {"--terms", &options->terms},
-                                                                 {"--setup", &options->installer},
-                                                                 {"--name", &options->name},
-                                                                 {"--machine", &options->machine}};
+  std::map<std::string, std::optional<std::string>*> optional = {
+      {"--welcome", &options->welcome},    {"--terms", &options->terms},
+      {"--setup", &options->installer},    {"--name", &options->name},
+      {"--machine", &options->machine},    {"--version", &options->version},
+      {"--publisher", &options->publisher}};
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::string value;
@@ -128,6 +132,17 @@ bool CopyInto(const Command& self, const fs::path& from, const fs::path& to) {
   return true;
 }
 
+// What the script's files take once installed: each F line's source, expanded.
+std::uint64_t InstalledBytes(const fs::path& from, const std::vector<PayloadLine>& lines) {
+  std::uint64_t total = 0;
+  for (const PayloadLine& line : lines) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(from / fs::path(line.relative), error);
+    if (!error) total += size;
+  }
+  return total;
+}
+
 // "a, b and c".
 std::string JoinedList(const std::vector<std::string>& items) {
   std::string joined;
@@ -154,7 +169,14 @@ int RunBuild(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const bool uninstaller = TakeUninstallerOption(&args);
   if (!ParseOptions(self, args, &options)) return kExitUsage;
-  if (uninstaller && !CheckUninstallerName(self, options.name)) return kExitUsage;
+  if (uninstaller &&
+      !CheckUninstallerListing(self, options.name, options.version, options.publisher)) {
+    return kExitUsage;
+  }
+  if (!uninstaller && (options.version || options.publisher)) {
+    ReportError(self, "--version and --publisher are what --uninstaller lists; add --uninstaller");
+    return kExitUsage;
+  }
 
   // Everything is checked before anything is written.
   const std::optional<ScriptCheck> check = RunScriptCheck(
@@ -180,7 +202,26 @@ int RunBuild(const std::vector<std::string>& arguments) {
                           "' is missing; build it first or name it with --setup EXE");
     return kExitFailure;
   }
+  if (uninstaller) {
+    const Diagnostics foreign = ForeignUninstallCommands(check->normalised.bytes, *options.name,
+                                                         UninstallerProgramName(installer));
+    if (foreign.errors() > 0) {
+      foreign.Print(stderr, options.script, ForTerminal);
+      ReportError(self, "the script lists another uninstaller; nothing was written");
+      return kExitFailure;
+    }
+  }
 
+  PreviousBuild previous;
+  if (!RemovePreviousBuild(self, out, &previous)) return kExitFailure;
+  if (previous.removed > 0) {
+    std::printf("%s: removed the %d files of the earlier build\n", out.string().c_str(),
+                previous.removed);
+  }
+  for (const std::string& changed : previous.changed) {
+    std::fprintf(stderr, "setup-pack build: warning: kept '%s', changed since the earlier build\n",
+                 ForTerminal(changed).c_str());
+  }
   fs::create_directories(out, error);
   if (error) {
     ReportError(self, "cannot create '" + out.string() + "': " + error.message());
@@ -188,19 +229,23 @@ int RunBuild(const std::vector<std::string>& arguments) {
   }
   std::int64_t inBytes = 0;
   std::int64_t outBytes = 0;
+  std::vector<fs::path> payloads;
   for (const std::string& source : check->sources) {
-    const fs::path relative(source);
-    if (!CompressOne(self, from / relative, out / relative, &inBytes, &outBytes)) {
+    const auto renamed = check->storedNames.find(source);
+    const fs::path stored(renamed == check->storedNames.end() ? source : renamed->second);
+    if (!CompressOne(self, from / fs::path(source), out / stored, &inBytes, &outBytes)) {
       return kExitFailure;
     }
+    payloads.push_back(stored);
   }
+  const std::string script =
+      WithStoredSources(check->normalised.bytes, check->payloadLines, check->storedNames);
   std::vector<std::string> copied = {"script"};
-  if (!WriteInto(self, ScrambledFile(check->normalised.bytes), out / "setup.drc"))
-    return kExitFailure;
-  std::vector<fs::path> payloads(check->sources.begin(), check->sources.end());
+  if (!WriteInto(self, ScrambledFile(script), out / "setup.drc")) return kExitFailure;
   if (uninstaller) {
-    if (!AddUninstaller(self, check->normalised.bytes, installer, OwnDirectory(), out,
-                        *options.name)) {
+    const UninstallerListing listing{*options.name, options.version, options.publisher};
+    if (!AddUninstaller(self, script, installer, OwnDirectory(), out, listing,
+                        InstalledBytes(from, check->payloadLines))) {
       return kExitFailure;
     }
     for (const fs::path& payload : UninstallerPayloads()) payloads.push_back(payload);
@@ -235,20 +280,27 @@ const Command kBuildCommand = {
     "Makes a ready distribution folder for a product.",
     "  --script PLAIN   the plain setup script\n"
     "  --from SRCDIR    where the F lines' sources lie, uncompressed, under their own names\n"
-    "  --out DISTDIR    the distribution folder to fill (created when missing)\n"
+    "  --out DISTDIR    the distribution folder to fill (created when missing; what an earlier\n"
+    "                   build made there, as its setup.sum lists it, is removed first)\n"
     "  --welcome FILE   the welcome text, written as Setup2.txt\n"
     "  --terms FILE     the terms and conditions, written as terms.txt\n"
     "  --setup EXE      the installer program to copy in (default: the one beside setup-pack)\n"
     "  --name NAME      the product name: autorun.inf starts the installer with it\n"
     "  --uninstaller    add the uninstaller (needs --name) and list the product as NAME among\n"
-    "                   the installed programs (DisplayName, UninstallString, InstallLocation)\n"
+    "                   the installed programs (DisplayName, UninstallString,\n"
+    "                   QuietUninstallString, InstallLocation, DisplayIcon, EstimatedSize),\n"
+    "                   but for the values the script's own K lines set\n"
+    "  --version V      with --uninstaller: the version listed (DisplayVersion)\n"
+    "  --publisher P    with --uninstaller: the publisher listed (Publisher)\n"
     "  --machine=DIR    the machine folder the script is checked against (see 'check --help')\n"
     "\n"
     "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"
     "warnings are shown and the build goes on. Every F line's source is compressed from SRCDIR\n"
-    "into DISTDIR under the same name, and PLAIN is scrambled into DISTDIR/setup.drc. The\n"
-    "script and the texts get CR LF line ends and, when written in UTF-8, Windows-1252\n"
-    "characters, as the installer reads them; each change is told in one line.\n"
+    "into DISTDIR under the same name, but for libraries (.dll, .ocx, .drv), which are stored\n"
+    "as .dl_, .oc_, .dr_ so that Windows never loads them into the installer. PLAIN, its F\n"
+    "lines naming what DISTDIR holds, is scrambled into DISTDIR/setup.drc. The script and the\n"
+    "texts get CR LF line ends and, when written in UTF-8, Windows-1252 characters, as the\n"
+    "installer reads them; each change is told in one line.\n"
     "Users start the installer in DISTDIR. DISTDIR/setup.sum lists every file with its size\n"
     "and SHA-256; the installer refuses files that do not match.\n",
     RunBuild,

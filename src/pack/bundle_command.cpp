@@ -7,6 +7,7 @@
 
 #include "bundle/bundle_format.h"
 #include "install/manifest_format.h"
+#include "pack/bundle_version_resource.h"
 #include "pack/commands.h"
 #include "pack/distribution_files.h"
 #include "pack/tool_support.h"
@@ -129,6 +130,16 @@ bool WriteAll(File& out, const std::string& bytes, Sha256* sha) {
   return out.Write(bytes.data(), bytes.size()) == bytes.size();
 }
 
+// The whole stub: a program of a few hundred kilobytes, changed in memory before it is written.
+bool ReadStub(const Command& self, const fs::path& stub, std::string* image) {
+  std::unique_ptr<File> in = OpenInput(self, stub.string());
+  if (!in) return false;
+  std::string chunk(1 << 16, '\0');
+  for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;)
+    image->append(chunk, 0, got);
+  return !in->Error();
+}
+
 // The bundle's SHA-256 in hexadecimal; empty when it cannot be read whole.
 std::string FileSha256(const Command& self, const std::string& path) {
   std::unique_ptr<File> in = OpenInput(self, path);
@@ -208,12 +219,19 @@ int RunBundleCommand(const std::vector<std::string>& args) {
     ReportError(self, why);
     return kExitFailure;
   };
-  std::unique_ptr<File> stubIn = OpenInput(self, stub.string());
-  if (!stubIn) return fail("cannot read the stub");
-  std::string chunk(1 << 20, '\0');
-  for (std::size_t got; (got = stubIn->Read(chunk.data(), chunk.size())) > 0;) {
-    if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
+  std::string stubImage;
+  if (!ReadStub(self, stub, &stubImage)) return fail("cannot read the stub");
+  const BundleIdentity identity{productName, options.version, options.publisher,
+                                fs::path(options.out).filename().string()};
+  if (win32 && HasIdentity(identity)) {
+    std::string why;
+    if (!GiveStubIdentity(&stubImage, identity, &why)) {
+      return fail("cannot give the stub '" + stub.string() +
+                  "' the product's version resource: " + why);
+    }
   }
+  if (!WriteAll(*out, stubImage, nullptr)) return fail("cannot write '" + options.out + "'");
+  std::string chunk(1 << 20, '\0');
   const std::int64_t stubSize = out->Tell();
   // The header's place: written last, once the body's length and digest are known.
   bundle::Header header;
@@ -276,12 +294,15 @@ const Command kBundleCommand = {
     "  --stub FILE             the stub program (default: SetupStub.exe or setup-bundle-stub\n"
     "                          beside setup-pack)\n"
     "  --winget DIR            also write a singleton winget manifest for the program into DIR\n"
-    "  --version V, --publisher P   the package's version and publisher, for --winget\n"
+    "  --version V, --publisher P   the product's version and publisher, for --winget and for\n"
+    "                          the version resource\n"
     "\n"
     "The files listed in DISTDIR/setup.sum (all files, without one) follow the stub with their\n"
     "SHA-256. When run, the program checks them, unpacks them into a private temporary folder,\n"
     "runs the installer there with the product name and the user's arguments, and removes the\n"
-    "folder. A damaged or cut file refuses to run. The program may be signed afterwards.\n",
+    "folder. A damaged or cut file refuses to run. The program may be signed afterwards.\n"
+    "A Windows program says in its version resource whose product it installs (the name, the\n"
+    "publisher and the version given), which Windows shows when it asks for the rights.\n",
     RunBundleCommand,
 };
 

@@ -38,7 +38,8 @@ const Command kCheckCommand = {
     "Each problem is printed as FILE:LINE:COLUMN: error: TEXT (or warning:), with a hint where\n"
     "one helps; the last line counts errors and warnings. An error is something that makes the\n"
     "installer stop reading the script or cannot be what the author meant; a warning may be\n"
-    "meant. Exit status: 0 without errors, 1 with errors, 2 for bad usage.\n",
+    "meant; a note (not counted) says what build does about a line. Exit status: 0 without\n"
+    "errors, 1 with errors, 2 for bad usage.\n",
     RunCheck,
 };
 

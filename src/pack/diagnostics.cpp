@@ -15,6 +15,26 @@ void Diagnostics::Warning(int line, int column, std::string text, std::string hi
   ++warnings_;
 }
 
+void Diagnostics::Note(int line, int column, std::string text, std::string hint) {
+  all_.push_back(Diagnostic{line, column, Severity::kNote, std::move(text), std::move(hint)});
+}
+
+namespace {
+
+const char* SeverityName(Severity severity) {
+  switch (severity) {
+    case Severity::kError:
+      return "error";
+    case Severity::kWarning:
+      return "warning";
+    case Severity::kNote:
+      return "note";
+  }
+  return "error";
+}
+
+}  // namespace
+
 void Diagnostics::Print(std::FILE* out, const std::string& file,
                         std::string (*shown)(const std::string&)) const {
   std::vector<const Diagnostic*> ordered;
@@ -24,8 +44,7 @@ void Diagnostics::Print(std::FILE* out, const std::string& file,
   });
   for (const Diagnostic* diagnostic : ordered) {
     std::fprintf(out, "%s:%d:%d: %s: %s\n", file.c_str(), diagnostic->line, diagnostic->column,
-                 diagnostic->severity == Severity::kError ? "error" : "warning",
-                 shown(diagnostic->text).c_str());
+                 SeverityName(diagnostic->severity), shown(diagnostic->text).c_str());
     if (!diagnostic->hint.empty()) {
       std::fprintf(out, "  hint: %s\n", shown(diagnostic->hint).c_str());
     }

@@ -8,7 +8,8 @@
 
 namespace setup::pack {
 
-enum class Severity { kError, kWarning };
+// A note tells what build does about something and is not counted.
+enum class Severity { kError, kWarning, kNote };
 
 struct Diagnostic {
   int line = 0;    // from 1
@@ -22,6 +23,7 @@ class Diagnostics {
  public:
   void Error(int line, int column, std::string text, std::string hint = {});
   void Warning(int line, int column, std::string text, std::string hint = {});
+  void Note(int line, int column, std::string text, std::string hint = {});
 
   const std::vector<Diagnostic>& all() const { return all_; }
   int errors() const { return errors_; }

@@ -104,7 +104,7 @@ class Checker {
  public:
   Checker(const ScriptCheckOptions& options, Diagnostics& out) : options_(options), out_(out) {}
 
-  void Run(const std::vector<ScriptLine>& lines, std::vector<std::string>* sources);
+  void Run(const std::vector<ScriptLine>& lines, ScriptCheck* result);
 
  private:
   // Whether the line can be looked into further.
@@ -113,7 +113,8 @@ class Checker {
   void CheckRegistryLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields);
   void CheckHiddenLine(const ScriptLine& line, const ExpandedFields& fields);
-  void CheckPayloadName(int line, const std::string& relative);
+  // Tells, once per payload beside Setup.exe named like a library, what build stores it as.
+  void CheckPayloadNames();
   void CheckLinkTarget(const ScriptLine& line, const ExpandedFields& fields, std::size_t first,
                        std::size_t last);
   // Reports the separator positions among `used` that came from a macro's value; answers
@@ -128,13 +129,13 @@ class Checker {
   const ScriptCheckOptions& options_;
   Diagnostics& out_;
   MacroValues macros_;
-  std::vector<std::string>* sources_ = nullptr;
+  ScriptCheck* result_ = nullptr;
   std::set<std::string> seenSources_;
   std::map<std::string, int> destinations_;  // upper-cased destination, its first line
 };
 
-void Checker::Run(const std::vector<ScriptLine>& lines, std::vector<std::string>* sources) {
-  sources_ = sources;
+void Checker::Run(const std::vector<ScriptLine>& lines, ScriptCheck* result) {
+  result_ = result;
   // ?APPDIR? stands for the proposed directory: that of the last X line, expanded as at
   // start-up, before any directory is chosen.
   std::string appDir = kAppDirPlaceholder;
@@ -192,6 +193,7 @@ void Checker::Run(const std::vector<ScriptLine>& lines, std::vector<std::string>
         break;
     }
   }
+  CheckPayloadNames();
 }
 
 bool Checker::CheckShape(const ScriptLine& line, bool last) {
@@ -299,8 +301,10 @@ void Checker::CheckFileLine(const ScriptLine& line, const ExpandedFields& fields
                  "the source " + Quoted(source) + " is missing (looked for " +
                      options_.sourceFolder + "/" + *relative + ")");
     }
-    if (seenSources_.insert(*relative).second) sources_->push_back(*relative);
-    CheckPayloadName(n, *relative);
+    if (seenSources_.insert(*relative).second) result_->sources.push_back(*relative);
+    bool verbatim = true;
+    for (std::size_t i = 0; i < split; ++i) verbatim = verbatim && fields.macro[i] < 0;
+    result_->payloadLines.push_back(PayloadLine{n, *relative, verbatim});
   }
   if (destination.empty()) {
     out_.Error(n, destinationColumn, "the F line names no destination");
@@ -539,17 +543,28 @@ void Checker::CheckLinkLine(const ScriptLine& line, const ExpandedFields& fields
 
 // A payload lies under its own name beside Setup.exe, where Windows looks for the libraries a
 // program loads: one named like a library may be loaded by the installer in its place.
-void Checker::CheckPayloadName(int line, const std::string& relative) {
-  if (relative.find('/') != std::string::npos) return;
-  for (const char* library : {".dll", ".ocx", ".drv"}) {
-    if (!EndsWithIgnoringCase(relative, library)) continue;
+void Checker::CheckPayloadNames() {
+  result_->storedNames = StoredPayloadNames(result_->sources, result_->payloadLines);
+  std::set<std::string> told;
+  for (const PayloadLine& line : result_->payloadLines) {
+    const std::string& relative = line.relative;
+    if (relative.find('/') != std::string::npos || !NamedLikeLibrary(relative) ||
+        !told.insert(relative).second) {
+      continue;
+    }
+    if (const auto it = result_->storedNames.find(relative); it != result_->storedNames.end()) {
+      out_.Note(line.line, kFieldColumn,
+                "build stores the payload " + Quoted(relative) + " as " + Quoted(it->second) +
+                    ": beside Setup.exe a library's name would let Windows load it into the "
+                    "installer");
+      continue;
+    }
     out_.Warning(
-        line, kFieldColumn,
+        line.line, kFieldColumn,
         "the payload " + Quoted(relative) +
-            " lies beside Setup.exe under a library's name: Windows may load it into "
-            "the installer instead of the library the installer needs",
-        "keep libraries in a subfolder of the product folder, such as system\\" + relative);
-    return;
+            " lies beside Setup.exe under a library's name, and a macro in its name keeps "
+            "build from storing it under another: Windows may load it into the installer",
+        "write the source without a macro, or keep it in a subfolder such as system\\" + relative);
   }
 }
 
@@ -662,7 +677,7 @@ ScriptCheck CheckScript(std::string_view bytes, const ScriptCheckOptions& option
                 "setup-pack build ends it with CR LF");
   }
   Checker checker(options, out);
-  checker.Run(lines, &result.sources);
+  checker.Run(lines, &result);
   return result;
 }
 

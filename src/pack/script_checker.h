@@ -3,12 +3,14 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "pack/diagnostics.h"
+#include "pack/payload_names.h"
 #include "pack/text_normaliser.h"
 #include "platform/platform.h"
 
@@ -31,6 +33,10 @@ struct ScriptCheck {
   // The F lines' sources that are relative paths inside the distribution, '/' separators,
   // each once, in the order of their lines.
   std::vector<std::string> sources;
+  // Every F line's relative source, and the names build stores payloads under where they are
+  // not their sources' (see payload_names.h).
+  std::vector<PayloadLine> payloadLines;
+  std::map<std::string, std::string> storedNames;
 };
 
 // Checks the plain script `bytes`. Line numbers are those of the author's file; columns count

@@ -26,6 +26,8 @@ bool ParseUninstallCommandLine(const std::vector<std::string>& argv, UninstallCo
       result->removeShared = true;
     } else if (arg == "--help" || arg == "/?") {
       result->help = true;
+    } else if (arg == "--version") {
+      result->version = true;
     } else if (arg.rfind("--machine=", 0) == 0 && arg.size() > 10) {
       result->machine = arg.substr(10);
     } else if (arg.rfind("--remove-after=", 0) == 0) {
@@ -65,10 +67,13 @@ std::string UninstallUsageText(const std::string& programName, bool withMachine)
       "  --unattended      ask nothing (also /S, /SILENT, /VERYSILENT, /quiet or /qn);\n"
       "                    messages go to standard error\n"
       "  --remove-shared   unattended: remove shared files no program uses any more\n"
-      "  --help            this text\n\n"
+      "  --help            this text\n"
+      "  --version         the version\n\n"
       "Exit status: 0 removed, 1 could not start, 2 cancelled, 4 something could not be\n"
       "removed (listed in the final message and the log).\n";
   return text;
 }
+
+std::string UninstallVersionText() { return std::string("Uninstall ") + SETUP_VERSION + "\n"; }
 
 }  // namespace setup

@@ -12,6 +12,7 @@ struct UninstallCommandLine {
   bool unattended = false;             // --unattended or a silent switch (/S, /qn, ...)
   bool removeShared = false;           // --remove-shared: unattended, shared files at 0 go
   bool help = false;                   // --help
+  bool version = false;                // --version
   // The Windows program started from its copy in the temporary directory, to remove the
   // original after it has ended: --remove-after=PID followed by the paths to remove.
   std::optional<unsigned long> removeAfter;
@@ -25,5 +26,7 @@ struct UninstallCommandLine {
 
 // The text of --help for a program started as `programName`. `withMachine` lists --machine.
 std::string UninstallUsageText(const std::string& programName, bool withMachine);
+// The text of --version, as the installer's.
+std::string UninstallVersionText();
 
 }  // namespace setup

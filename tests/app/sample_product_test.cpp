@@ -24,7 +24,6 @@ struct GeneratedProgram {
 };
 const GeneratedProgram kPrograms[] = {
     {"SampleNotes.exe", false},
-    {"Uninstall.exe", false},
     {"system/snrt12.dll", true},
 };
 
@@ -56,7 +55,7 @@ TEST(SampleProduct, ScriptLoadsAndNamesOnlyFilesThatExist) {
   ASSERT_EQ(1, LoadFileList(fake.platform, script, nullptr, "setup.drc", "C:\\Apps\\Notes"));
 
   EXPECT_EQ("C:\\Program Files\\Sample Notes", script.defaultDirectory);
-  ASSERT_EQ(8u, script.files.size());
+  ASSERT_EQ(7u, script.files.size());
   for (const FileEntry& entry : script.files) {
     std::string native = entry.source;
     for (char& c : native) {

@@ -30,7 +30,7 @@ expect_timestamps() {  # file
 # script gives them (Help\, Data\), which are not the letter case of the files it is built from.
 expect_sample_files() {  # installation-directory
   local pair
-  for pair in SampleNotes.exe:SampleNotes.exe Uninstall.exe:Uninstall.exe readme.txt:readme.txt \
+  for pair in SampleNotes.exe:SampleNotes.exe readme.txt:readme.txt \
     help/manual.txt:Help/manual.txt data/palette.dat:Data/palette.dat \
     data/templates/letter.txt:Data/Templates/letter.txt \
     data/templates/report.txt:Data/Templates/report.txt; do

@@ -20,8 +20,8 @@ expect_eq 'dword:00000001' \
   "$(reg_value "$machine" 'HKEY_CURRENT_USER\Software\Sample Corp\Sample Notes' ShowTips)" "ShowTips"
 uninstall='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes'
 expect_eq '"Sample Notes 1.2"' "$(reg_value "$machine" "$uninstall" DisplayName)" "DisplayName"
-expect_eq '"\"C:\\Program Files\\Sample Notes\\Uninstall.exe\""' \
-  "$(reg_value "$machine" "$uninstall" UninstallString)" "UninstallString"
+expect_eq "" "$(reg_value "$machine" "$uninstall" UninstallString)" \
+  "UninstallString (only build --uninstaller adds one)"
 shared='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 expect_eq 'dword:00000001' "$(reg_value "$machine" "$shared" 'C:\\Windows\\System32\\snrt12.dll')" "SharedDLLs count"
 

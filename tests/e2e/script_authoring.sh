@@ -53,8 +53,8 @@ mistakes=(
   'L|?STARTMENU?\Acme\D.lnk|"?APPDIR?\AcmeDraw.exe" --tips|Draw|3:26: error: the target '"'"'"C:\Program Files\Acme Draw\AcmeDraw.exe" --tips'"'"' holds quotes'
   'L|?STARTMENU?\Acme\D.lnk|?APPDIR?\AcmeDraw.exe --tips|Draw|3:26: error: the target '"'"'C:\Program Files\Acme Draw\AcmeDraw.exe --tips'"'"' holds arguments'
   'F|AcmeDraw.exe|?APPDIR?AcmeDraw.exe|3:16: warning: ?APPDIR? is directly followed by a name'
-  'F|zlib1.dll|?APPDIR?\zlib1.dll|3:3: warning: the payload '"'"'zlib1.dll'"'"' lies beside Setup.exe under a library'"'"'s name'
-  'F|Grid.OCX|?SYSTEM?\Grid.ocx|3:3: warning: the payload '"'"'Grid.OCX'"'"' lies beside Setup.exe'
+  'F|zlib1.dll|?APPDIR?\zlib1.dll|3:3: note: build stores the payload '"'"'zlib1.dll'"'"' as '"'"'zlib1.dl_'"'"''
+  'F|Grid.OCX|?SYSTEM?\Grid.ocx|3:3: note: build stores the payload '"'"'Grid.OCX'"'"' as '"'"'Grid.OC_'"'"''
   "F|AcmeDraw.exe|?APPDIR?\\$(printf 'x%.0s' {1..520})|3:519: error: the line is 544 characters long"
 )
 for case in "${mistakes[@]}"; do
@@ -68,7 +68,7 @@ for case in "${mistakes[@]}"; do
   else
     expect_eq 0 "$STATUS" "exit status for [$line]"
   fi
-  expect_eq 1 "$(grep -c -- ': \(error\|warning\): ' <<<"$OUT")" "one diagnostic for [$line]"
+  expect_eq 1 "$(grep -c -- ': \(error\|warning\|note\): ' <<<"$OUT")" "one diagnostic for [$line]"
 done
 
 # Mistakes of the file as a whole: a trailing CR LF, LF line ends, no X line.
@@ -143,7 +143,7 @@ mkdir -p product/docs/en "product/sub dir" product/plugins/filters
 # A private library in folders of its own, which the installation has to create.
 cp "$SAMPLE/files/system/snrt12.dll" product/plugins/filters/blur.dll
 cp "$SAMPLE/files/SampleNotes.exe" product/Acme.exe
-cp "$SAMPLE/files/Uninstall.exe" product/Uninstall.exe
+cp "$SAMPLE/files/SampleNotes.exe" product/Uninstall.exe
 head -c 70000 /dev/urandom >product/data.bin
 echo "manual" >product/docs/en/Manual.TXT
 echo "spaced" >"product/sub dir/a b.txt"

@@ -25,7 +25,6 @@ make_worked_example() {  # folder
     mkdir -p "$dir/files-$version/help" "$dir/files-$version/system"
     worked_example_script | sed "s/Acme Draw 2\\.1/Acme Draw $version/" >"$dir/setup-$version.txt"
     printf '%s' "$version" >"$dir/files-$version/AcmeDraw.exe"
-    printf 'stand-in uninstaller\r\n' >"$dir/files-$version/Uninstall.exe"
     printf 'Acme Draw %s manual\r\n' "$version" >"$dir/files-$version/help/manual.txt"
     library_version "$SOURCE_DIR/examples/sample/files/system/snrt12.dll" \
       "$dir/files-$version/system/acmert21.dll" 2 "$minor"

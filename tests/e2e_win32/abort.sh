@@ -63,7 +63,7 @@ expect_eq 4 "$STATUS" "exit status of the aborted installation"
 expect_png "$SHOTS/abort-1-decoder.png"
 
 app=$DRIVE_C/Aborted
-for file in SampleNotes.exe Uninstall.exe readme.txt Help/manual.txt; do
+for file in SampleNotes.exe readme.txt Help/manual.txt; do
   [ -f "$app/$file" ] || fail "$file, placed before the abort, is gone"
 done
 for file in Data/Templates/letter.txt Data/Templates/report.txt; do

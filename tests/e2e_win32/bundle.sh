@@ -8,8 +8,21 @@ dist=$WORK/dist
 make_sample_dist "$dist"
 bundle=$WORK/SampleSetup.exe
 wine "$BUILD_DIR/setup-pack.exe" bundle "$(winpath "$dist")" --out "$(winpath "$bundle")" \
-  --name 'Sample Notes' >"$WORK/bundle.out"
+  --name 'Sample Notes' --version 1.2.7 --publisher 'Sample Corp' >"$WORK/bundle.out"
 [ -f "$bundle" ] || fail "setup-pack.exe bundle made nothing"
+
+# The bundle's own version resource, as Windows reads it (and shows when it asks for the rights).
+wine "$BUILD_DIR/version_query.exe" "$(winpath "$bundle")" | tr -d '\r' >"$WORK/version.out"
+expected_version='CompanyName=Sample Corp
+FileDescription=Sample Notes Setup
+FileVersion=1.0.0
+InternalName=SetupStub
+OriginalFilename=SampleSetup.exe
+ProductName=Sample Notes
+ProductVersion=1.2.7
+fixed product version=1.2.7.0'
+[ "$(cat "$WORK/version.out")" = "$expected_version" ] ||
+  fail "the bundle's version resource: $(cat "$WORK/version.out")"
 
 # Read the headers once: grep -q on a pipe would end objdump early and pipefail would fail the test.
 headers=$(i686-w64-mingw32-objdump -p "$BUILD_DIR/SetupStub.exe")

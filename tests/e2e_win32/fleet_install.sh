@@ -1,11 +1,12 @@
 # A fleet tool's installation and removal, as winget or Intune make them: the one-file installer
 # started from another folder with the silent switches, the directory and a copy of the log where
-# the tool wants them; then the product removed by the command its uninstall key holds
-# (QuietUninstallString, else UninstallString with the silent switch), silently: nothing left.
+# the tool wants them; the uninstall key holds what the tool reads (the silent command, the size,
+# the icon, version and publisher); then the product removed by its QuietUninstallString, run as
+# it stands: nothing left.
 source "$(dirname "$0")/support.bash"
 
 dist=$WORK/dist
-wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Sample Notes' \
+wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Sample Notes' --publisher Ignored \
   --script "$(winpath "$SAMPLE/setup.txt")" --from "$(winpath "$SAMPLE/files")" \
   --out "$(winpath "$dist")" --welcome "$(winpath "$SAMPLE/welcome.txt")" \
   --terms "$(winpath "$SAMPLE/terms.txt")" >/dev/null
@@ -22,13 +23,18 @@ app=$DRIVE_C/Apps/Acme
 cmp -s "$app/SETUP.LOG" "$DRIVE_C/logs/acme.log" || fail "no copy of the log in C:\\logs"
 
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes'
+expect_eq 'REG_SZ "C:\Apps\Acme\Uninstall.exe" /S' "$(reg_value "$key" QuietUninstallString)" \
+  "QuietUninstallString"
+expect_eq 'REG_SZ C:\Apps\Acme\SampleNotes.exe' "$(reg_value "$key" DisplayIcon)" "DisplayIcon"
+expect_eq 'REG_SZ Sample Corp' "$(reg_value "$key" Publisher)" "the script's own Publisher wins"
+size=$(reg_value "$key" EstimatedSize)
+[[ $size == "REG_DWORD 0x"* ]] || fail "EstimatedSize is no number: $size"
+installed_kib=$(du -sk --apparent-size "$app" | cut -f1)
+kib=$((${size#REG_DWORD }))
+[ $((kib - installed_kib)) -le 64 ] && [ $((installed_kib - kib)) -le 64 ] ||
+  fail "EstimatedSize $kib KiB for $installed_kib KiB installed"
 command=$(reg_value "$key" QuietUninstallString)
-if [ -z "$command" ]; then
-  echo "note: no QuietUninstallString; UninstallString with /S instead" >&2
-  command="$(reg_value "$key" UninstallString) /S"
-fi
 command=${command#REG_SZ }
-[ -n "$command" ] || fail "the uninstall key holds no command"
 # The command as a fleet tool runs it: the quoted program, then its switches.
 program=${command#\"}
 program=${program%%\"*}

@@ -31,13 +31,15 @@ settext|1001|C:\\Elsewhere
 press|2
 gone
 $(accept_sample_terms_and_directory)
-# The installation page: eight files, so the bar runs from 0 to 7; Esc does nothing.
+# The installation page: seven files, so the bar runs from 0 to 6; Esc does nothing. Seven small
+# files take a fraction of a second: the page is held while it is photographed and given Esc.
 window|Installation|1002
 style|80000|0
-progress|1003|0|7
-sleep|1000
+progress|1003|0|6
+hold
 screenshot|$SHOTS_WIN\\sample-4-installation.png
 key|esc
+release
 window|
 message|Installation Successfully Completed.\nTo start the program, just click\nStart, Programs and Sample Notes.
 owner|-
@@ -64,8 +66,6 @@ expect_eq 'REG_SZ 1.2.0' "$(reg_value "$product" Version)" "Version"
 expect_eq 'REG_DWORD 0x1' "$(reg_value 'HKCU\Software\Sample Corp\Sample Notes' ShowTips)" "ShowTips"
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes'
 expect_eq 'REG_SZ Sample Notes 1.2' "$(reg_value "$uninstall" DisplayName)" "DisplayName"
-expect_eq 'REG_SZ "C:\Program Files\Sample Notes\Uninstall.exe"' \
-  "$(reg_value "$uninstall" UninstallString)" "UninstallString"
 expect_eq 'REG_DWORD 0x1' "$(reg_value "$uninstall" NoModify)" "NoModify"
 shared='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 expect_eq 'REG_DWORD 0x1' "$(reg_value "$shared" "$dll")" "SharedDLLs count"

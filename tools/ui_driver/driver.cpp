@@ -13,7 +13,7 @@ namespace ui_driver {
 namespace {
 
 constexpr DWORD kDefaultTimeoutMs = 30000;
-constexpr DWORD kPollMs = 50;
+constexpr DWORD kPollMs = 10;
 
 // In an expected text `\n` stands for LF, `\r` for CR and `\\` for one backslash (so that a
 // path such as C:\\users\\root is not read as holding a CR).
@@ -186,6 +186,25 @@ int Driver::Run(const std::vector<Step>& steps) {
 
 void Driver::DumpWindows() { EnumWindows(DumpWindow, 0); }
 
+bool Driver::Hold(std::string* error) {
+  Release();
+  const DWORD thread = GetWindowThreadProcessId(current_, nullptr);
+  held_ = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+  if (held_ == nullptr || SuspendThread(held_) == static_cast<DWORD>(-1)) {
+    *error = "cannot hold the window's thread";
+    Release();
+    return false;
+  }
+  return true;
+}
+
+void Driver::Release() {
+  if (held_ == nullptr) return;
+  ResumeThread(held_);
+  CloseHandle(held_);
+  held_ = nullptr;
+}
+
 bool Driver::Execute(const Step& step, std::string* error) {
   const std::string& command = step[0];
   auto need = [&](std::size_t count) {
@@ -355,10 +374,18 @@ bool Driver::Execute(const Step& step, std::string* error) {
   }
   if (command == "screenshot") {  // screenshot|file.png
     if (!need(1)) return false;
-    SetForegroundWindow(current_);
-    RedrawWindow(current_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);  // let the other process paint
+    // A held window cannot repaint: it is taken as it stands.
+    if (held_ == nullptr) {
+      SetForegroundWindow(current_);
+      RedrawWindow(current_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+      Sleep(300);  // let the other process paint
+    }
     return SaveScreenshot(current_, step[1], error);
+  }
+  if (command == "hold") return Hold(error);  // hold: stop the current window's thread
+  if (command == "release") {                 // release: let it go on
+    Release();
+    return true;
   }
   *error = "unknown command";
   return false;

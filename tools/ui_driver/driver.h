@@ -26,7 +26,16 @@ class Driver {
   bool Execute(const Step& step, std::string* error);
   void DumpWindows();
 
+  // Stops the thread of the current window, so that a page that finishes quickly can be looked
+  // at as it stands; Release lets it go on (also when the driver ends).
+  bool Hold(std::string* error);
+  void Release();
+
   HWND current_ = nullptr;
+  HANDLE held_ = nullptr;  // the thread Hold stopped
+
+ public:
+  ~Driver() { Release(); }
 };
 
 }  // namespace ui_driver
