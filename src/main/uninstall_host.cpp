@@ -88,7 +88,7 @@ int Main(int argc, char** argv) {
     return kUninstallRemoved;
   }
   if (commandLine.version) {
-    std::cout << UninstallVersionText();
+    StandardOutput() << UninstallVersionText();
     return kUninstallRemoved;
   }
   const std::string machineDir =
