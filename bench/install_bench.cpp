@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
   std::printf("product: %d files, %.1f MB expanded from %.1f MB of payloads\n", options.files,
               megabytes, static_cast<double>(payloadBytes) / (1024.0 * 1024.0));
 
-  std::ostringstream boxes;
+  setup::StringTextSink boxes;
   setup::UnattendedWindowSystem windows("setup", std::nullopt, boxes);
   double bestAlone = 1e300;
   double bestInstall = 1e300;

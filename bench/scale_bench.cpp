@@ -112,7 +112,7 @@ RunResult Install(const Product& product, const fs::path& machine,
   fs::create_directories(machine);
   if (prepare) prepare(machine);
   fs::current_path(product.dist);
-  std::ostringstream boxes;
+  setup::StringTextSink boxes;
   setup::UnattendedWindowSystem windows("setup", std::nullopt, boxes);
   RunResult result;
   const Clock::time_point start = Clock::now();
@@ -205,7 +205,7 @@ std::string BigRegistryText(const fs::path& root, int values) {
   const fs::path machine = root / "registry-template";
   fs::remove_all(machine);
   {
-    std::ostringstream boxes;
+    setup::StringTextSink boxes;
     setup::UnattendedWindowSystem windows("setup", std::nullopt, boxes);
     setup::HostPlatform host(machine.string(), root.string(), windows);
     if (std::string error = host.Open(); !error.empty()) {

@@ -11,7 +11,7 @@ namespace setup {
 std::optional<int> HandleInformationalOptions(bool parsed, const std::string& parseError,
                                               const CommandLine& commandLine,
                                               const std::string& programName, bool allowMachine,
-                                              std::ostream& out, std::ostream& err) {
+                                              TextSink& out, TextSink& err) {
   if (!parsed) {
     err << programName << ": " << parseError << "\n";
     return kExitCannotStart;

@@ -11,12 +11,12 @@
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/setup_app.h"
 #include "platform/platform.h"
+#include "platform/text_sink.h"
 
 namespace setup {
 
@@ -32,7 +32,7 @@ struct SetupOutcome {
 std::optional<int> HandleInformationalOptions(bool parsed, const std::string& parseError,
                                               const CommandLine& commandLine,
                                               const std::string& programName, bool allowMachine,
-                                              std::ostream& out, std::ostream& err);
+                                              TextSink& out, TextSink& err);
 
 // Runs the installer in the current directory; `programFolder` opens the files beside the
 // program. When the options ask for a copy of the log, the closed log is copied there; a copy

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <new>
 
+#include "platform/format_text.h"
 #include "platform/out_of_memory.h"
 
 namespace setup {
@@ -23,6 +24,14 @@ constexpr std::size_t kTimestampBufferSize = 128;
 constexpr std::array<const char*, 12> kMonthAbbreviations = {
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
+int FormatTo(char* buffer, std::size_t size, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  const int written = FormatText(buffer, size, format, arguments);
+  va_end(arguments);
+  return written;
+}
+
 // "%d %b %Y %H:%M:%S " into `buffer`; answers the length, 0 (empty timestamp) when the time
 // does not make sense.
 std::size_t FormatTimestamp(const std::tm& time, char* buffer, std::size_t size) {
@@ -32,9 +41,9 @@ std::size_t FormatTimestamp(const std::tm& time, char* buffer, std::size_t size)
       time.tm_sec < 0 || time.tm_sec > 60 || year < 0 || year > 9999) {
     return 0;
   }
-  const int written = std::snprintf(buffer, size, "%02d %s %04d %02d:%02d:%02d ", time.tm_mday,
-                                    kMonthAbbreviations[static_cast<std::size_t>(time.tm_mon)],
-                                    year, time.tm_hour, time.tm_min, time.tm_sec);
+  const int written = FormatTo(buffer, size, "%02d %s %04d %02d:%02d:%02d ", time.tm_mday,
+                               kMonthAbbreviations[static_cast<std::size_t>(time.tm_mon)], year,
+                               time.tm_hour, time.tm_min, time.tm_sec);
   if (written < 0 || static_cast<std::size_t>(written) >= size) return 0;
   return static_cast<std::size_t>(written);
 }
@@ -59,8 +68,8 @@ void InstallLog::Write(const char* format, ...) {
 
   va_list arguments;
   va_start(arguments, format);
-  std::vsnprintf(line.data() + timestampLength, kLineBufferSize - timestampLength, format,
-                 arguments);
+  (void)FormatText(line.data() + timestampLength, kLineBufferSize - timestampLength, format,
+                   arguments);
   va_end(arguments);
   // Some C runtimes leave a cut-off text without its terminating zero.
   line[kLineBufferSize - 1] = '\0';

@@ -2,7 +2,6 @@
 // machine folder that stands for the Windows machine, with one of three front ends: the
 // full-screen wizard on a terminal, line prompts otherwise, or none (--unattended).
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include "platform/host/host_platform.h"
 #include "platform/host/host_program_folder.h"
 #include "platform/host/host_text_encoding.h"
+#include "platform/standard_text.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
 #include "ui/terminal/interactive_front_end.h"
@@ -55,29 +55,30 @@ int Main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   if (args.empty()) args.emplace_back("setup");
   const std::string title = ApplicationTitleFromPath(args[0]);
+  TextSink& err = StandardError();
 
   CommandLine commandLine;
   std::string parseError;
   bool parsed = ParseCommandLine(args, &commandLine, &parseError);
   if (std::optional<int> status = HandleInformationalOptions(parsed, parseError, commandLine, title,
-                                                             true, std::cout, std::cerr)) {
+                                                             true, StandardOutput(), err)) {
     return *status;
   }
   if (commandLine.directory && !commandLine.unattended) {
-    std::cerr << title << ": --dir is for unattended runs; the wizard asks for the directory\n";
+    err << title << ": --dir is for unattended runs; the wizard asks for the directory\n";
   }
 
   std::string machineDir = ChooseMachineFolder(commandLine.machine, std::getenv("SETUP_MACHINE"),
                                                std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   if (machineDir.empty()) {
-    std::cerr << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
+    err << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
     return kExitCannotStart;
   }
   HostProgramFolder programFolder(args[0]);
   (void)EnterDistributionFolder(programFolder);
   std::string currentDir = HostPlatform::CurrentDirectory();
   if (currentDir.empty()) {
-    std::cerr << title << ": the current directory cannot be told\n";
+    err << title << ": the current directory cannot be told\n";
     return kExitCannotStart;
   }
 
@@ -88,7 +89,7 @@ int Main(int argc, char** argv) {
   std::unique_ptr<FrontEndWindowSystem> windows;
   UnattendedWindowSystem* unattended = nullptr;
   if (commandLine.unattended) {
-    auto front = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr, encoding);
+    auto front = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, err, encoding);
     unattended = front.get();
     windows = std::move(front);
   } else {
@@ -103,7 +104,7 @@ int Main(int argc, char** argv) {
     if (std::string error = host.Open(); !error.empty()) {
       windows.reset();
       terminal.reset();
-      std::cerr << title << ": " << error << "\n";
+      err << title << ": " << error << "\n";
       return kExitCannotStart;
     }
     encoding.SetCodePage(host.codePage());
@@ -111,7 +112,7 @@ int Main(int argc, char** argv) {
     if (std::string error = ArgumentsToAnsi(encoding, &commandLine); !error.empty()) {
       windows.reset();
       terminal.reset();
-      std::cerr << title << ": " << error << "\n";
+      err << title << ": " << error << "\n";
       return kExitCannotStart;
     }
     if (unattended != nullptr) unattended->SetDirectory(commandLine.directory);
@@ -130,13 +131,13 @@ int Main(int argc, char** argv) {
   windows.reset();
   terminal.reset();
 
-  if (!saveError.empty()) std::cerr << title << ": " << saveError << "\n";
+  if (!saveError.empty()) err << title << ": " << saveError << "\n";
   // The conversion shows nothing, but a failure must not pass without a word.
   if (!outcome.conversionError.empty()) {
-    std::cerr << title << ": setup.txt not converted: " << outcome.conversionError << "\n";
+    err << title << ": setup.txt not converted: " << outcome.conversionError << "\n";
   }
   if (outcome.exitStatus == kExitAborted && commandLine.unattended && !nativeLogPath.empty()) {
-    std::cerr << title << ": installation aborted; the log is " << nativeLogPath << "\n";
+    err << title << ": installation aborted; the log is " << nativeLogPath << "\n";
   }
   return outcome.exitStatus;
 }

@@ -1,14 +1,13 @@
 // Setup.exe: the Windows program. Same command line and exit statuses as the Linux program;
 // the wizard runs in real dialogs, or unattended with --unattended.
 #include <cstdlib>
-#include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/distribution_folder.h"
 #include "app/run_setup.h"
+#include "platform/standard_text.h"
 #include "platform/win32/program_text.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_machine_lock.h"
@@ -28,7 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CommandLine commandLine;
   std::string parseError;
   const bool parsed = ParseCommandLine(argv, &commandLine, &parseError);
-  std::ostringstream out, err;
+  StringTextSink out, err;
   const auto informational = HandleInformationalOptions(parsed, parseError, commandLine, title,
                                                         /*allowMachine=*/false, out, err);
   if (informational) {
@@ -45,7 +44,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, std::cerr);
+    windows =
+        std::make_unique<UnattendedWindowSystem>(title, commandLine.directory, StandardError());
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }

@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "platform/host/host_platform.h"
 #include "platform/host/host_text_encoding.h"
 #include "platform/own_program.h"
+#include "platform/standard_text.h"
 #include "platform/terminal.h"
 #include "ui/frontend_window_system.h"
 #include "ui/terminal/interactive_front_end.h"
@@ -74,34 +74,35 @@ int Main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   if (args.empty()) args.emplace_back("uninstall");
   const std::string title = ApplicationTitleFromPath(args[0]);
+  TextSink& err = StandardError();
 
   UninstallCommandLine commandLine;
   std::string parseError;
   if (!ParseUninstallCommandLine(args, &commandLine, &parseError) || commandLine.removeAfter) {
-    std::cerr << title << ": "
-              << (parseError.empty() ? "unknown option --remove-after" : parseError) << "\n";
+    err << title << ": " << (parseError.empty() ? "unknown option --remove-after" : parseError)
+        << "\n";
     return kUninstallCannotStart;
   }
   if (commandLine.help) {
-    std::cout << UninstallUsageText(title, true);
+    StandardOutput() << UninstallUsageText(title, true);
     return kUninstallRemoved;
   }
   if (commandLine.version) {
-    std::cout << UninstallVersionText();
+    StandardOutput() << UninstallVersionText();
     return kUninstallRemoved;
   }
   const std::string machineDir =
       ChooseMachineFolder(commandLine.machine, std::getenv("SETUP_MACHINE"),
                           std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   if (machineDir.empty()) {
-    std::cerr << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
+    err << title << ": no machine folder: give --machine=DIR or set SETUP_MACHINE\n";
     return kUninstallCannotStart;
   }
   // Where this program lies is told before anything is shown; its Windows path needs the
   // machine's code page, known once the registry has been read.
   if (ProgramWindowsPath(machineDir, AnsiCodePage()).empty()) {
-    std::cerr << title << ": this program lies outside the machine folder " << machineDir
-              << "; start the uninstaller installed with the product\n";
+    err << title << ": this program lies outside the machine folder " << machineDir
+        << "; start the uninstaller installed with the product\n";
     return kUninstallCannotStart;
   }
   const std::string currentDir = HostPlatform::CurrentDirectory();
@@ -111,7 +112,7 @@ int Main(int argc, char** argv) {
   std::unique_ptr<Terminal> terminal;
   std::unique_ptr<FrontEndWindowSystem> windows;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr, encoding);
+    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, err, encoding);
   } else {
     windows = OpenInteractiveFrontEnd(title, encoding, &terminal);
   }
@@ -122,7 +123,7 @@ int Main(int argc, char** argv) {
     if (std::string error = host.Open(); !error.empty()) {
       windows.reset();
       terminal.reset();
-      std::cerr << title << ": " << error << "\n";
+      err << title << ": " << error << "\n";
       return kUninstallCannotStart;
     }
     encoding.SetCodePage(host.codePage());

@@ -1,13 +1,12 @@
 // Uninstall.exe: the Windows uninstaller, in real dialogs, or unattended with /S, /SILENT or
 // --unattended. It removes the installation it lies in, and then itself once it has ended.
 #include <cstdlib>
-#include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/own_program.h"
+#include "platform/standard_text.h"
 #include "platform/win32/program_text.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_machine_lock.h"
@@ -59,7 +58,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   std::unique_ptr<WindowSystem> windows;
   if (commandLine.unattended) {
-    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, std::cerr);
+    windows = std::make_unique<UnattendedWindowSystem>(title, std::nullopt, StandardError());
   } else {
     windows = std::make_unique<Win32WindowSystem>(instance);
   }

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
-#include <iostream>
 
 #include "platform/own_program.h"
+#include "platform/standard_text.h"
 #include "platform/terminal.h"
 #include "platform/text_encoding.h"
 #include "platform/utf8_to_windows1252.h"
@@ -167,10 +167,11 @@ std::unique_ptr<File> OpenOutput(const Command& command, const std::string& path
 std::unique_ptr<WindowSystem> MakeToolWindowSystem() {
 #ifdef _WIN32
   // As Setup.exe's unattended runs show the system's texts.
-  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr);
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError());
 #else
   static const HostTextEncoding encoding;
-  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, std::cerr, encoding);
+  return std::make_unique<UnattendedWindowSystem>("setup-pack", std::nullopt, StandardError(),
+                                                  encoding);
 #endif
 }
 

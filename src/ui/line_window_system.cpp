@@ -27,8 +27,8 @@ std::string ChoiceList(const std::vector<std::pair<int, std::string>>& labels) {
 
 }  // namespace
 
-LineWindowSystem::LineWindowSystem(std::string applicationTitle, std::istream& in,
-                                   std::ostream& out, const TextEncoding& encoding)
+LineWindowSystem::LineWindowSystem(std::string applicationTitle, LineSource& in, TextSink& out,
+                                   const TextEncoding& encoding)
     : FrontEndWindowSystem(std::move(applicationTitle)), in_(in), out_(out), encoding_(encoding) {}
 
 std::string LineWindowSystem::PlainLines(const std::string& text) {
@@ -45,8 +45,8 @@ std::string LineWindowSystem::PlainLines(const std::string& text) {
 }
 
 bool LineWindowSystem::ReadLine(std::string* line) {
-  out_.flush();
-  if (endOfInput_ || !std::getline(in_, *line)) {
+  out_.Flush();
+  if (endOfInput_ || !in_.ReadLine(line)) {
     endOfInput_ = true;
     out_ << "\n";
     return false;
@@ -192,7 +192,7 @@ void LineWindowSystem::RunModalLoop(Window& window) {
   } else {
     RunTimers(window);
   }
-  out_.flush();
+  out_.Flush();
 }
 
 void LineWindowSystem::OnItemTextChanged(Window& window, int itemId) {
@@ -204,7 +204,7 @@ void LineWindowSystem::OnItemTextChanged(Window& window, int itemId) {
     return;
   }
   out_ << Shown(window.Text(itemId)) << "\n";
-  out_.flush();
+  out_.Flush();
 }
 
 int LineWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text,
@@ -215,7 +215,7 @@ int LineWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text
   std::vector<MessageBoxButton> buttons = MessageBoxButtons(style);
   const MessageBoxButton& defaultButton = buttons[MessageBoxDefaultIndex(style)];
   if (buttons.size() == 1) {
-    out_.flush();
+    out_.Flush();
     return defaultButton.id;
   }
   std::vector<Choice> choices;

@@ -13,11 +13,10 @@
 // and one holding a character the code page lacks is refused and asked again.
 #pragma once
 
-#include <istream>
-#include <ostream>
 #include <string>
 
 #include "platform/text_encoding.h"
+#include "platform/text_sink.h"
 #include "ui/frontend_window_system.h"
 
 namespace setup {
@@ -25,7 +24,7 @@ namespace setup {
 class LineWindowSystem final : public FrontEndWindowSystem {
  public:
   // `encoding` must outlive this object.
-  LineWindowSystem(std::string applicationTitle, std::istream& in, std::ostream& out,
+  LineWindowSystem(std::string applicationTitle, LineSource& in, TextSink& out,
                    const TextEncoding& encoding = AsciiTextEncoding());
 
   int MessageBox(WindowHandle owner, const std::string& text, const char* caption,
@@ -53,8 +52,8 @@ class LineWindowSystem final : public FrontEndWindowSystem {
   // An ANSI text as the terminal shows it.
   std::string Shown(const std::string& ansi) const { return encoding_.AnsiToTerminal(ansi); }
 
-  std::istream& in_;
-  std::ostream& out_;
+  LineSource& in_;
+  TextSink& out_;
   const TextEncoding& encoding_;
   bool endOfInput_ = false;
 };

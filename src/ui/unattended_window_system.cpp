@@ -13,8 +13,8 @@ constexpr long long kMaxTicks = 100'000'000;
 }  // namespace
 
 UnattendedWindowSystem::UnattendedWindowSystem(std::string applicationTitle,
-                                               std::optional<std::string> directory,
-                                               std::ostream& err, const TextEncoding& encoding)
+                                               std::optional<std::string> directory, TextSink& err,
+                                               const TextEncoding& encoding)
     : FrontEndWindowSystem(std::move(applicationTitle)),
       directory_(std::move(directory)),
       err_(err),
@@ -32,7 +32,7 @@ std::string UnattendedWindowSystem::OneLine(const std::string& caption, const st
 int UnattendedWindowSystem::MessageBox(WindowHandle /*owner*/, const std::string& text,
                                        const char* caption, unsigned style) {
   err_ << encoding_.AnsiToTerminal(OneLine(MessageBoxCaption(caption), text)) << '\n';
-  err_.flush();
+  err_.Flush();
   return MessageBoxButtons(style)[MessageBoxDefaultIndex(style)].id;
 }
 

@@ -5,10 +5,10 @@
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "platform/text_encoding.h"
+#include "platform/text_sink.h"
 #include "ui/frontend_window_system.h"
 
 namespace setup {
@@ -19,7 +19,7 @@ class UnattendedWindowSystem final : public FrontEndWindowSystem {
   // the proposed one. Message boxes go to `err` in the terminal's encoding; `encoding` must
   // outlive this object.
   UnattendedWindowSystem(std::string applicationTitle, std::optional<std::string> directory,
-                         std::ostream& err, const TextEncoding& encoding = AsciiTextEncoding());
+                         TextSink& err, const TextEncoding& encoding = AsciiTextEncoding());
 
   // Replaces the directory given at construction (an ANSI text).
   void SetDirectory(std::optional<std::string> directory) { directory_ = std::move(directory); }
@@ -35,7 +35,7 @@ class UnattendedWindowSystem final : public FrontEndWindowSystem {
 
  private:
   std::optional<std::string> directory_;
-  std::ostream& err_;
+  TextSink& err_;
   const TextEncoding& encoding_;
 };
 

@@ -147,7 +147,7 @@ TEST(CommandLine, InformationalOptionsEndTheProgram) {
     CommandLine line;
     std::string error;
     bool parsed = ParseCommandLine(c.argv, &line, &error);
-    std::ostringstream out, err;
+    StringTextSink out, err;
     EXPECT_EQ(c.status,
               HandleInformationalOptions(parsed, error, line, c.argv[0], c.allowMachine, out, err));
     EXPECT_NE(std::string::npos, out.str().find(c.out)) << out.str();

@@ -103,12 +103,13 @@ run_in "$WORK" "$bundle" --machine="$WORK/m-cancel"
 expect_eq 2 "$STATUS" "cancelled run's status"
 expect_eq "" "$(ls -A "$tmp")" "folder removed after a cancel"
 
-# A temporary folder that cannot hold the distribution: a clear error, nothing left, no run.
+# A temporary folder that cannot hold the distribution (64 KB, far less than its programs alone):
+# a clear error, nothing left, no run.
 if [ "$(id -u)" = 0 ] && unshare --mount --propagation private true 2>/dev/null; then
   small=$WORK/small
   mkdir -p "$small"
   set +e
-  out=$(unshare --mount --propagation private bash -c "mount -t tmpfs -o size=1m tmpfs '$small' &&
+  out=$(unshare --mount --propagation private bash -c "mount -t tmpfs -o size=64k tmpfs '$small' &&
     TMPDIR='$small' '$bundle' --machine='$WORK/m-full' --unattended; echo \"status \$?\";
     ls -A '$small'" 2>&1)
   set -e

@@ -534,8 +534,8 @@ TEST(LineCodePage, PromptsConvertOnTheWayOutAndIn) {
     ASSERT_NE(nullptr, std::setlocale(LC_CTYPE, "C.UTF-8"));
     SetupScript script;
     script.defaultDirectory = "C:\\Caf\xE9";
-    std::istringstream in(c.input);
-    std::ostringstream out;
+    StringLineSource in(c.input);
+    StringTextSink out;
     LineWindowSystem windows("setup", in, out, encoding);
     DirectoryDialog dialog(windows, script);
     dialog.m_strCaption = "Acm\xE9 Setup";

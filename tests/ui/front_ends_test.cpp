@@ -76,7 +76,7 @@ TEST(Unattended, AcceptsEveryPageAndReportsBoxesOnOneLine) {
       {std::nullopt, "F|missing.cmp|?APPDIR?\\a.exe\r\n", kExitAborted, "(none)", {}},
   };
   for (const Case& c : cases) {
-    std::ostringstream err;
+    StringTextSink err;
     UnattendedWindowSystem windows("setup", c.dir, err);
     Machine machine(windows);
     machine.WriteScript(c.extra);
@@ -109,7 +109,7 @@ TEST(Unattended, BoxesTakeTheirDefaultButton) {
       {MB_ICONERROR, nullptr, "Bad\n", IDOK, "Error: Bad "},
   };
   for (const Case& c : cases) {
-    std::ostringstream err;
+    StringTextSink err;
     UnattendedWindowSystem windows("setup", std::nullopt, err);
     EXPECT_EQ(c.answer, windows.MessageBox(nullptr, c.text, c.caption, c.style));
     EXPECT_EQ(std::string(c.line) + "\n", err.str());
@@ -125,7 +125,7 @@ class StuckPage : public Dialog {
 };
 
 TEST(Unattended, PageThatCannotEndIsGivenUpNotWaitedFor) {
-  std::ostringstream err;
+  StringTextSink err;
   UnattendedWindowSystem windows("setup", std::nullopt, err);
   StuckPage page(windows);
   EXPECT_EQ(IDCANCEL, page.DoModal());
@@ -147,7 +147,7 @@ class CountingPage : public Dialog {
 };
 
 TEST(Unattended, TicksDoNotWaitForTheirPeriod) {
-  std::ostringstream err;
+  StringTextSink err;
   UnattendedWindowSystem windows("setup", std::nullopt, err);
   CountingPage page(windows);
   // Fifty ticks of a minute each would hold the run for most of an hour: a watchdog ends the
@@ -228,8 +228,8 @@ TEST(LinePrompts, OneQuestionPerPage) {
   };
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.name);
-    std::istringstream in(c.input);
-    std::ostringstream out;
+    StringLineSource in(c.input);
+    StringTextSink out;
     LineWindowSystem windows("setup", in, out);
     Machine machine(windows);
     machine.WriteScript();
@@ -245,8 +245,8 @@ TEST(LinePrompts, OneQuestionPerPage) {
 }
 
 TEST(LinePrompts, InstallationPagePrintsItsStatusLine) {
-  std::istringstream in("\n\n\n");
-  std::ostringstream out;
+  StringLineSource in("\n\n\n");
+  StringTextSink out;
   LineWindowSystem windows("setup", in, out);
   Machine machine(windows);
   machine.WriteScript("F|missing.cmp|?APPDIR?\\a.exe\r\n");

@@ -1,8 +1,7 @@
 // Texts a Windows program tells its starter.
 #include "platform/win32/program_text.h"
 
-#include <iostream>
-
+#include "platform/standard_text.h"
 #include "platform/win32/windows_headers.h"
 
 namespace setup {
@@ -21,7 +20,9 @@ bool HasStream(DWORD which) {
 void ShowProgramText(const std::string& text, bool isError, const std::string& title) {
   if (text.empty()) return;
   if (HasStream(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE)) {
-    (isError ? std::cerr : std::cout) << text << std::flush;
+    TextSink& sink = isError ? StandardError() : StandardOutput();
+    sink << text;
+    sink.Flush();
     return;
   }
   MessageBoxA(nullptr, text.c_str(), title.c_str(), isError ? MB_ICONERROR : MB_OK);

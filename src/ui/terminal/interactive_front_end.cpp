@@ -1,8 +1,7 @@
 // The front end for a person at the console.
 #include "ui/terminal/interactive_front_end.h"
 
-#include <iostream>
-
+#include "platform/standard_text.h"
 #include "ui/line_window_system.h"
 #include "ui/terminal/terminal_window_system.h"
 
@@ -13,7 +12,7 @@ std::unique_ptr<FrontEndWindowSystem> OpenInteractiveFrontEnd(const std::string&
                                                               std::unique_ptr<Terminal>* terminal) {
   if (StandardStreamsAreTerminal()) *terminal = OpenCursesTerminal();
   if (*terminal) return std::make_unique<TerminalWindowSystem>(title, **terminal, encoding);
-  return std::make_unique<LineWindowSystem>(title, std::cin, std::cout, encoding);
+  return std::make_unique<LineWindowSystem>(title, StandardInput(), StandardOutput(), encoding);
 }
 
 }  // namespace setup
