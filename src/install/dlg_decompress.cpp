@@ -84,6 +84,7 @@ bool DlgDecompress::PrepareRun() {
     return false;
   }
 
+  recorder_ = InstallationRecorder::ForScript(context_);
   SettleTemporaryDirectory();
   return true;
 }
@@ -143,6 +144,7 @@ void DlgDecompress::RunClosingSequence() {
   // Neither ends the run, but the run must not pass for a whole installation afterwards.
   if (CreateShortcuts(*this) != 0) m_bStepsFailed = 1;
   if (WriteRegistryEntries(*this) != 0) m_bStepsFailed = 1;
+  if (recorder_) static_cast<void>(recorder_->Save());
   log.Write("End of Installation");
   if (m_bDllsUpgraded != 0) {
     log.Write("Some dlls were upgraded");

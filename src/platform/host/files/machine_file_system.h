@@ -64,6 +64,9 @@ class MachineFileSystem final : public FileSystem {
   std::string GetWindowsDirectory() override;
   std::string GetSystemDirectory() override;
   std::string FormatMessage(Win32Error code) override;
+  // A relative path has a Windows name only when the current directory lies on a drive of the
+  // machine folder.
+  std::string GetFullPathName(const std::string& path) override;
 
  private:
   struct Resolved;

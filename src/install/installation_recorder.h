@@ -1,0 +1,39 @@
+// What an installation did, written down as it happens when the distribution carries the
+// uninstaller: placed files, raised shared-library counts, shortcuts and registry values, added
+// to the record of the product's earlier installations.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/installation_record.h"
+#include "install/install_context.h"
+
+namespace setup {
+
+class InstallationRecorder {
+ public:
+  // A recorder when the loaded script installs the uninstaller's script copy and names the
+  // product's uninstall key; nothing otherwise, and then nothing new is written.
+  [[nodiscard]] static std::unique_ptr<InstallationRecorder> ForScript(
+      const InstallContext& context);
+  InstallationRecorder(const InstallContext& context, InstallationRecord record);
+
+  // Each adds to the record and saves it, so that a kill loses at most the step in progress.
+  void FilePlaced(const std::string& path);
+  void SharedCountRaised(const std::string& countName);
+  void LinkCreated(const std::string& linkFile);
+  void ValueWritten(const RegistryEntry& entry);
+  // Saves the record; false when it could not be saved whole.
+  bool Save();
+
+  const InstallationRecord& record() const { return record_; }
+
+ private:
+  std::string FullPath(const std::string& path) const;
+
+  const InstallContext& context_;
+  InstallationRecord record_;
+};
+
+}  // namespace setup
