@@ -36,7 +36,8 @@ class DlgDecompress : public Dialog, public InstallPage {
   void SetProgressPos(int position) override;
   int ShowPageBox(const std::string& text) override { return MessageBox(text); }
   void ShowEngineError(const std::string& text) override;
-  void EndRun(int result) override { EndDialog(result); }
+  // An abort keeps what was done recorded.
+  void EndRun(int result) override;
   void GoToPlacement() override { m_nStep += 1; }
   void SkipFile() override { m_nStep += 10; }
   void GoToNextFile() override { m_nStep += 9; }

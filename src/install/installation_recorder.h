@@ -19,7 +19,9 @@ class InstallationRecorder {
       const InstallContext& context);
   InstallationRecorder(const InstallContext& context, InstallationRecord record);
 
-  // Each adds to the record and saves it, so that a kill loses at most the step in progress.
+  // Each adds to the record. A raised count is saved at once, since a count a kill leaves
+  // unrecorded would never be given back; files are saved every kFilesPerSave; shortcuts and
+  // values by the closing sequence's Save().
   void FilePlaced(const std::string& path);
   void SharedCountRaised(const std::string& countName);
   void LinkCreated(const std::string& linkFile);
@@ -32,8 +34,11 @@ class InstallationRecorder {
  private:
   std::string FullPath(const std::string& path) const;
 
+  static constexpr int kFilesPerSave = 32;
+
   const InstallContext& context_;
   InstallationRecord record_;
+  int unsaved_ = 0;
 };
 
 }  // namespace setup
