@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/registry_path.h"
 #include "platform/ascii_case.h"
 
 namespace setup {
@@ -28,10 +29,13 @@ Entry* FindByPath(std::vector<Entry>& entries, const std::string& path, PathOf p
   return nullptr;
 }
 
+// The value the path names, as the registry tells values apart: by key levels and value name.
 std::string CanonicalValue(char separator, const std::string& keyPath) {
-  std::string text;
-  for (char c : keyPath) text += c == separator ? '\\' : UpperAscii(c);
-  return text;
+  const std::optional<RegistryPath> path = SplitRegistryPath(keyPath, separator);
+  if (!path) return std::string(1, separator) + keyPath;
+  std::string text = UpperCaseAscii(path->rootName);
+  for (const std::string& key : path->keys) text += "\\" + UpperCaseAscii(key);
+  return text + '\0' + UpperCaseAscii(path->valueName);
 }
 
 bool ParseNumber(std::string_view text, std::uint64_t max, std::uint64_t* value) {
