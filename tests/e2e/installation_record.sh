@@ -116,4 +116,28 @@ run_in "$machine/drive_c/Rel" ./uninstall --machine="$machine" --unattended
 expect_eq 0 "$STATUS" "the relative destination's removal [$ERR]"
 expect_eq "the user's notes" "$(cat "$machine/drive_c/Rel/notes.txt")" "the user's notes survive"
 [ ! -e "$machine/drive_c/Rel/a.txt" ] || fail "the recorded file stayed"
+# Links the user put in place of an installed folder and an installed file are removed as
+# links; what they point at stays.
+links=$WORK/links
+mkdir -p "$links/src"
+echo a >"$links/src/a.txt"
+echo b >"$links/src/b.txt"
+printf '%s\r\n' 'F|a.txt|?APPDIR?\Sub\a.txt' 'F|b.txt|?APPDIR?\b.txt' >"$links/script.txt"
+"$PACK" build --uninstaller --name Links --script "$links/script.txt" --from "$links/src" \
+  --out "$links" >/dev/null 2>&1
+run_in "$links" ./setup Links --unattended --machine="$machine" '--dir=C:\Links'
+expect_eq 0 "$STATUS" "the linked product installs"
+elsewhere=$machine/drive_c/Elsewhere
+mkdir -p "$elsewhere"
+mv "$machine/drive_c/Links/Sub" "$elsewhere/Sub"
+ln -s "$elsewhere/Sub" "$machine/drive_c/Links/Sub"
+cp "$links/src/b.txt" "$elsewhere/b.txt"
+rm "$machine/drive_c/Links/b.txt"
+ln -s "$elsewhere/b.txt" "$machine/drive_c/Links/b.txt"
+run_in "$machine/drive_c/Links" ./uninstall --machine="$machine" --unattended
+expect_eq 0 "$STATUS" "the removal through links [$ERR]"
+[ -f "$elsewhere/Sub/a.txt" ] || fail "a file behind a folder link was removed"
+[ -f "$elsewhere/b.txt" ] || fail "the target of a file link was removed"
+[ ! -e "$machine/drive_c/Links" ] && [ ! -L "$machine/drive_c/Links/Sub" ] ||
+  fail "the links or the folder stayed: $(ls -la "$machine/drive_c/Links" 2>&1)"
 echo "installation_record: ok"
