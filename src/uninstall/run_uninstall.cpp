@@ -88,24 +88,24 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
     return outcome;
   }
   if (stored.status == RecordStatus::kMissing) {
-    // A removal killed after the record went leaves the product's key, holding the digest
-    // still, or nothing at all of the key: it is finished from here. A key without the digest
-    // belongs to an installation that never wrote a record.
+    // A removal killed after the record went leaves the product's key holding the digest: it
+    // is finished from here. A key without the digest belongs to an installation that wrote no
+    // record; no key at all, to a product removed already (this is a copy left behind).
     const std::string key = ProductUninstallKey(product->name);
     const bool digest =
         ReadRegistryValue(platform.registry, key + "\\" + kInstallationRecordDigestValue, '\\')
             .has_value();
-    if (location && !SamePath(TrimDirectory(*location), programDir)) {
+    if (!digest && location && SamePath(TrimDirectory(*location), programDir)) {
+      ErrorBox(windows, "The installation record " + RecordPath(programDir) +
+                            " is missing: the product cannot be removed.");
+      outcome.exitStatus = kUninstallCannotStart;
+      return outcome;
+    }
+    if (!digest || (location && !SamePath(TrimDirectory(*location), programDir))) {
       windows.MessageBox(nullptr,
                          product->displayName +
                              " is not installed on this computer (any more): nothing was changed.",
                          title.c_str(), MB_OK | MB_ICONINFORMATION);
-      return outcome;
-    }
-    if (!digest && location) {
-      ErrorBox(windows, "The installation record " + RecordPath(programDir) +
-                            " is missing: the product cannot be removed.");
-      outcome.exitStatus = kUninstallCannotStart;
       return outcome;
     }
     stored.record.product = product->name;

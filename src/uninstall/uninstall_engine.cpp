@@ -190,14 +190,12 @@ void UninstallEngine::BuildSteps() {
   }
   steps_.push_back({"Removing registry keys", [this](WindowHandle) { RemoveEmptyKeys(); }});
   steps_.push_back({"Removing SETUP.LOG", [this](WindowHandle) { RemoveFile(setupLogPath_); }});
-  // Last the record, then the product's key, then the uninstaller: a rerun that finds no record
-  // but the key still holding the digest finishes these.
-  steps_.push_back({"Removing registry keys", [this](WindowHandle) {
+  // Last, in one step, the record, then the product's key, then the uninstaller: a rerun that
+  // finds no record but the key still holding the digest finishes these.
+  steps_.push_back({"Removing directories", [this](WindowHandle) {
                       RemoveFile(RecordPath(recordDir_));
                       RemoveFile(RecordSidePath(recordDir_));
                       RemoveProductKey();
-                    }});
-  steps_.push_back({"Removing directories", [this](WindowHandle) {
                       RemoveFile(target_.scriptCopyPath);
                       RemoveProgram();
                       RemoveDirectories();
