@@ -20,15 +20,6 @@ bool Storable(std::string_view text) {
   return !text.empty() && text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
 }
 
-template <typename Entry, typename PathOf>
-Entry* FindByPath(std::vector<Entry>& entries, const std::string& path, PathOf pathOf) {
-  const std::string wanted = CanonicalWindowsPath(path);
-  for (Entry& entry : entries) {
-    if (CanonicalWindowsPath(pathOf(entry)) == wanted) return &entry;
-  }
-  return nullptr;
-}
-
 // The value the path names, as the registry tells values apart: by key levels and value name.
 std::string CanonicalValue(char separator, const std::string& keyPath) {
   const std::optional<RegistryPath> path = SplitRegistryPath(keyPath, separator);
@@ -158,42 +149,65 @@ std::string ProductUninstallKey(const std::string& product) {
   return "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product;
 }
 
+template <typename Entry, typename KeyOf>
+Entry* InstallationRecord::Find(std::vector<Entry>& entries, Index& index, const std::string& key,
+                                KeyOf keyOf) {
+  if (index.covered != entries.size() || index.positions.size() > entries.size()) {
+    index.positions.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) index.positions.emplace(keyOf(entries[i]), i);
+    index.covered = entries.size();
+  }
+  const auto found = index.positions.find(key);
+  return found == index.positions.end() ? nullptr : &entries[found->second];
+}
+
 void InstallationRecord::AddFile(RecordedFile file) {
   if (!Storable(file.path)) return;
-  if (RecordedFile* known =
-          FindByPath(files, file.path, [](const RecordedFile& f) { return f.path; })) {
+  const std::string key = CanonicalWindowsPath(file.path);
+  auto keyOf = [](const RecordedFile& f) { return CanonicalWindowsPath(f.path); };
+  if (RecordedFile* known = Find(files, fileIndex_, key, keyOf)) {
     known->size = file.size;
     known->digest = file.digest;
     return;
   }
   files.push_back(std::move(file));
+  fileIndex_.positions.emplace(key, files.size() - 1);
+  fileIndex_.covered = files.size();
 }
 
 void InstallationRecord::AddSharedRaise(const std::string& path, std::uint32_t raised) {
   if (!Storable(path) || raised == 0) return;
-  if (RecordedSharedFile* known =
-          FindByPath(sharedFiles, path, [](const RecordedSharedFile& f) { return f.path; })) {
+  const std::string key = CanonicalWindowsPath(path);
+  auto keyOf = [](const RecordedSharedFile& f) { return CanonicalWindowsPath(f.path); };
+  if (RecordedSharedFile* known = Find(sharedFiles, sharedIndex_, key, keyOf)) {
     // The count itself stops at its largest value; so does what this product raised.
     const std::uint64_t sum = std::uint64_t{known->raised} + raised;
     known->raised = static_cast<std::uint32_t>(std::min<std::uint64_t>(sum, INT32_MAX));
     return;
   }
   sharedFiles.push_back({path, std::min<std::uint32_t>(raised, INT32_MAX)});
+  sharedIndex_.positions.emplace(key, sharedFiles.size() - 1);
+  sharedIndex_.covered = sharedFiles.size();
 }
 
 void InstallationRecord::AddLink(const std::string& path) {
   if (!Storable(path)) return;
-  if (FindByPath(links, path, [](const std::string& p) { return p; }) != nullptr) return;
+  const std::string key = CanonicalWindowsPath(path);
+  auto keyOf = [](const std::string& p) { return CanonicalWindowsPath(p); };
+  if (Find(links, linkIndex_, key, keyOf) != nullptr) return;
   links.push_back(path);
+  linkIndex_.positions.emplace(key, links.size() - 1);
+  linkIndex_.covered = links.size();
 }
 
 void InstallationRecord::AddValue(char separator, const std::string& keyPath) {
   if (!Storable(keyPath) || separator == '\r' || separator == '\n' || separator == '\0') return;
-  const std::string wanted = CanonicalValue(separator, keyPath);
-  for (const RecordedValue& value : values) {
-    if (CanonicalValue(value.separator, value.keyPath) == wanted) return;
-  }
+  const std::string key = CanonicalValue(separator, keyPath);
+  auto keyOf = [](const RecordedValue& v) { return CanonicalValue(v.separator, v.keyPath); };
+  if (Find(values, valueIndex_, key, keyOf) != nullptr) return;
   values.push_back({separator, keyPath});
+  valueIndex_.positions.emplace(key, values.size() - 1);
+  valueIndex_.covered = values.size();
 }
 
 std::string FormatInstallationRecord(const InstallationRecord& record) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/sha256.h"
@@ -50,6 +51,20 @@ struct InstallationRecord {
   void AddSharedRaise(const std::string& path, std::uint32_t raised);
   void AddLink(const std::string& path);
   void AddValue(char separator, const std::string& keyPath);
+
+ private:
+  // Where each canonical path lies in its list, so that adding stays linear in the entries;
+  // rebuilt whenever a list changed behind it.
+  struct Index {
+    std::unordered_map<std::string, std::size_t> positions;
+    std::size_t covered = 0;
+  };
+  Index fileIndex_;
+  Index sharedIndex_;
+  Index linkIndex_;
+  Index valueIndex_;
+  template <typename Entry, typename KeyOf>
+  Entry* Find(std::vector<Entry>& entries, Index& index, const std::string& key, KeyOf keyOf);
 };
 
 [[nodiscard]] std::string FormatInstallationRecord(const InstallationRecord& record);

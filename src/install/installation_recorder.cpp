@@ -1,6 +1,8 @@
 // Building the installation record from the run's own steps.
 #include "install/installation_recorder.h"
 
+#include <algorithm>
+
 #include "base/installation_record_store.h"
 #include "base/path_parts.h"
 #include "platform/ascii_case.h"
@@ -54,9 +56,11 @@ void InstallationRecorder::FilePlaced(const std::string& path) {
     return;
   }
   record_.AddFile(std::move(file));
-  // Each save makes the registry durable, which costs a disk flush: files are saved in
-  // batches. A kill loses at most one batch, which the next run places and records again.
-  if (++unsaved_ >= kFilesPerSave) static_cast<void>(Save());
+  // Each save writes the whole record and makes the registry durable: files are saved in
+  // batches that grow with the record, so that saving stays linear in its size. A kill loses
+  // at most one batch, which the next run places and records again.
+  const std::size_t batch = std::max<std::size_t>(kFilesPerSave, record_.files.size() / 8);
+  if (++unsaved_ >= batch) static_cast<void>(Save());
 }
 
 void InstallationRecorder::SharedCountRaised(const std::string& countName) {

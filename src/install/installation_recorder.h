@@ -20,7 +20,7 @@ class InstallationRecorder {
   InstallationRecorder(const InstallContext& context, InstallationRecord record);
 
   // Each adds to the record. A raised count is saved at once, since a count a kill leaves
-  // unrecorded would never be given back; files are saved every kFilesPerSave; shortcuts and
+  // unrecorded would never be given back; files in batches of at least kFilesPerSave; shortcuts and
   // values by the closing sequence's Save().
   void FilePlaced(const std::string& path);
   void SharedCountRaised(const std::string& countName);
@@ -34,11 +34,11 @@ class InstallationRecorder {
  private:
   std::string FullPath(const std::string& path) const;
 
-  static constexpr int kFilesPerSave = 32;
+  static constexpr std::size_t kFilesPerSave = 32;
 
   const InstallContext& context_;
   InstallationRecord record_;
-  int unsaved_ = 0;
+  std::size_t unsaved_ = 0;
 };
 
 }  // namespace setup
