@@ -79,6 +79,7 @@ TEST(UninstallEngine, RemovesWhatEveryVersionInstalledAndGivesEveryCountBack) {
       rig, app,
       {"F|a.cmp|?APPDIR?\\a.txt", "F|new.cmp|?APPDIR?\\new.txt", "F|lib.cmp|?SYSTEM?\\shared.dll"});
   EXPECT_EQ(3, GetSharedDllCount(rig.registry, dll));
+  rig.CloseLog();  // SETUP.LOG, which Windows would not let go while it is open
   const StoredRecord stored = ReadInstallationRecord(rig.files, rig.registry, app);
   ASSERT_EQ(RecordStatus::kTrusted, stored.status) << stored.problem;
 
@@ -122,7 +123,8 @@ TEST(UninstallEngine, SharedFileKeptAsChosenOrChangedIsListedNotFailed) {
     rig.PutPayload("lib.cmp", DllImage(1, 0));
     InstallVersion(rig, app, {"F|lib.cmp|?APPDIR?\\private.dll"});
     if (changed) rig.PutFile(dll, DllImage(9, 9));
-    const StoredRecord stored = ReadInstallationRecord(rig.files, rig.registry, app);
+    rig.CloseLog();  // SETUP.LOG, which Windows would not let go while it is open
+  const StoredRecord stored = ReadInstallationRecord(rig.files, rig.registry, app);
     ASSERT_EQ(RecordStatus::kTrusted, stored.status) << stored.problem;
     const Removal removal =
         Remove(rig, app, stored.record,
@@ -145,6 +147,7 @@ TEST(UninstallEngine, CountGivenBackOnceAcrossARerun) {
   rig.PutPayload("lib.cmp", DllImage(1, 0));
   rig.PutPayload("a.cmp", "a");
   InstallVersion(rig, app, {"F|lib.cmp|?SYSTEM?\\shared.dll", "F|a.cmp|?APPDIR?\\a.txt"});
+  rig.CloseLog();  // SETUP.LOG, which Windows would not let go while it is open
   const StoredRecord stored = ReadInstallationRecord(rig.files, rig.registry, app);
   ASSERT_EQ(RecordStatus::kTrusted, stored.status) << stored.problem;
   {
