@@ -140,7 +140,7 @@ gone
 window|Uninstall|1003
 style|80000|0
 exstyle|40000|40000
-progress|1003|0|14
+progress|1003|0|15
 screenshot|$SHOTS_WIN\\uninstall-2-progress.png
 window|Uninstall|6
 owner|Uninstall
