@@ -2,8 +2,9 @@
 # shares its library, upgraded to 2.0 (a file dropped, one added, the library newer), a file
 # edited and one added by the user, then removed with --remove-shared: the machine is as before
 # but for the user's two files, both listed; the other product keeps its count and its file.
-# Then a record that was changed is refused, and a relative destination is never resolved
-# against the uninstaller's own directory.
+# A record that was changed is refused, a script copy with lines of its own adds nothing, a
+# relative destination is never resolved against the uninstaller's own directory, and links in
+# place of installed entries are removed as links.
 source "$(dirname "$0")/support.bash"
 source "$SOURCE_DIR/tests/e2e/worked_example.bash"
 
@@ -86,8 +87,22 @@ expect_contains "$ERR" "The installation record cannot be trusted" "the refusal"
 [ -f "$app/app.exe" ] || fail "a changed record removed something"
 cp "$WORK/record" "$app/uninstall.rec"
 
+# A script copy with lines of its own (another product's file, the machine's TEMP) adds nothing
+# to what is removed: only the record is acted on.
+hostile=$WORK/hostile
+mkdir -p "$hostile/src"
+echo x >"$hostile/src/x.txt"
+printf '%s\r\n' 'F|x.txt|C:\Other\tool.txt' 'F|x.txt|C:\Chain\app.exe' \
+  'K|SZ|HKEY_CURRENT_USER|Environment|TEMP|x' >"$hostile/script.txt"
+"$PACK" build --uninstaller --name Chain --script "$hostile/script.txt" --from "$hostile/src" \
+  --out "$hostile" >/dev/null 2>&1
+"$PACK" expand "$hostile/uninstall-script.cmp" "$app/uninstall.drc" >/dev/null
+temp_before=$(reg_value "$machine" 'HKEY_CURRENT_USER\Environment' TEMP)
+
 run_in "$app" "$app/uninstall" --machine="$machine" --unattended --remove-shared
 expect_eq 0 "$STATUS" "the removal [$ERR]"
+[ -f "$machine/drive_c/Other/tool.txt" ] || fail "the script copy's line removed another product's file"
+expect_eq "$temp_before" "$(reg_value "$machine" 'HKEY_CURRENT_USER\Environment' TEMP)" "TEMP"
 expect_contains "$ERR" 'C:\Chain\readme.txt (changed since it was installed)' "the edited file is listed"
 expect_contains "$ERR" 'C:\Chain\Docs\user.txt (not installed by this product)' "the user's file is listed"
 expect_lacks "$ERR" "could not be removed" "nothing failed"
