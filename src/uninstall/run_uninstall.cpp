@@ -81,7 +81,6 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
     stored.problem = RecordPath(programDir) + " belongs to the product " + stored.record.product;
   }
   if (stored.status == RecordStatus::kUntrusted) {
-    log.Write("Installation record refused: %s", stored.problem.c_str());
     ErrorBox(windows, "The installation record cannot be trusted: " + stored.problem +
                           ".\nNothing was changed: the product cannot be removed.");
     outcome.exitStatus = kUninstallCannotStart;

@@ -206,11 +206,12 @@ void UninstallEngine::RemoveRecordedFile(const RecordedFile& file) {
   RemoveStaleSideFile(file.path);
   if (BelowLink(file.path)) {
     log_.Write("Below a link, not followed: %s", file.path.c_str());
+    Leave(file.path, LeftReason::kNotFollowed);
     return;
   }
   switch (Kind(file.path)) {
     case EntryKind::kMissing:
-      log_.Write("Not found: %s", file.path.c_str());
+      RemoveUnseen(file.path);
       return;
     case EntryKind::kLink:
       RemoveLink(file.path);
@@ -228,6 +229,23 @@ void UninstallEngine::RemoveRecordedFile(const RecordedFile& file) {
     return;
   }
   RemoveFile(file.path);
+}
+
+void UninstallEngine::RemoveUnseen(const std::string& path) {
+  // Not found by name: missing, or a link whose target the system keeps out of reach, which
+  // removing takes alone; behind such a link nothing is followed.
+  if (path.find_first_of("*?") != std::string::npos) return;
+  const Win32Error error = platform_.files.DeleteFile(path);
+  if (error == kErrorSuccess) {
+    log_.Write("Removed the link: %s", path.c_str());
+  } else if (IsMissing(error)) {
+    log_.Write("Not found: %s", path.c_str());
+  } else if (error == kErrorAccessDenied) {
+    log_.Write("Below a link, not followed: %s", path.c_str());
+    Leave(path, LeftReason::kNotFollowed);
+  } else {
+    Fail("the file", path, error);
+  }
 }
 
 void UninstallEngine::RemoveStaleSideFile(const std::string& path) {
@@ -523,7 +541,10 @@ void UninstallEngine::RemoveDirectories() {
   std::vector<std::string> pending;  // removed only after the program has ended
   for (const std::string& directory : directories) {
     const EntryKind kind = Kind(directory);
-    if (kind == EntryKind::kMissing) continue;
+    if (kind == EntryKind::kMissing) {
+      RemoveUnseen(directory);
+      continue;
+    }
     if (kind == EntryKind::kLink) {
       RemoveLink(directory);
       continue;

@@ -82,6 +82,7 @@ class UninstallEngine {
   void RemoveProductKey();
   void RemoveFile(const std::string& path);
   void RemoveLink(const std::string& path);
+  void RemoveUnseen(const std::string& path);
   void RemoveStaleSideFile(const std::string& path);
   void RemoveProgram();
   void RemoveDirectories();

@@ -137,7 +137,9 @@ links=$WORK/links
 mkdir -p "$links/src"
 echo a >"$links/src/a.txt"
 echo b >"$links/src/b.txt"
-printf '%s\r\n' 'F|a.txt|?APPDIR?\Sub\a.txt' 'F|b.txt|?APPDIR?\b.txt' >"$links/script.txt"
+echo c >"$links/src/c.txt"
+printf '%s\r\n' 'F|a.txt|?APPDIR?\Sub\a.txt' 'F|b.txt|?APPDIR?\b.txt' 'F|c.txt|?APPDIR?\Out\c.txt' \
+  >"$links/script.txt"
 "$PACK" build --uninstaller --name Links --script "$links/script.txt" --from "$links/src" \
   --out "$links" >/dev/null 2>&1
 run_in "$links" ./setup Links --unattended --machine="$machine" '--dir=C:\Links'
@@ -146,13 +148,19 @@ elsewhere=$machine/drive_c/Elsewhere
 mkdir -p "$elsewhere"
 mv "$machine/drive_c/Links/Sub" "$elsewhere/Sub"
 ln -s "$elsewhere/Sub" "$machine/drive_c/Links/Sub"
-cp "$links/src/b.txt" "$elsewhere/b.txt"
+# The file's link and a folder's lead out of the machine folder.
+cp "$links/src/b.txt" "$WORK/b.txt"
 rm "$machine/drive_c/Links/b.txt"
-ln -s "$elsewhere/b.txt" "$machine/drive_c/Links/b.txt"
+ln -s "$WORK/b.txt" "$machine/drive_c/Links/b.txt"
+mv "$machine/drive_c/Links/Out" "$WORK/Out"
+ln -s "$WORK/Out" "$machine/drive_c/Links/Out"
 run_in "$machine/drive_c/Links" ./uninstall --machine="$machine" --unattended
 expect_eq 0 "$STATUS" "the removal through links [$ERR]"
 [ -f "$elsewhere/Sub/a.txt" ] || fail "a file behind a folder link was removed"
-[ -f "$elsewhere/b.txt" ] || fail "the target of a file link was removed"
+[ -f "$WORK/b.txt" ] || fail "the target of a file link was removed"
+[ -f "$WORK/Out/c.txt" ] || fail "a file behind a folder link leading out was removed"
+expect_contains "$ERR" 'C:\Links\Out\c.txt (below a link, not followed)' "the file behind the link"
+expect_contains "$ERR" 'C:\Links\Sub\a.txt (below a link, not followed)' "the file behind a link inside"
 [ ! -e "$machine/drive_c/Links" ] && [ ! -L "$machine/drive_c/Links/Sub" ] ||
   fail "the links or the folder stayed: $(ls -la "$machine/drive_c/Links" 2>&1)"
 echo "installation_record: ok"

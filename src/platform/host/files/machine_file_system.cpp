@@ -85,6 +85,12 @@ const AnsiCodePage& MachineFileSystem::codePage() const {
   return codePage_ != nullptr ? *codePage_ : windows1252;
 }
 
+bool MachineFileSystem::IsLinkLeadingOut(const Resolved& resolved) {
+  struct stat info {};
+  return resolved.error == kErrorAccessDenied && resolved.exists && !resolved.isTop &&
+         ::lstat(resolved.native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 bool MachineFileSystem::IsReachable(const std::string& native) {
   struct stat info {};
   if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
@@ -330,7 +336,9 @@ Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const s
 }
 
 Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
-  const Resolved resolved = ResolveExisting(path);
+  Resolved resolved = ResolveExisting(path);
+  // Removing a link leading out takes the link alone, which reaches nothing outside.
+  if (IsLinkLeadingOut(resolved)) resolved.error = kErrorSuccess;
   if (resolved.error != kErrorSuccess) return resolved.error;
   const Win32Error error = DeleteNativeFile(resolved.native);
   if (error == kErrorSuccess) names_.Removed(resolved.parentId, resolved.name);
