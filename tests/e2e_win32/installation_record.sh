@@ -2,7 +2,7 @@
 # product that shares its library, upgraded to 2.0 (a file dropped, one added, the library
 # newer), a file edited and one added by the user; a changed record is refused; the removal with
 # --remove-shared leaves the machine as before but for the user's two files, both listed, and
-# the other product's count.
+# the other product's count; a relative destination is removed where it was written.
 source "$(dirname "$0")/support.bash"
 source "$SOURCE_DIR/tests/e2e/worked_example.bash"
 
@@ -106,4 +106,22 @@ expect_eq "readme.txt" "$(ls -A "$app" | grep -v Docs)" "what stays in the insta
 rm -r "$app"
 now=$(snapshot)
 [ "$before" == "$now" ] || fail "the machine changed: $(diff <(echo "$before") <(echo "$now") | head -20)"
+# A relative destination lands in the installer's current directory: the removal takes that
+# very file, never one of that name in the uninstaller's current directory.
+rel=$WORK/relative
+mkdir -p "$rel/src"
+echo ours >"$rel/src/a.txt"
+printf '%s\r\n' 'F|a.txt|notes.txt' >"$rel/script.txt"
+build "$rel" Rel yes
+run_setup "$rel" Rel --unattended '--dir=C:\Rel'
+expect_eq 0 "$STATUS" "the relative destination installs"
+expect_eq ours "$(cat "$rel/notes.txt")" "the file beside the installer"
+mkdir -p "$WORK/user"
+echo "the user's notes" >"$WORK/user/notes.txt"
+run_program "$WORK/user" 'C:\Rel\Uninstall.exe' /S
+expect_eq 0 "$STATUS" "the relative destination's removal [$ERR]"
+wineserver -w
+expect_eq "the user's notes" "$(cat "$WORK/user/notes.txt")" "the user's notes survive"
+[ ! -e "$DRIVE_C/Rel" ] || fail "the installation directory stayed"
+[ ! -e "$rel/notes.txt" ] || fail "the file the installer wrote stayed"
 echo "installation_record: ok"
