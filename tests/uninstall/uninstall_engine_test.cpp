@@ -124,7 +124,7 @@ TEST(UninstallEngine, SharedFileKeptAsChosenOrChangedIsListedNotFailed) {
     InstallVersion(rig, app, {"F|lib.cmp|?APPDIR?\\private.dll"});
     if (changed) rig.PutFile(dll, DllImage(9, 9));
     rig.CloseLog();  // SETUP.LOG, which Windows would not let go while it is open
-  const StoredRecord stored = ReadInstallationRecord(rig.files, rig.registry, app);
+    const StoredRecord stored = ReadInstallationRecord(rig.files, rig.registry, app);
     ASSERT_EQ(RecordStatus::kTrusted, stored.status) << stored.problem;
     const Removal removal =
         Remove(rig, app, stored.record,
