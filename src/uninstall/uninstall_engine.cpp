@@ -273,10 +273,8 @@ void UninstallEngine::RemoveLink(const std::string& path) {
   }
 }
 
-void UninstallEngine::SaveRecord() {
-  if (!WriteInstallationRecord(platform_.files, platform_.registry, recordDir_, record_)) {
-    log_.Write("Could not save the installation record in %s", recordDir_.c_str());
-  }
+bool UninstallEngine::SaveRecord() {
+  return WriteInstallationRecord(platform_.files, platform_.registry, recordDir_, record_);
 }
 
 void UninstallEngine::ReleaseSharedFile(WindowHandle owner, const RecordedSharedFile& shared) {
@@ -289,7 +287,11 @@ void UninstallEngine::ReleaseSharedFile(WindowHandle owner, const RecordedShared
       std::remove_if(record_.sharedFiles.begin(), record_.sharedFiles.end(),
                      [&](const RecordedSharedFile& entry) { return SamePath(entry.path, path); }),
       record_.sharedFiles.end());
-  SaveRecord();
+  if (!SaveRecord()) {
+    // Lowered without the record knowing, a rerun would lower it again.
+    Fail("one use of the shared file", path, kErrorCantWrite);
+    return;
+  }
   if (count < 0) {
     log_.Write("No count is stored for the shared file %s: it stays", path.c_str());
     if (Kind(path) != EntryKind::kMissing) Leave(path, LeftReason::kStillShared);

@@ -97,7 +97,7 @@ class UninstallEngine {
   bool InProductKey(const RecordedValue& value) const;
   void Leave(const std::string& path, LeftReason reason);
   void Fail(const std::string& what, const std::string& path, Win32Error error);
-  void SaveRecord();
+  [[nodiscard]] bool SaveRecord();
 
   const Platform& platform_;
   const SetupScript& script_;

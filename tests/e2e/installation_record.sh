@@ -127,7 +127,8 @@ printf '%s\r\n' 'F|a.txt|notes.txt' 'F|a.txt|C:\Rel\a.txt' >"$rel/script.txt"
 run_in "$rel" ./setup Rel --unattended --machine="$machine" '--dir=C:\Rel'
 expect_eq 0 "$STATUS" "the relative destination installs"
 echo "the user's notes" >"$machine/drive_c/Rel/notes.txt"
-run_in "$machine/drive_c/Rel" ./uninstall --machine="$machine" --unattended
+echo "changed" >>"$machine/drive_c/Rel/a.txt"  # goes with --remove-changed
+run_in "$machine/drive_c/Rel" ./uninstall --machine="$machine" --unattended --remove-changed
 expect_eq 0 "$STATUS" "the relative destination's removal [$ERR]"
 expect_eq "the user's notes" "$(cat "$machine/drive_c/Rel/notes.txt")" "the user's notes survive"
 [ ! -e "$machine/drive_c/Rel/a.txt" ] || fail "the recorded file stayed"
