@@ -42,6 +42,14 @@ bool IsMissing(Win32Error error) {
   return error == kErrorFileNotFound || error == kErrorPathNotFound;
 }
 
+// Whether `path` lies below `directory`.
+bool IsWithin(const std::string& path, const std::string& directory) {
+  const std::string dir = CanonicalWindowsPath(directory);
+  const std::string text = CanonicalWindowsPath(path);
+  return text.size() > dir.size() + 1 && text.compare(0, dir.size(), dir) == 0 &&
+         text[dir.size()] == '\\';
+}
+
 std::string ParentOf(const std::string& path) {
   const std::size_t slash = path.rfind('\\');
   return slash == std::string::npos ? std::string() : TrimDirectory(path.substr(0, slash));
@@ -100,10 +108,7 @@ bool UninstallEngine::IsOwnFile(const std::string& path) const {
 }
 
 bool UninstallEngine::IsInsideInstallDir(const std::string& path) const {
-  const std::string dir = CanonicalWindowsPath(target_.installDir);
-  const std::string text = CanonicalWindowsPath(path);
-  return text.size() > dir.size() + 1 && text.compare(0, dir.size(), dir) == 0 &&
-         text[dir.size()] == '\\';
+  return IsWithin(path, target_.installDir);
 }
 
 bool UninstallEngine::InProductKey(const RecordedValue& value) const {
@@ -197,8 +202,11 @@ void UninstallEngine::BuildSteps() {
                       RemoveFile(RecordSidePath(recordDir_));
                       RemoveProductKey();
                       RemoveFile(target_.scriptCopyPath);
+                      // The folders first, those that hold the uninstaller after it: once it
+                      // is gone, no rerun can finish what would be left.
+                      RemoveDirectories(false);
                       RemoveProgram();
-                      RemoveDirectories();
+                      RemoveDirectories(true);
                     }});
 }
 
@@ -513,7 +521,7 @@ void UninstallEngine::RemoveProgram() {
   }
 }
 
-void UninstallEngine::RemoveDirectories() {
+void UninstallEngine::RemoveDirectories(bool holdingProgram) {
   // The directories of the files inside the installation directory, up to it; nothing outside
   // it (the system directory of a shared file, for one) is ever removed.
   std::vector<std::string> directories;
@@ -542,6 +550,8 @@ void UninstallEngine::RemoveDirectories() {
 
   std::vector<std::string> pending;  // removed only after the program has ended
   for (const std::string& directory : directories) {
+    const bool holds = IsWithin(target_.programPath, directory);
+    if (holds != holdingProgram) continue;
     const EntryKind kind = Kind(directory);
     if (kind == EntryKind::kMissing) {
       RemoveUnseen(directory);

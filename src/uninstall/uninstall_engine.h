@@ -85,7 +85,8 @@ class UninstallEngine {
   void RemoveUnseen(const std::string& path);
   void RemoveStaleSideFile(const std::string& path);
   void RemoveProgram();
-  void RemoveDirectories();
+  // The directories that hold the uninstaller, or all the others.
+  void RemoveDirectories(bool holdingProgram);
 
   EntryKind Kind(const std::string& path);
   // Whether a folder between the installation directory and `path` is a link.

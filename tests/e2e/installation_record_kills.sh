@@ -65,8 +65,23 @@ for part in 1 2 3 4; do
     uninstall "$machine"
     expect_eq 0 "$STATUS" "the removal after a kill at ${delay}s [$ERR]"
   fi
-  expect_eq "$before" "$(snapshot "$machine")" "the machine after a removal killed at ${delay}s"
+  expect_eq "$before" "$(snapshot "$machine")" "the machine after a removal killed at ${delay}s [$ERR]"
 done
+
+# Killed right after the record went: the product's key still holds the digest, and the rerun
+# finishes with the key, the script copy, the uninstaller and the folders.
+tiny=$WORK/tiny
+mkdir -p "$tiny/src"
+echo t >"$tiny/src/t.txt"
+printf '%s\r\n' 'F|t.txt|?APPDIR?\Sub\t.txt' >"$tiny/script.txt"
+"$PACK" build --uninstaller --name Tiny --script "$tiny/script.txt" --from "$tiny/src" \
+  --out "$tiny" >/dev/null 2>&1
+run_in "$tiny" ./setup Tiny --unattended --machine="$machine" '--dir=C:\Tiny'
+expect_eq 0 "$STATUS" "the small product installs"
+(cd "$machine/drive_c/Tiny" && rm -r Sub/t.txt SETUP.LOG uninstall.rec)
+run_in "$machine/drive_c/Tiny" ./uninstall --machine="$machine" --unattended
+expect_eq 0 "$STATUS" "the removal after the record went [$ERR]"
+expect_eq "$before" "$(snapshot "$machine")" "the machine after the record went"
 
 for part in 1 2; do
   delay=$(awk -v ns="$took_install" -v k="$part" 'BEGIN { printf "%.3f", ns * k / 3 / 1e9 }')
