@@ -87,6 +87,7 @@ bool DlgDecompress::PrepareRun() {
     return false;
   }
 
+  recorder_ = InstallationRecorder::ForScript(context_);
   SettleTemporaryDirectory();
   return true;
 }
@@ -165,6 +166,8 @@ void DlgDecompress::RunClosingSequence() {
   // Neither ends the run, but the run must not pass for a whole installation afterwards.
   if (CreateShortcuts(*this) != 0) m_bStepsFailed = 1;
   if (WriteRegistryEntries(*this) != 0) m_bStepsFailed = 1;
+  // Before the box below, which may wait as long as the user likes.
+  if (recorder_ && m_bDllsUpgraded != 0) static_cast<void>(recorder_->Save());
   log.Write("End of Installation");
   if (m_bDllsUpgraded != 0) {
     log.Write("Some dlls were upgraded");
@@ -180,6 +183,12 @@ void DlgDecompress::OnDestroyWindow() {
   if (m_nTimerId != 0) windows().KillTimer(m_hWnd, m_nTimerId);
   context_.log.Write("Destroying decompression box");
   Dialog::OnDestroyWindow();
+}
+
+void DlgDecompress::EndRun(int result) {
+  runEnded_ = true;
+  if (recorder_) static_cast<void>(recorder_->Save());
+  EndDialog(result);
 }
 
 void DlgDecompress::SetStatusText(const std::string& text) { SetDlgItemText(IDC_STATUS, text); }

@@ -1,10 +1,12 @@
 // DlgDecompress: the installation page, which drives the whole run one timer tick at a time.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "install/install_context.h"
 #include "install/install_page.h"
+#include "install/installation_recorder.h"
 #include "platform/dialog.h"
 
 namespace setup {
@@ -29,14 +31,13 @@ class DlgDecompress : public Dialog, public InstallPage {
   const std::string& DestinationDirectory() const override { return m_strDestDir; }
   const std::string& TemporaryDirectory() const override { return m_strTempDir; }
   int& DllsUpgraded() override { return m_bDllsUpgraded; }
+  InstallationRecorder* Recorder() override { return recorder_.get(); }
   void SetStatusText(const std::string& text) override;
   void SetProgressPos(int position) override;
   int ShowPageBox(const std::string& text) override { return MessageBox(text); }
   void ShowEngineError(const std::string& text) override;
-  void EndRun(int result) override {
-    runEnded_ = true;
-    EndDialog(result);
-  }
+  // An abort keeps what was done recorded; no step runs after the run has ended.
+  void EndRun(int result) override;
   void GoToPlacement() override { m_nStep += 1; }
   void SkipFile() override { m_nStep += 10; }
   void GoToNextFile() override { m_nStep += 9; }
@@ -79,6 +80,7 @@ class DlgDecompress : public Dialog, public InstallPage {
   void Finish() { m_nStep = -1; }
 
   InstallContext& context_;
+  std::unique_ptr<InstallationRecorder> recorder_;
   bool runEnded_ = false;
 };
 

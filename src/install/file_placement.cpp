@@ -8,6 +8,7 @@
 #include "base/registry_access.h"
 #include "install/file_operations.h"
 #include "install/file_version.h"
+#include "install/installation_recorder.h"
 #include "install/payload_manifest.h"
 
 namespace setup {
@@ -16,12 +17,13 @@ namespace {
 
 // Every installation that handles the library holds one reference. A count at the largest value
 // stays there rather than wrapping into a negative one.
-void RaiseSharedDllCount(Registry& registry, const std::string& path) {
+// Answers whether the stored count went up.
+bool RaiseSharedDllCount(Registry& registry, const std::string& path) {
   const std::int32_t count = GetSharedDllCount(registry, path);
   std::int32_t raised = count + (count == std::numeric_limits<std::int32_t>::max() ? 0 : 1);
   if (count == -1) raised = 1;
   // A count that cannot be stored is not reported.
-  static_cast<void>(SetSharedDllCount(registry, path, raised));
+  return SetSharedDllCount(registry, path, raised) != 0 && raised != count;
 }
 
 // Whether the new copy of the DLL in hand is to replace the installed one. Sets `abort` when the
@@ -94,7 +96,11 @@ void CheckFile(InstallPage& page, int index) {
   if (IsSharedLibrary(page.DestinationPath())) {
     log.Write("Destination pathname: %s", page.DestinationPath().c_str());
     // Raised for every library that reaches the check, installed or not.
-    RaiseSharedDllCount(context.platform.registry, page.DestinationPath());
+    if (RaiseSharedDllCount(context.platform.registry, page.DestinationPath())) {
+      if (InstallationRecorder* recorder = page.Recorder()) {
+        recorder->SharedCountRaised(page.DestinationPath());
+      }
+    }
     install = DecideOnInstalledDll(page, abort);
   }
 
@@ -131,6 +137,11 @@ void PlaceFile(InstallPage& page) {
   } else if (BackupDll(context, page.DestinationPath(), page.DestinationDirectory(),
                        page.DllsUpgraded()) == 1) {
     log.Write("DLL %s saved successfully", page.DestinationPath().c_str());
+    // The old copy in Backup is the product's too: the removal takes it.
+    if (InstallationRecorder* recorder = page.Recorder()) {
+      recorder->FilePlaced(page.DestinationDirectory() + "\\Backup\\" +
+                           GetFileName(page.DestinationPath()));
+    }
   } else {
     // Expanding now would destroy the only copy of the installed library: leave it as it is.
     log.Write("DLL %s could not be saved", page.DestinationPath().c_str());
@@ -158,6 +169,8 @@ void PlaceFile(InstallPage& page) {
     return;
   }
   log.Write("File decompressed ok");
+  if (InstallationRecorder* recorder = page.Recorder())
+    recorder->FilePlaced(page.DestinationPath());
   page.GoToNextFile();
 }
 

@@ -9,6 +9,8 @@
 
 namespace setup {
 
+class InstallationRecorder;
+
 // How a run ends: the page's modal result.
 inline constexpr int kRunCompleted = IDOK;  // through the closing sequence
 inline constexpr int kRunAborted = 2;       // any abort
@@ -27,6 +29,9 @@ class InstallPage {
   virtual const std::string& TemporaryDirectory() const = 0;
   // Set to 1 by the DLL backup when it moved an older library into Backup (m_bDllsUpgraded).
   virtual int& DllsUpgraded() = 0;
+
+  // Writes down what the run does when the distribution carries the uninstaller; else null.
+  virtual InstallationRecorder* Recorder() = 0;
 
   // The status line and the progress bar's position.
   virtual void SetStatusText(const std::string& text) = 0;

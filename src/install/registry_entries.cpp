@@ -2,6 +2,7 @@
 #include "install/registry_entries.h"
 
 #include "base/registry_access.h"
+#include "install/installation_recorder.h"
 
 namespace setup {
 
@@ -39,7 +40,10 @@ int WriteRegistryEntries(InstallPage& page) {
         unknownType = true;
         break;
     }
-    if (written) continue;
+    if (written) {
+      if (InstallationRecorder* recorder = page.Recorder()) recorder->ValueWritten(entry);
+      continue;
+    }
     ++failed;
     if (unknownType) {
       log.Write("Failed to add registry key. Unknown type: %s", kMissingTypeText);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "install/file_operations.h"
+#include "install/installation_recorder.h"
 
 namespace setup {
 
@@ -57,6 +58,7 @@ int CreateShortcuts(InstallPage& page) {
             kSOk &&
         FileExists(context.platform.files, entry.linkFile) != 0) {
       log.Write("Successfully created: %s", entry.linkFile.c_str());
+      if (InstallationRecorder* recorder = page.Recorder()) recorder->LinkCreated(entry.linkFile);
       continue;
     }
     ++failed;

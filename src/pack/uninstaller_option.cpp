@@ -14,8 +14,8 @@
 #include "platform/ascii_case.h"
 #include "platform/text_encoding.h"
 #include "platform/utf8_to_windows1252.h"
+#include "script/product_record.h"
 #include "script/script_loader.h"
-#include "uninstall/product_record.h"
 
 namespace setup::pack {
 namespace {

@@ -98,6 +98,10 @@ class FileSystem {
   // FormatMessageA(FROM_SYSTEM) in the neutral language: the system's text for a Win32 error
   // code, ending in a line break as the system's texts do; empty when the system has none.
   virtual std::string FormatMessage(Win32Error code) = 0;
+
+  // GetFullPathNameA: `path` made absolute against the current directory ("X:\..."), `.` and
+  // `..` taken out; empty when the path is invalid or the current directory has no such name.
+  virtual std::string GetFullPathName(const std::string& path) = 0;
 };
 
 }  // namespace setup

@@ -43,6 +43,9 @@ class ForwardingFileSystem : public FileSystem {
   std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
   std::string GetSystemDirectory() override { return inner_.GetSystemDirectory(); }
   std::string FormatMessage(Win32Error code) override { return inner_.FormatMessage(code); }
+  std::string GetFullPathName(const std::string& path) override {
+    return inner_.GetFullPathName(path);
+  }
 
  protected:
   FileSystem& inner() { return inner_; }

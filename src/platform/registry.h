@@ -69,6 +69,10 @@ class Registry {
 
   // RegCloseKey. Closing a predefined root does nothing.
   virtual void CloseKey(RegKey key) = 0;
+
+  // RegFlushKey: every change made so far under `key`'s root is on the disk when it answers
+  // success, so that a file written next may rely on it.
+  virtual Win32Error FlushKey(RegKey key) = 0;
 };
 
 // Closes an open key when it goes out of scope; never closes the predefined roots.

@@ -90,6 +90,7 @@ enum : std::uint32_t {
   FILE_ATTRIBUTE_ARCHIVE = 0x20,
   FILE_ATTRIBUTE_DEVICE = 0x40,  // the host's FIFOs and devices
   FILE_ATTRIBUTE_NORMAL = 0x80,
+  FILE_ATTRIBUTE_REPARSE_POINT = 0x400,  // a symbolic link
 };
 #endif
 

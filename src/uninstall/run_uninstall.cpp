@@ -2,11 +2,13 @@
 #include "uninstall/run_uninstall.h"
 
 #include "base/install_log.h"
+#include "base/installation_record_store.h"
 #include "base/path_parts.h"
 #include "base/registry_access.h"
+#include "platform/ascii_case.h"
+#include "script/product_record.h"
 #include "script/script_loader.h"
 #include "uninstall/dlg_uninstall.h"
-#include "uninstall/product_record.h"
 #include "uninstall/uninstall_engine.h"
 
 namespace setup {
@@ -63,19 +65,53 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
     return outcome;
   }
 
-  SharedFilePolicy policy = SharedFilePolicy::kAsk;
+  UninstallPolicy policy;
   if (commandLine.unattended) {
-    policy = commandLine.removeShared ? SharedFilePolicy::kRemove : SharedFilePolicy::kKeep;
+    policy.sharedFiles =
+        commandLine.removeShared ? SharedFilePolicy::kRemove : SharedFilePolicy::kKeep;
   }
-  UninstallEngine engine(platform, script, log, remover,
-                         UninstallTarget{*product, installDir, programPath, scriptCopy}, policy);
-  if (!engine.AnythingInstalled()) {
-    windows.MessageBox(nullptr,
-                       product->displayName +
-                           " is not installed on this computer (any more): nothing was changed.",
-                       title.c_str(), MB_OK | MB_ICONINFORMATION);
+  policy.removeChanged = commandLine.removeChanged;
+
+  // Only what the installer wrote down is removed, and only from a record whose digest it
+  // stored where a plain user cannot write.
+  StoredRecord stored = ReadInstallationRecord(platform.files, platform.registry, programDir);
+  if (stored.status == RecordStatus::kTrusted &&
+      !EqualsIgnoringAsciiCase(stored.record.product, product->name)) {
+    stored.status = RecordStatus::kUntrusted;
+    stored.problem = RecordPath(programDir) + " belongs to the product " + stored.record.product;
+  }
+  if (stored.status == RecordStatus::kUntrusted) {
+    ErrorBox(windows, "The installation record cannot be trusted: " + stored.problem +
+                          ".\nNothing was changed: the product cannot be removed.");
+    outcome.exitStatus = kUninstallCannotStart;
     return outcome;
   }
+  if (stored.status == RecordStatus::kMissing) {
+    // A removal killed after the record went leaves the product's key holding the digest: it
+    // is finished from here. A key without the digest belongs to an installation that wrote no
+    // record; no key at all, to a product removed already (this is a copy left behind).
+    const std::string key = ProductUninstallKey(product->name);
+    const bool digest =
+        ReadRegistryValue(platform.registry, key + "\\" + kInstallationRecordDigestValue, '\\')
+            .has_value();
+    if (!digest && location && SamePath(TrimDirectory(*location), programDir)) {
+      ErrorBox(windows, "The installation record " + RecordPath(programDir) +
+                            " is missing: the product cannot be removed.");
+      outcome.exitStatus = kUninstallCannotStart;
+      return outcome;
+    }
+    if (!digest || (location && !SamePath(TrimDirectory(*location), programDir))) {
+      windows.MessageBox(nullptr,
+                         product->displayName +
+                             " is not installed on this computer (any more): nothing was changed.",
+                         title.c_str(), MB_OK | MB_ICONINFORMATION);
+      return outcome;
+    }
+    stored.record.product = product->name;
+    stored.record.installDir = installDir;
+  }
+  UninstallEngine engine(platform, script, stored.record, log, remover,
+                         UninstallTarget{*product, installDir, programPath, scriptCopy}, policy);
   if (!commandLine.unattended &&
       windows.MessageBox(
           nullptr, "Do you want to remove " + product->displayName + " and all of its components?",
@@ -98,11 +134,22 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
   if (logOpen) outcome.logFilePath = logPath;
 
   std::string text;
-  if (engine.leftovers().empty()) {
-    text = product->displayName + " was removed from this computer.";
+  std::string failedList;
+  std::string keptList;
+  for (const Leftover& left : engine.leftovers()) {
+    if (left.reason == LeftReason::kFailed) {
+      failedList += "\n" + left.path;
+    } else {
+      keptList += "\n" + left.path + " (" + LeftReasonText(left.reason) + ")";
+    }
+  }
+  if (!failedList.empty()) {
+    text = "Some elements could not be removed. You can remove them manually:" + failedList;
+    if (!keptList.empty()) text += "\n\nThese stay:" + keptList;
+  } else if (!keptList.empty()) {
+    text = product->displayName + " was removed from this computer. These stay:" + keptList;
   } else {
-    text = "Some elements could not be removed. You can remove them manually:";
-    for (const std::string& path : engine.leftovers()) text += "\n" + path;
+    text = product->displayName + " was removed from this computer.";
   }
   if (logWritten) {
     text += "\n\nThe log of the removal is " + logPath;

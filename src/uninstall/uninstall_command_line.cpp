@@ -24,6 +24,8 @@ bool ParseUninstallCommandLine(const std::vector<std::string>& argv, UninstallCo
       result->unattended = true;
     } else if (arg == "--remove-shared") {
       result->removeShared = true;
+    } else if (arg == "--remove-changed") {
+      result->removeChanged = true;
     } else if (arg == "--help" || arg == "/?") {
       result->help = true;
     } else if (arg == "--version") {
@@ -67,9 +69,12 @@ std::string UninstallUsageText(const std::string& programName, bool withMachine)
       "  --unattended      ask nothing (also /S, /SILENT, /VERYSILENT, /quiet or /qn);\n"
       "                    messages go to standard error\n"
       "  --remove-shared   unattended: remove shared files no program uses any more\n"
+      "  --remove-changed  also remove installed files changed since their installation\n"
       "  --help            this text\n"
       "  --version         the version\n\n"
-      "Exit status: 0 removed, 1 could not start, 2 cancelled, 4 something could not be\n"
+      "Exit status: 0 removed (what stays, the user's own or changed files or shared files\n"
+      "still in use, is listed with its reason), 1 could not start (no installation record or\n"
+      "one that does not match), 2 cancelled, 4 something the product installed could not be\n"
       "removed (listed in the final message and the log).\n";
   return text;
 }

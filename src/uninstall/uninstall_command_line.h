@@ -11,6 +11,7 @@ struct UninstallCommandLine {
   std::optional<std::string> machine;  // --machine=DIR (the host program only)
   bool unattended = false;             // --unattended or a silent switch (/S, /qn, ...)
   bool removeShared = false;           // --remove-shared: unattended, shared files at 0 go
+  bool removeChanged = false;          // --remove-changed: files changed since installed go
   bool help = false;                   // --help
   bool version = false;                // --version
   // The Windows program started from its copy in the temporary directory, to remove the

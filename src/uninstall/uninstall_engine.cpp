@@ -1,10 +1,10 @@
-// The removal steps, in the reverse order of the installation.
+// The removal steps, from the installation record, in an order a rerun can always finish.
 #include "uninstall/uninstall_engine.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
+#include "base/installation_record_store.h"
 #include "base/path_parts.h"
 #include "base/registry_access.h"
 #include "base/registry_path.h"
@@ -16,19 +16,8 @@ namespace {
 constexpr const char* kSharedFileQuestion =
     "The system indicates that the following shared file is no longer used by any programs ... "
     "remove it?\n\n";
-
-std::string Canonical(const std::string& path) {
-  std::string text;
-  for (char c : path) {
-    if (c == '/') c = '\\';
-    if (c == '\\' && !text.empty() && text.back() == '\\') continue;
-    text += UpperAscii(c);
-  }
-  while (text.size() > 1 && text.back() == '\\' && !(text.size() == 3 && text[1] == ':')) {
-    text.pop_back();
-  }
-  return text;
-}
+// The decoder's side file beside a destination, left when an expansion was killed.
+constexpr const char* kExpansionSuffix = ".~new";
 
 std::size_t Depth(const std::string& directory) {
   return static_cast<std::size_t>(std::count(directory.begin(), directory.end(), '\\'));
@@ -53,9 +42,22 @@ bool IsMissing(Win32Error error) {
   return error == kErrorFileNotFound || error == kErrorPathNotFound;
 }
 
+// Whether `path` lies below `directory`.
+bool IsWithin(const std::string& path, const std::string& directory) {
+  const std::string dir = CanonicalWindowsPath(directory);
+  const std::string text = CanonicalWindowsPath(path);
+  return text.size() > dir.size() + 1 && text.compare(0, dir.size(), dir) == 0 &&
+         text[dir.size()] == '\\';
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : TrimDirectory(path.substr(0, slash));
+}
+
 }  // namespace
 
-bool SamePath(const std::string& a, const std::string& b) { return Canonical(a) == Canonical(b); }
+bool SamePath(const std::string& a, const std::string& b) { return SameWindowsPath(a, b); }
 
 std::string TrimDirectory(std::string directory) {
   while (directory.size() > 1 && directory.back() == '\\' &&
@@ -65,17 +67,38 @@ std::string TrimDirectory(std::string directory) {
   return directory;
 }
 
+const char* LeftReasonText(LeftReason reason) {
+  switch (reason) {
+    case LeftReason::kFailed:
+      return "could not be removed";
+    case LeftReason::kChanged:
+      return "changed since it was installed";
+    case LeftReason::kForeign:
+      return "not installed by this product";
+    case LeftReason::kStillShared:
+      return "still used by other programs";
+    case LeftReason::kSharedKept:
+      return "shared file no longer used, kept";
+    case LeftReason::kNotFollowed:
+      return "below a link, not followed";
+  }
+  return "";
+}
+
 UninstallEngine::UninstallEngine(const Platform& platform, const SetupScript& script,
-                                 InstallLog& log, ProgramRemover& remover, UninstallTarget target,
-                                 SharedFilePolicy policy)
+                                 const InstallationRecord& record, InstallLog& log,
+                                 ProgramRemover& remover, UninstallTarget target,
+                                 UninstallPolicy policy)
     : platform_(platform),
       script_(script),
+      record_(record),
       log_(log),
       remover_(remover),
       target_(std::move(target)),
       policy_(policy),
       // Formed as the installer formed it.
-      setupLogPath_(target_.installDir + "\\SETUP.LOG") {
+      setupLogPath_(target_.installDir + "\\SETUP.LOG"),
+      recordDir_(ParentOf(target_.programPath)) {
   BuildSteps();
 }
 
@@ -85,23 +108,53 @@ bool UninstallEngine::IsOwnFile(const std::string& path) const {
 }
 
 bool UninstallEngine::IsInsideInstallDir(const std::string& path) const {
-  const std::string dir = Canonical(target_.installDir);
-  const std::string text = Canonical(path);
-  return text.size() > dir.size() + 1 && text.compare(0, dir.size(), dir) == 0 &&
-         text[dir.size()] == '\\';
+  return IsWithin(path, target_.installDir);
 }
 
-bool UninstallEngine::Exists(const std::string& path) {
+bool UninstallEngine::InProductKey(const RecordedValue& value) const {
+  const std::optional<RegistryPath> path = SplitRegistryPath(value.keyPath, value.separator);
+  if (!path) return false;
+  const std::optional<std::string> name = UninstallKeyName(*path);
+  return name && EqualsIgnoringAsciiCase(*name, target_.product.name);
+}
+
+UninstallEngine::EntryKind UninstallEngine::Kind(const std::string& path) {
   // A name with wildcards would match something else: such a path names nothing installed.
-  if (path.find_first_of("*?") != std::string::npos) return false;
-  return FileExists(platform_.files, path) != 0;
+  if (path.find_first_of("*?") != std::string::npos) return EntryKind::kMissing;
+  const std::optional<FindData> found = platform_.files.FindFirstFile(path);
+  if (!found) return EntryKind::kMissing;
+  if ((found->attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::kLink;
+  if ((found->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::kDirectory;
+  return EntryKind::kFile;
 }
 
-void UninstallEngine::Leave(const std::string& path) {
-  for (const std::string& left : leftovers_) {
-    if (SamePath(left, path)) return;
+bool UninstallEngine::BelowLink(const std::string& path) {
+  if (!IsInsideInstallDir(path)) return false;
+  for (std::string folder = ParentOf(path); IsInsideInstallDir(folder); folder = ParentOf(folder)) {
+    if (Kind(folder) == EntryKind::kLink) return true;
   }
-  leftovers_.push_back(path);
+  return false;
+}
+
+bool UninstallEngine::Matches(const RecordedFile& file) {
+  std::uint64_t size = 0;
+  Sha256Digest digest{};
+  return DigestFile(platform_.files, file.path, &size, &digest) && size == file.size &&
+         digest == file.digest;
+}
+
+const RecordedFile* UninstallEngine::RecordedFileAt(const std::string& path) const {
+  for (const RecordedFile& file : record_.files) {
+    if (SamePath(file.path, path)) return &file;
+  }
+  return nullptr;
+}
+
+void UninstallEngine::Leave(const std::string& path, LeftReason reason) {
+  for (const Leftover& left : leftovers_) {
+    if (SamePath(left.path, path)) return;
+  }
+  leftovers_.push_back({path, reason});
 }
 
 void UninstallEngine::Fail(const std::string& what, const std::string& path, Win32Error error) {
@@ -109,70 +162,215 @@ void UninstallEngine::Fail(const std::string& what, const std::string& path, Win
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
   log_.Write("Could not remove %s %s: %s", what.c_str(), path.c_str(), reason.c_str());
   failed_ = true;
-  Leave(path);
-}
-
-bool UninstallEngine::AnythingInstalled() {
-  if (ReadRegistryValue(platform_.registry, target_.product.installLocationPath,
-                        target_.product.separator)) {
-    return true;
-  }
-  for (const LinkEntry& link : script_.links) {
-    if (Exists(link.linkFile)) return true;
-  }
-  for (const FileEntry& file : script_.files) {
-    if (!IsOwnFile(file.destination) && Exists(file.destination)) return true;
-  }
-  return Exists(setupLogPath_);
+  Leave(path, LeftReason::kFailed);
 }
 
 void UninstallEngine::BuildSteps() {
-  for (const LinkEntry& link : script_.links) {
-    steps_.push_back({"Removing " + GetFileName(link.linkFile),
-                      [this, &link](WindowHandle) { RemoveShortcut(link); }});
+  // Files first: while the record and the product's key stay, a rerun after a kill finds all
+  // that is left.
+  for (const RecordedFile& file : record_.files) {
+    if (IsOwnFile(file.path)) continue;
+    const bool shared = std::any_of(
+        record_.sharedFiles.begin(), record_.sharedFiles.end(),
+        [&](const RecordedSharedFile& entry) { return SamePath(entry.path, file.path); });
+    if (shared) continue;
+    const RecordedFile* entry = &file;
+    steps_.push_back({"Removing " + GetFileName(file.path),
+                      [this, entry](WindowHandle) { RemoveRecordedFile(*entry); }});
   }
-  for (auto it = script_.registryEntries.rbegin(); it != script_.registryEntries.rend(); ++it) {
-    const RegistryEntry& entry = *it;
+  // By index: giving a count back takes its entry out of the record.
+  for (const RecordedSharedFile& shared : std::vector<RecordedSharedFile>(record_.sharedFiles)) {
+    steps_.push_back({"Removing " + GetFileName(shared.path),
+                      [this, shared](WindowHandle owner) { ReleaseSharedFile(owner, shared); }});
+  }
+  for (const std::string& link : record_.links) {
     steps_.push_back(
-        {"Removing registry values", [this, &entry](WindowHandle) { RemoveRegistryValue(entry); }});
+        {"Removing " + GetFileName(link), [this, link](WindowHandle) { RemoveShortcut(link); }});
+  }
+  for (auto it = record_.values.rbegin(); it != record_.values.rend(); ++it) {
+    if (InProductKey(*it)) continue;
+    const RecordedValue value = *it;
+    steps_.push_back(
+        {"Removing registry values", [this, value](WindowHandle) { RemoveRegistryValue(value); }});
   }
   steps_.push_back({"Removing registry keys", [this](WindowHandle) { RemoveEmptyKeys(); }});
-  std::vector<std::string> seen;
-  for (const FileEntry& file : script_.files) {
-    if (GetFileExtension(file.destination) == ".dll" || IsOwnFile(file.destination)) continue;
-    const bool duplicate = std::any_of(seen.begin(), seen.end(), [&](const std::string& path) {
-      return SamePath(path, file.destination);
-    });
-    if (duplicate) continue;
-    seen.push_back(file.destination);
-    const std::string path = file.destination;
-    steps_.push_back(
-        {"Removing " + GetFileName(path), [this, path](WindowHandle) { RemoveFile(path); }});
-  }
-  // Every F line raised its file's count once, so each one lowers it once.
-  for (const FileEntry& file : script_.files) {
-    if (GetFileExtension(file.destination) != ".dll") continue;
-    const std::string path = file.destination;
-    steps_.push_back({"Removing " + GetFileName(path),
-                      [this, path](WindowHandle owner) { ReleaseSharedFile(owner, path); }});
-  }
-  steps_.push_back({"Removing SETUP.LOG", [this](WindowHandle) {
-                      RemoveFile(setupLogPath_);
+  steps_.push_back({"Removing SETUP.LOG", [this](WindowHandle) { RemoveFile(setupLogPath_); }});
+  // Last, in one step, the record, then the product's key, then the uninstaller: a rerun that
+  // finds no record but the key still holding the digest finishes these.
+  steps_.push_back({"Removing directories", [this](WindowHandle) {
+                      RemoveFile(RecordPath(recordDir_));
+                      RemoveFile(RecordSidePath(recordDir_));
+                      RemoveProductKey();
                       RemoveFile(target_.scriptCopyPath);
+                      // The folders first, those that hold the uninstaller after it: once it
+                      // is gone, no rerun can finish what would be left.
+                      RemoveDirectories(false);
                       RemoveProgram();
+                      RemoveDirectories(true);
                     }});
-  steps_.push_back({"Removing directories", [this](WindowHandle) { RemoveDirectories(); }});
 }
 
-void UninstallEngine::RemoveShortcut(const LinkEntry& link) {
-  RemoveFile(link.linkFile);
+void UninstallEngine::RemoveRecordedFile(const RecordedFile& file) {
+  RemoveStaleSideFile(file.path);
+  if (BelowLink(file.path)) {
+    log_.Write("Below a link, not followed: %s", file.path.c_str());
+    Leave(file.path, LeftReason::kNotFollowed);
+    return;
+  }
+  switch (Kind(file.path)) {
+    case EntryKind::kMissing:
+      RemoveUnseen(file.path);
+      return;
+    case EntryKind::kLink:
+      RemoveLink(file.path);
+      return;
+    case EntryKind::kDirectory:
+      log_.Write("Not installed by this product, stays: %s", file.path.c_str());
+      Leave(file.path, LeftReason::kForeign);
+      return;
+    case EntryKind::kFile:
+      break;
+  }
+  if (!policy_.removeChanged && !Matches(file)) {
+    log_.Write("Changed since it was installed, stays: %s", file.path.c_str());
+    Leave(file.path, LeftReason::kChanged);
+    return;
+  }
+  RemoveFile(file.path);
+}
+
+void UninstallEngine::RemoveUnseen(const std::string& path) {
+  // Not found by name: missing, or a link whose target the system keeps out of reach, which
+  // removing takes alone; behind such a link nothing is followed.
+  if (path.find_first_of("*?") != std::string::npos) return;
+  const Win32Error error = platform_.files.DeleteFile(path);
+  if (error == kErrorSuccess) {
+    log_.Write("Removed the link: %s", path.c_str());
+  } else if (IsMissing(error)) {
+    log_.Write("Not found: %s", path.c_str());
+  } else if (error == kErrorAccessDenied) {
+    log_.Write("Below a link, not followed: %s", path.c_str());
+    Leave(path, LeftReason::kNotFollowed);
+  } else {
+    Fail("the file", path, error);
+  }
+}
+
+void UninstallEngine::RemoveStaleSideFile(const std::string& path) {
+  const std::string side = path + kExpansionSuffix;
+  if (Kind(side) != EntryKind::kFile) return;
+  const Win32Error error = platform_.files.DeleteFile(side);
+  if (error == kErrorSuccess) {
+    log_.Write("Removed: %s", side.c_str());
+  } else if (!IsMissing(error)) {
+    Fail("the file", side, error);
+  }
+}
+
+void UninstallEngine::RemoveLink(const std::string& path) {
+  // The link goes, never what it points at.
+  Win32Error error = platform_.files.DeleteFile(path);
+  if (error != kErrorSuccess && !IsMissing(error)) {
+    const Win32Error asFolder = platform_.files.RemoveDirectory(path);
+    if (asFolder == kErrorSuccess || IsMissing(asFolder)) error = asFolder;
+  }
+  if (error == kErrorSuccess) {
+    log_.Write("Removed the link: %s", path.c_str());
+  } else if (!IsMissing(error)) {
+    Fail("the link", path, error);
+  }
+}
+
+bool UninstallEngine::SaveRecord() {
+  return WriteInstallationRecord(platform_.files, platform_.registry, recordDir_, record_);
+}
+
+void UninstallEngine::ReleaseSharedFile(WindowHandle owner, const RecordedSharedFile& shared) {
+  const std::string& path = shared.path;
+  Registry& registry = platform_.registry;
+  const std::int32_t count = GetSharedDllCount(registry, path);
+  // The record first: a kill after it can only leave a use counted, never take another
+  // product's.
+  record_.sharedFiles.erase(
+      std::remove_if(record_.sharedFiles.begin(), record_.sharedFiles.end(),
+                     [&](const RecordedSharedFile& entry) { return SamePath(entry.path, path); }),
+      record_.sharedFiles.end());
+  if (!SaveRecord()) {
+    // Lowered without the record knowing, a rerun would lower it again.
+    Fail("one use of the shared file", path, kErrorCantWrite);
+    return;
+  }
+  if (count < 0) {
+    log_.Write("No count is stored for the shared file %s: it stays", path.c_str());
+    if (Kind(path) != EntryKind::kMissing) Leave(path, LeftReason::kStillShared);
+    return;
+  }
+  const std::int64_t left = std::int64_t{count} - shared.raised;
+  if (left > 0) {
+    if (SetSharedDllCount(registry, path, static_cast<std::int32_t>(left)) == 0) {
+      Fail("one use of the shared file", path, kErrorCantWrite);
+      return;
+    }
+    log_.Write("The shared file %s is still used (count %d): it stays", path.c_str(),
+               static_cast<int>(left));
+    if (Kind(path) != EntryKind::kMissing) Leave(path, LeftReason::kStillShared);
+    return;
+  }
+  // The last use: the count goes, and the file only when nobody wants to keep it.
+  RegistryPath sharedKey{kHkeyLocalMachine,
+                         "HKEY_LOCAL_MACHINE",
+                         {"Software", "Microsoft", "Windows", "CurrentVersion", "SharedDLLs"},
+                         path};
+  Win32Error error = kErrorSuccess;
+  const std::optional<RegKey> key = OpenLevels(registry, sharedKey, sharedKey.keys.size(), &error);
+  if (key) {
+    ScopedRegKey open(registry, *key);
+    error = registry.DeleteValue(*key, path);
+  }
+  if (error != kErrorSuccess && !IsMissing(error)) {
+    Fail("the count of the shared file", path, error);
+    return;
+  }
+  log_.Write("Removed the count of the shared file %s", path.c_str());
+  RemoveStaleSideFile(path);
+  const EntryKind kind = BelowLink(path) ? EntryKind::kMissing : Kind(path);
+  if (kind == EntryKind::kMissing) return;
+  if (kind == EntryKind::kLink) {
+    RemoveLink(path);
+    return;
+  }
+  const RecordedFile* placed = RecordedFileAt(path);
+  if (kind == EntryKind::kDirectory ||
+      (placed != nullptr && !policy_.removeChanged && !Matches(*placed))) {
+    log_.Write("Changed since it was installed, stays: %s", path.c_str());
+    Leave(path, LeftReason::kChanged);
+    return;
+  }
+  bool remove = policy_.sharedFiles == SharedFilePolicy::kRemove;
+  if (policy_.sharedFiles == SharedFilePolicy::kAsk) {
+    const std::string caption = platform_.windows.ApplicationTitle();
+    remove = platform_.windows.MessageBox(owner, kSharedFileQuestion + path, caption.c_str(),
+                                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  }
+  if (!remove) {
+    log_.Write("The shared file %s is no longer used and stays", path.c_str());
+    Leave(path, LeftReason::kSharedKept);
+    return;
+  }
+  RemoveFile(path);
+}
+
+void UninstallEngine::RemoveShortcut(const std::string& linkFile) {
+  RemoveFile(linkFile);
   // The program group, when this left it empty; never the Programs folder itself.
-  const std::size_t slash = link.linkFile.rfind('\\');
-  if (slash == std::string::npos) return;
-  const std::string folder = TrimDirectory(link.linkFile.substr(0, slash));
+  const std::string folder = ParentOf(linkFile);
+  if (folder.empty()) return;
   std::string programs;
   if (platform_.shell.GetProgramsFolder(nullptr, &programs) && SamePath(programs, folder)) return;
-  if (folder.size() <= 3 || !platform_.files.ListDirectory(folder).empty()) return;
+  if (folder.size() <= 3 || Kind(folder) != EntryKind::kDirectory ||
+      !platform_.files.ListDirectory(folder).empty()) {
+    return;
+  }
   const Win32Error error = platform_.files.RemoveDirectory(folder);
   if (error == kErrorSuccess) {
     log_.Write("Removed: %s", folder.c_str());
@@ -181,10 +379,8 @@ void UninstallEngine::RemoveShortcut(const LinkEntry& link) {
   }
 }
 
-void UninstallEngine::RemoveRegistryValue(const RegistryEntry& entry) {
-  // A line whose type the installer did not know wrote nothing: the value is not ours.
-  if (entry.type == RegistryType::kAbsent) return;
-  const std::optional<RegistryPath> path = SplitRegistryPath(entry.keyPath, entry.separator);
+void UninstallEngine::RemoveRegistryValue(const RecordedValue& value) {
+  const std::optional<RegistryPath> path = SplitRegistryPath(value.keyPath, value.separator);
   if (!path) return;
   Registry& registry = platform_.registry;
   Win32Error error = kErrorSuccess;
@@ -205,10 +401,9 @@ void UninstallEngine::RemoveRegistryValue(const RegistryEntry& entry) {
 
 void UninstallEngine::RemoveEmptyKeys() {
   std::vector<RegistryPath> chains;
-  for (const RegistryEntry& entry : script_.registryEntries) {
-    if (entry.type == RegistryType::kAbsent) continue;
-    std::optional<RegistryPath> path = SplitRegistryPath(entry.keyPath, entry.separator);
-    if (!path) continue;
+  for (const RecordedValue& value : record_.values) {
+    std::optional<RegistryPath> path = SplitRegistryPath(value.keyPath, value.separator);
+    if (!path || InProductKey(value)) continue;
     const std::string text = RegistryPathText(*path, path->keys.size(), false);
     const bool seen = std::any_of(chains.begin(), chains.end(), [&](const RegistryPath& chain) {
       return EqualsIgnoringAsciiCase(RegistryPathText(chain, chain.keys.size(), false), text);
@@ -252,9 +447,55 @@ void UninstallEngine::RemoveEmptyKeys() {
   }
 }
 
+void UninstallEngine::RemoveProductKey() {
+  // The values the installer wrote there (the record's and the script copy's: a rerun may have
+  // only the latter), the digest last, then the key once it is empty.
+  std::vector<RecordedValue> values;
+  for (const RecordedValue& value : record_.values) {
+    if (InProductKey(value)) values.push_back(value);
+  }
+  for (const RegistryEntry& entry : script_.registryEntries) {
+    const RecordedValue value{entry.separator, entry.keyPath};
+    if (entry.type != RegistryType::kAbsent && InProductKey(value)) values.push_back(value);
+  }
+  for (const RecordedValue& value : values) RemoveRegistryValue(value);
+  const std::string key = ProductUninstallKey(target_.product.name);
+  RemoveRegistryValue({'\\', key + "\\" + kInstallationRecordDigestValue});
+  const std::optional<RegistryPath> path = SplitRegistryPath(key + "\\x", '\\');
+  if (!path) return;
+  Registry& registry = platform_.registry;
+  Win32Error error = kErrorSuccess;
+  const std::optional<RegKey> opened = OpenLevels(registry, *path, path->keys.size(), &error);
+  if (!opened) {
+    if (!IsMissing(error)) Fail("the registry key", key, error);
+    return;
+  }
+  std::uint32_t subkeys = 0;
+  std::uint32_t count = 0;
+  {
+    ScopedRegKey open(registry, *opened);
+    error = registry.QueryInfoKey(*opened, &subkeys, &count);
+  }
+  if (error != kErrorSuccess || subkeys != 0 || count != 0) return;
+  const std::optional<RegKey> parent = OpenLevels(registry, *path, path->keys.size() - 1, &error);
+  if (!parent) return;
+  ScopedRegKey openParent(registry, *parent);
+  error = registry.DeleteKey(*parent, path->keys.back());
+  if (error == kErrorSuccess) {
+    log_.Write("Removed: %s", key.c_str());
+  } else if (!IsMissing(error)) {
+    Fail("the registry key", key, error);
+  }
+}
+
 void UninstallEngine::RemoveFile(const std::string& path) {
-  if (!Exists(path)) {
+  const EntryKind kind = Kind(path);
+  if (kind == EntryKind::kMissing) {
     log_.Write("Not found: %s", path.c_str());
+    return;
+  }
+  if (kind == EntryKind::kLink) {
+    RemoveLink(path);
     return;
   }
   const Win32Error error = platform_.files.DeleteFile(path);
@@ -266,55 +507,8 @@ void UninstallEngine::RemoveFile(const std::string& path) {
   }
 }
 
-void UninstallEngine::ReleaseSharedFile(WindowHandle owner, const std::string& path) {
-  Registry& registry = platform_.registry;
-  const std::int32_t count = GetSharedDllCount(registry, path);
-  if (count < 0) {
-    log_.Write("No count is stored for the shared file %s: it stays", path.c_str());
-    if (Exists(path)) Leave(path);
-    return;
-  }
-  if (count > 1) {
-    if (SetSharedDllCount(registry, path, count - 1) == 0) {
-      Fail("one use of the shared file", path, kErrorCantWrite);
-      return;
-    }
-    log_.Write("The shared file %s is still used (count %d): it stays", path.c_str(), count - 1);
-    return;
-  }
-  // The last use: the count goes, and the file only when nobody wants to keep it.
-  RegistryPath shared{kHkeyLocalMachine,
-                      "HKEY_LOCAL_MACHINE",
-                      {"Software", "Microsoft", "Windows", "CurrentVersion", "SharedDLLs"},
-                      path};
-  Win32Error error = kErrorSuccess;
-  const std::optional<RegKey> key = OpenLevels(registry, shared, shared.keys.size(), &error);
-  if (key) {
-    ScopedRegKey open(registry, *key);
-    error = registry.DeleteValue(*key, path);
-  }
-  if (error != kErrorSuccess && !IsMissing(error)) {
-    Fail("the count of the shared file", path, error);
-    return;
-  }
-  log_.Write("Removed the count of the shared file %s", path.c_str());
-  if (!Exists(path)) return;
-  bool remove = policy_ == SharedFilePolicy::kRemove;
-  if (policy_ == SharedFilePolicy::kAsk) {
-    const std::string caption = platform_.windows.ApplicationTitle();
-    remove = platform_.windows.MessageBox(owner, kSharedFileQuestion + path, caption.c_str(),
-                                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
-  }
-  if (!remove) {
-    log_.Write("The shared file %s is no longer used and stays", path.c_str());
-    Leave(path);
-    return;
-  }
-  RemoveFile(path);
-}
-
 void UninstallEngine::RemoveProgram() {
-  if (!Exists(target_.programPath)) return;
+  if (Kind(target_.programPath) == EntryKind::kMissing) return;
   bool deferred = false;
   const Win32Error error = remover_.RemoveProgram(target_.programPath, &deferred);
   if (error != kErrorSuccess) {
@@ -327,44 +521,46 @@ void UninstallEngine::RemoveProgram() {
   }
 }
 
-void UninstallEngine::RemoveDirectories() {
+void UninstallEngine::RemoveDirectories(bool holdingProgram) {
   // The directories of the files inside the installation directory, up to it; nothing outside
   // it (the system directory of a shared file, for one) is ever removed.
   std::vector<std::string> directories;
-  auto add = [&](const std::string& directory) {
-    const bool seen =
-        std::any_of(directories.begin(), directories.end(),
-                    [&](const std::string& known) { return SamePath(known, directory); });
-    if (!seen) directories.push_back(directory);
+  auto isIn = [](const std::vector<std::string>& list, const std::string& path) {
+    return std::any_of(list.begin(), list.end(),
+                       [&](const std::string& known) { return SamePath(known, path); });
   };
   const std::string installDir = TrimDirectory(target_.installDir);
   std::vector<std::string> paths;
+  for (const RecordedFile& file : record_.files) paths.push_back(file.path);
   for (const FileEntry& file : script_.files) paths.push_back(file.destination);
   paths.push_back(setupLogPath_);
   for (const std::string& path : paths) {
     if (!IsInsideInstallDir(path)) continue;
-    std::string directory = path;
-    while (true) {
-      const std::size_t slash = directory.rfind('\\');
-      if (slash == std::string::npos) break;
-      directory = TrimDirectory(directory.substr(0, slash));
-      if (Canonical(directory).size() < Canonical(installDir).size()) break;
-      add(directory);
+    for (std::string directory = ParentOf(path); !directory.empty();
+         directory = ParentOf(directory)) {
+      if (!IsInsideInstallDir(directory) && !SamePath(directory, installDir)) break;
+      if (!isIn(directories, directory)) directories.push_back(directory);
       if (SamePath(directory, installDir)) break;
     }
   }
   std::stable_sort(directories.begin(), directories.end(),
                    [](const std::string& a, const std::string& b) {
-                     return Depth(Canonical(a)) > Depth(Canonical(b));
+                     return Depth(CanonicalWindowsPath(a)) > Depth(CanonicalWindowsPath(b));
                    });
 
   std::vector<std::string> pending;  // removed only after the program has ended
-  auto isIn = [](const std::vector<std::string>& list, const std::string& path) {
-    return std::any_of(list.begin(), list.end(),
-                       [&](const std::string& known) { return SamePath(known, path); });
-  };
   for (const std::string& directory : directories) {
-    if (!Exists(directory)) continue;
+    const bool holds = IsWithin(target_.programPath, directory);
+    if (holds != holdingProgram) continue;
+    const EntryKind kind = Kind(directory);
+    if (kind == EntryKind::kMissing) {
+      RemoveUnseen(directory);
+      continue;
+    }
+    if (kind == EntryKind::kLink) {
+      RemoveLink(directory);
+      continue;
+    }
     const Win32Error error = platform_.files.RemoveDirectory(directory);
     if (error == kErrorSuccess) {
       log_.Write("Removed: %s", directory.c_str());
@@ -374,8 +570,8 @@ void UninstallEngine::RemoveDirectories() {
       Fail("the directory", directory, error);
       continue;
     }
-    // What keeps it: files the script did not install (the user's own, Backup), or only what
-    // goes once this program has ended.
+    // What keeps it: files the product did not install (the user's own), files that changed,
+    // or only what goes once this program has ended.
     bool onlyPending = true;
     for (const FindData& entry : platform_.files.ListDirectory(directory)) {
       const std::string path = directory + "\\" + entry.name;
@@ -384,8 +580,12 @@ void UninstallEngine::RemoveDirectories() {
       onlyPending = false;
       // A directory of our own that stayed has its contents listed already.
       if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && isIn(directories, path)) continue;
+      const bool listed =
+          std::any_of(leftovers_.begin(), leftovers_.end(),
+                      [&](const Leftover& left) { return SamePath(left.path, path); });
+      if (listed) continue;
       log_.Write("Not installed by this product, stays: %s", path.c_str());
-      Leave(path);
+      Leave(path, LeftReason::kForeign);
     }
     if (onlyPending && !deferredProgram_.empty()) {
       pending.push_back(directory);

@@ -28,7 +28,7 @@ check_install() {  # machine dir ansi-dir what
   local machine=$1 app="$1/drive_c/$2" what=$4 names info reg
   names=$(cd "$app" && ls -R)
   expect_eq "$(printf '%s\n' .: 'Acmé.exe' 'Données' "Lisez-moi $chars.txt" SETUP.LOG uninstall \
-    uninstall.drc '' './Données:' 'Façade €.dat')" "$names" "$what: names on disk"
+    uninstall.drc uninstall.rec '' './Données:' 'Façade €.dat')" "$names" "$what: names on disk"
   # Nothing stored raw: every name is UTF-8.
   iconv -f UTF-8 -t UTF-8 <<<"$(cd "$machine" && find .)" >/dev/null ||
     fail "$what: a name on disk is not UTF-8"

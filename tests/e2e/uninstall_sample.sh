@@ -56,8 +56,10 @@ expect_contains "$OUT" "Do you want to remove Sample Notes 1.2 and all of its co
 
 uninstall_in "$app" --unattended
 expect_eq 0 "$STATUS" "the removal's status"
-expect_contains "$ERR" "Some elements could not be removed. You can remove them manually:" "the final message"
-expect_contains "$ERR" 'C:\Program Files\Sample Notes\notes.txt' "the user's file is listed"
+expect_contains "$ERR" "Sample Notes 1.2 was removed from this computer. These stay:" "the final message"
+expect_lacks "$ERR" "could not be removed" "nothing failed"
+expect_contains "$ERR" 'C:\Program Files\Sample Notes\notes.txt (not installed by this product)' "the user's file is listed"
+expect_contains "$ERR" 'snrt12.dll (still used by other programs)' "the library the other product counts"
 expect_contains "$ERR" 'C:\Windows\Temp\UNINSTALL.LOG' "the log is named"
 expect_eq "my own notes" "$(cat "$app/notes.txt")" "the user's file survives"
 expect_eq 'dword:00000001' "$(dll_count 'C:\\Windows\\System32\\snrt12.dll')" "the other product's count"

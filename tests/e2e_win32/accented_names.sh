@@ -18,7 +18,7 @@ expect_eq 0 "$STATUS" "exit status [$ERR]"
 app="$DRIVE_C/Program Files/Acmé Draw © €"
 names=$(cd "$app" && ls -R)
 expect_eq "$(printf '%s\n' .: 'Acmé.exe' 'Données' "Lisez-moi $chars.txt" SETUP.LOG \
-  Uninstall.exe uninstall.drc '' './Données:' 'Façade €.dat')" "$names" "names on disk"
+  Uninstall.exe uninstall.drc uninstall.rec '' './Données:' 'Façade €.dat')" "$names" "names on disk"
 expect_eq "read me" "$(cat "$app/Lisez-moi $chars.txt")" "installed contents"
 
 # A value of HKEY_LOCAL_MACHINE as system.reg holds it (characters above 0x7F as \xNNNN), in

@@ -140,7 +140,7 @@ gone
 window|Uninstall|1003
 style|80000|0
 exstyle|40000|40000
-progress|1003|0|24
+progress|1003|0|15
 screenshot|$SHOTS_WIN\\uninstall-2-progress.png
 window|Uninstall|6
 owner|Uninstall
@@ -151,7 +151,7 @@ gone
 closed|Uninstall|1003
 window|Uninstall|1
 owner|-
-message|Some elements could not be removed. You can remove them manually:\n$(esc "$app_win\My notes.txt")\n\nThe log of the removal is $(esc "$log_win")
+message|Sample Notes 1.2 was removed from this computer. These stay:\n$(esc "$app_win\My notes.txt") (not installed by this product)\n\nThe log of the removal is $(esc "$log_win")
 screenshot|$SHOTS_WIN\\uninstall-4-final.png
 press|1
 gone
@@ -180,7 +180,7 @@ install
 cp "$app/Uninstall.exe" "$app/uninstall.drc" "$WORK/"
 run_uninstall "$program" /S
 expect_eq 0 "$STATUS" "exit status of /S"
-expect_contains "$ERR" "Some elements could not be removed. You can remove them manually: $dll_win" \
+expect_contains "$ERR" "Sample Notes 1.2 was removed from this computer. These stay: $dll_win (shared file no longer used, kept)" \
   "the message of /S"
 wait_for_removal "$app" "the installation directory after /S"
 [ -f "$dll" ] || fail "/S removed the unused library"

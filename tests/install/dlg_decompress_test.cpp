@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "base/registry_access.h"
-#include "install/engine_rig.h"
+#include "support/engine_rig.h"
 #include "support/lnk_reader.h"
 
 namespace setup::testing {

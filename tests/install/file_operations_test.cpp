@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "install/engine_rig.h"
+#include "support/engine_rig.h"
 
 namespace setup::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "base/registry_access.h"
-#include "install/engine_rig.h"
+#include "support/engine_rig.h"
 
 namespace setup::testing {
 namespace {

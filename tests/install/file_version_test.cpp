@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "install/engine_rig.h"
+#include "support/engine_rig.h"
 #include "support/pe_writer.h"
 
 namespace setup::testing {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "install/dlg_decompress.h"
-#include "install/engine_rig.h"
+#include "support/engine_rig.h"
 #include "support/fake_platform.h"
 
 namespace setup::testing {

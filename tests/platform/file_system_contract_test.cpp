@@ -270,6 +270,17 @@ TEST_P(FileSystemContract, SystemDirectoriesAndMessages) {
   }
 }
 
+// The full name the installation record keeps for what was written.
+TEST_P(FileSystemContract, FullPathNameTakesDotsOutAndNamesTheSameEntry) {
+  EXPECT_EQ(Path("a.txt"), fs().GetFullPathName(Path("Sub\\..\\.\\a.txt")));
+  EXPECT_EQ("", fs().GetFullPathName(""));
+  std::unique_ptr<File> file = fs().Open(Path("b.txt"), OpenMode::kWriteBinary, nullptr);
+  ASSERT_TRUE(file);
+  ASSERT_TRUE(file->Close());
+  const std::string full = fs().GetFullPathName(Path("b.txt"));
+  ASSERT_TRUE(fs().FindFirstFile(full).has_value()) << full;
+}
+
 INSTANTIATE_TEST_SUITE_P(Implementations, FileSystemContract,
                          ::testing::ValuesIn(testing::ContractMachines()),
                          [](const auto& info) { return std::string(info.param.name); });

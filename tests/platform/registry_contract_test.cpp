@@ -184,6 +184,13 @@ TEST_P(RegistryContract, DeletionsAndCountsAnswerLikeAdvapi) {
   EXPECT_EQ(reg().DeleteKey(base_, "Absent\\Deeper"), kErrorFileNotFound);
 }
 
+TEST_P(RegistryContract, FlushKeyKeepsWhatWasWritten) {
+  const std::uint8_t data[] = {'x', 0};
+  ASSERT_EQ(reg().SetValue(base_, "Flushed", REG_SZ, data, sizeof data), kErrorSuccess);
+  EXPECT_EQ(reg().FlushKey(kHkeyCurrentUser), kErrorSuccess);
+  EXPECT_EQ(Query(base_, "Flushed"), Bytes("x", true));
+}
+
 INSTANTIATE_TEST_SUITE_P(Implementations, RegistryContract,
                          ::testing::ValuesIn(testing::ContractMachines()),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -429,3 +429,39 @@ std::uint32_t FakeFileSystem::Attributes(const std::string& path) const {
 }
 
 }  // namespace setup::testing
+
+namespace setup::testing {
+
+std::string FakeFileSystem::GetFullPathName(const std::string& path) {
+  if (path.empty()) return {};
+  std::string full;
+  if (path.size() >= 2 && path[1] == ':') {
+    full = path.substr(0, 2) + "\\" + path.substr(2);
+  } else if (path[0] == '\\' || path[0] == '/') {
+    full = "C:" + path;
+  } else if (currentDirectory.empty()) {
+    return {};
+  } else {
+    full = currentDirectory + "\\" + path;
+  }
+  // `.` and `..` go, as Windows takes them out; `..` stops at the drive's root.
+  std::vector<std::string> parts;
+  std::string part;
+  for (std::size_t i = 3; i <= full.size(); ++i) {
+    if (i == full.size() || full[i] == '\\' || full[i] == '/') {
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        parts.push_back(part);
+      }
+      part.clear();
+    } else {
+      part += full[i];
+    }
+  }
+  std::string result = full.substr(0, 2) + "\\";
+  for (std::size_t i = 0; i < parts.size(); ++i) result += (i == 0 ? "" : "\\") + parts[i];
+  return result;
+}
+
+}  // namespace setup::testing

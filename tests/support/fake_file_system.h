@@ -36,6 +36,9 @@ class FakeFileSystem : public FileSystem {
   std::string GetWindowsDirectory() override { return windowsDirectory; }
   std::string GetSystemDirectory() override { return systemDirectory; }
   std::string FormatMessage(Win32Error code) override;
+  // Relative paths count from `currentDirectory`; empty: it has no name.
+  std::string GetFullPathName(const std::string& path) override;
+  std::string currentDirectory = "C:\\Setup";
 
   // What the directory queries answer; empty means failure.
   std::string tempPath = "C:\\Windows\\Temp\\";

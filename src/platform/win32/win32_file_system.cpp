@@ -187,4 +187,19 @@ std::string Win32FileSystem::FormatMessage(Win32Error code) {
   return std::string(text.get(), length);
 }
 
+std::string Win32FileSystem::GetFullPathName(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return {};
+  std::string buffer(kMaxPath, '\0');
+  DWORD length =
+      GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  if (length >= buffer.size()) {
+    buffer.assign(length, '\0');
+    length =
+        GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  }
+  if (length == 0 || length >= buffer.size()) return {};
+  buffer.resize(length);
+  return buffer;
+}
+
 }  // namespace setup

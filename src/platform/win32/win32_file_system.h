@@ -21,6 +21,7 @@ class Win32FileSystem final : public FileSystem {
   std::string GetWindowsDirectory() override;
   std::string GetSystemDirectory() override;
   std::string FormatMessage(Win32Error code) override;
+  std::string GetFullPathName(const std::string& path) override;
 };
 
 }  // namespace setup

@@ -81,6 +81,10 @@ void Win32Registry::CloseKey(RegKey key) {
   RegCloseKey(ToHkey(key));
 }
 
+Win32Error Win32Registry::FlushKey(RegKey key) {
+  return static_cast<Win32Error>(RegFlushKey(ToHkey(key)));
+}
+
 Win32Error Win32Registry::DeleteValue(RegKey key, const std::string& name) {
   // The key may have been opened for reading only: deleting needs a handle that may set values.
   HKEY writable = nullptr;

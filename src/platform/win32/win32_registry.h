@@ -18,6 +18,7 @@ class Win32Registry final : public Registry {
   Win32Error DeleteKey(RegKey parent, const std::string& subkey) override;
   Win32Error QueryInfoKey(RegKey key, std::uint32_t* subkeys, std::uint32_t* values) override;
   void CloseKey(RegKey key) override;
+  Win32Error FlushKey(RegKey key) override;
 };
 
 }  // namespace setup

@@ -24,6 +24,7 @@
 #undef GetWindowsDirectory
 #undef GetSystemDirectory
 #undef FormatMessage
+#undef GetFullPathName
 #undef MultiByteToWideChar
 #undef MessageBox
 #undef SetWindowText

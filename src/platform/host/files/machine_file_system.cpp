@@ -85,6 +85,12 @@ const AnsiCodePage& MachineFileSystem::codePage() const {
   return codePage_ != nullptr ? *codePage_ : windows1252;
 }
 
+bool MachineFileSystem::IsLinkLeadingOut(const Resolved& resolved) {
+  struct stat info {};
+  return resolved.error == kErrorAccessDenied && resolved.exists && !resolved.isTop &&
+         ::lstat(resolved.native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 bool MachineFileSystem::IsReachable(const std::string& native) {
   struct stat info {};
   if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
@@ -330,7 +336,9 @@ Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const s
 }
 
 Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
-  const Resolved resolved = ResolveExisting(path);
+  Resolved resolved = ResolveExisting(path);
+  // Removing a link leading out takes the link alone, which reaches nothing outside.
+  if (IsLinkLeadingOut(resolved)) resolved.error = kErrorSuccess;
   if (resolved.error != kErrorSuccess) return resolved.error;
   const Win32Error error = DeleteNativeFile(resolved.native);
   if (error == kErrorSuccess) names_.Removed(resolved.parentId, resolved.name);
@@ -398,5 +406,48 @@ std::string MachineFileSystem::GetSystemDirectory() {
 }
 
 std::string MachineFileSystem::FormatMessage(Win32Error code) { return SystemMessageText(code); }
+
+}  // namespace setup
+
+namespace setup {
+
+std::string MachineFileSystem::GetFullPathName(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return {};
+  WindowsPath split = SplitWindowsPath(path);
+  if (split.unc) return {};
+  if (split.drive != 0 || split.rooted) {
+    if (split.drive == 0) split.drive = 'C';
+    split.rooted = true;
+    return JoinWindowsPath(split);
+  }
+  // The current directory's Windows name: its place below MACHINE/drive_x.
+  const std::string machine = RealPath(machineDir_);
+  const std::string current = RealPath(currentDir_);
+  if (machine.empty() || current.empty() || !IsWithin(current, machine) || current == machine) {
+    return {};
+  }
+  std::vector<std::string> below;
+  std::size_t start = machine.size() + (machine == "/" ? 0 : 1);
+  while (start <= current.size()) {
+    std::size_t slash = current.find('/', start);
+    if (slash == std::string::npos) slash = current.size();
+    below.push_back(current.substr(start, slash - start));
+    start = slash + 1;
+  }
+  const std::string& driveFolder = below.front();
+  if (driveFolder.size() != 7 || driveFolder.compare(0, 6, "drive_") != 0 ||
+      !((driveFolder[6] >= 'a' && driveFolder[6] <= 'z'))) {
+    return {};
+  }
+  WindowsPath full;
+  full.drive = static_cast<char>(driveFolder[6] - 'a' + 'A');
+  full.rooted = true;
+  for (std::size_t i = 1; i < below.size(); ++i)
+    full.components.push_back(AnsiName(codePage(), below[i]));
+  // `..` never climbs above the current directory, as this file system resolves it.
+  for (const std::string& component : split.components) full.components.push_back(component);
+  full.trailingSeparator = split.trailingSeparator;
+  return JoinWindowsPath(full);
+}
 
 }  // namespace setup

@@ -28,8 +28,9 @@ namespace setup {
 //   that others add meanwhile are found only by their exact name (the machine folder is locked
 //   for the run).
 // - A symbolic link whose target lies outside the machine folder and the current directory is
-//   never followed: such paths answer kErrorAccessDenied. Network paths ("\\server\share") are
-//   not reachable (kErrorBadPathname).
+//   never followed: such paths answer kErrorAccessDenied, and FindFirstFile finds nothing there;
+//   DeleteFile of the link itself removes it, which follows nothing. Network paths
+//   ("\\server\share") are not reachable (kErrorBadPathname).
 // - The read-only attribute is the missing owner write permission.
 // - As on Windows, a path of kMaxPath bytes or more (a new directory's: more than
 //   kMaxPath - 12) gives kErrorFilenameExcedRange, fopen's ENAMETOOLONG.
@@ -64,6 +65,9 @@ class MachineFileSystem final : public FileSystem {
   std::string GetWindowsDirectory() override;
   std::string GetSystemDirectory() override;
   std::string FormatMessage(Win32Error code) override;
+  // A relative path has a Windows name only when the current directory lies on a drive of the
+  // machine folder.
+  std::string GetFullPathName(const std::string& path) override;
 
  private:
   struct Resolved;
@@ -71,6 +75,8 @@ class MachineFileSystem final : public FileSystem {
   // An entry that exists and is not a drive's root or the current directory, else the error.
   Resolved ResolveExisting(const std::string& path);
   bool IsReachable(const std::string& native);
+  // The last component is a link whose target lies out of reach (Resolve refused it).
+  bool IsLinkLeadingOut(const Resolved& resolved);
   const AnsiCodePage& codePage() const;
 
   std::string machineDir_;

@@ -64,13 +64,18 @@ Win32Error CopyFileContents(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::uint32_t NativeAttributes(const std::string& native) {
+  // A symbolic link shows as Windows shows one: a reparse point, with its target's kind.
+  struct stat own {};
+  const std::uint32_t link = ::lstat(native.c_str(), &own) == 0 && S_ISLNK(own.st_mode)
+                                 ? static_cast<std::uint32_t>(FILE_ATTRIBUTE_REPARSE_POINT)
+                                 : 0u;
   struct stat info {};
-  if (::stat(native.c_str(), &info) != 0) return 0;
-  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  if (::stat(native.c_str(), &info) != 0) return link;
+  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY | link;
   std::uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
   if (!S_ISREG(info.st_mode)) attributes |= FILE_ATTRIBUTE_DEVICE;
   if ((info.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
-  return attributes;
+  return attributes | link;
 }
 
 bool NativeEntryExists(const std::string& native) {

@@ -26,6 +26,8 @@ class NativeFileSystem final : public FileSystem {
   std::string GetWindowsDirectory() override;
   std::string GetSystemDirectory() override;
   std::string FormatMessage(Win32Error code) override;
+  // Native paths are not Windows paths: they come back as given.
+  std::string GetFullPathName(const std::string& path) override { return path; }
 };
 
 }  // namespace setup

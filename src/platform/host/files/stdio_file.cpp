@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 
@@ -68,6 +69,9 @@ std::size_t StdioFile::Write(const void* buffer, std::size_t size) {
   if (closed_ || size == 0) return 0;
   const std::size_t done = std::fwrite(buffer, 1, size, stream_);
   if (done < size) Fail(errno);
+  if (!seeked_ && head_.size() < kHeadSize) {
+    head_.append(static_cast<const char*>(buffer), std::min(done, kHeadSize - head_.size()));
+  }
   return done;
 }
 
@@ -78,6 +82,7 @@ std::int64_t StdioFile::Tell() {
 
 bool StdioFile::Seek(std::int64_t offset) {
   if (closed_ || offset < 0) return false;
+  seeked_ = true;
   return ::fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
@@ -99,6 +104,21 @@ void StdioFile::Fail(int error) {
 
 bool StdioFile::Error() const { return error_ || (!closed_ && std::ferror(stream_) != 0); }
 
+void StdioFile::MakeExecutableWhenProgram() {
+  // A program or a script the product installs must start: Windows runs files by their name,
+  // Linux only by their permission. Whoever may read it may run it.
+  const bool program = head_.compare(0, 4,
+                                     "\x7f"
+                                     "ELF") == 0 ||
+                       head_.compare(0, 2, "#!") == 0;
+  if (!program) return;
+  struct stat info {};
+  const int fd = ::fileno(stream_);
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const mode_t mode = info.st_mode & 07777;
+  static_cast<void>(::fchmod(fd, mode | ((mode & 0444) >> 2)));
+}
+
 bool StdioFile::Close() {
   if (closed_) return closeResult_;
   // A failed read loses nothing; a failed write or flush loses data and must be told.
@@ -107,6 +127,7 @@ bool StdioFile::Close() {
     ok = false;
     Fail(errno);
   }
+  if (ok && writing_) MakeExecutableWhenProgram();
   if (std::fclose(stream_) != 0) {
     ok = false;
     Fail(errno);

@@ -37,6 +37,9 @@ class StdioFile final : public File {
  private:
   StdioFile(std::FILE* stream, std::unique_ptr<char[]> buffer, bool writing);
   void Fail(int error);
+  // Gives a file that starts as an ELF program or a "#!" script execute permission.
+  void MakeExecutableWhenProgram();
+  static constexpr std::size_t kHeadSize = 4;
 
   std::FILE* stream_;
   std::unique_ptr<char[]> buffer_;  // outlives stream_: Close() runs before it is freed
@@ -45,6 +48,8 @@ class StdioFile final : public File {
   int errorNumber_ = 0;
   bool closed_ = false;
   bool closeResult_ = false;
+  std::string head_;  // the first bytes written, while no seek has moved the position
+  bool seeked_ = false;
 };
 
 }  // namespace setup

@@ -1,5 +1,5 @@
 // The engine's test machine: real files and version resources, scripted windows, fake registry.
-#include "install/engine_rig.h"
+#include "support/engine_rig.h"
 
 #include <gtest/gtest.h>
 

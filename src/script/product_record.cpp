@@ -1,5 +1,5 @@
 // Finding the product's uninstall record among the script's registry lines.
-#include "uninstall/product_record.h"
+#include "script/product_record.h"
 
 #include "base/registry_path.h"
 #include "platform/ascii_case.h"
