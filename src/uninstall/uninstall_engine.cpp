@@ -195,16 +195,18 @@ void UninstallEngine::BuildSteps() {
   }
   steps_.push_back({"Removing registry keys", [this](WindowHandle) { RemoveEmptyKeys(); }});
   steps_.push_back({"Removing SETUP.LOG", [this](WindowHandle) { RemoveFile(setupLogPath_); }});
-  // Last, in one step, the record, then the product's key, then the uninstaller: a rerun that
-  // finds no record but the key still holding the digest finishes these.
+  // Last, in one step, the record, then the product's key, then the folders and the
+  // uninstaller. A rerun finishes from any point: with the key still holding the digest, or,
+  // once the key is on the disk as gone, from the script copy beside nothing but leftovers.
+  // The script copy goes just before the uninstaller, so that no kill leaves the one without
+  // the other for longer than two calls.
   steps_.push_back({"Removing directories", [this](WindowHandle) {
                       RemoveFile(RecordPath(recordDir_));
                       RemoveFile(RecordSidePath(recordDir_));
                       RemoveProductKey();
-                      RemoveFile(target_.scriptCopyPath);
-                      // The folders first, those that hold the uninstaller after it: once it
-                      // is gone, no rerun can finish what would be left.
+                      platform_.registry.FlushKey(kHkeyLocalMachine);
                       RemoveDirectories(false);
+                      RemoveFile(target_.scriptCopyPath);
                       RemoveProgram();
                       RemoveDirectories(true);
                     }});
