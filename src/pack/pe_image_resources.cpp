@@ -5,21 +5,14 @@
 #include <map>
 #include <optional>
 
+#include "platform/pe_layout.h"
+
 namespace setup::pack {
 
 namespace {
 
-constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
-constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr std::uint16_t kPe32Magic = 0x10B;
-constexpr std::uint16_t kPe32PlusMagic = 0x20B;
-constexpr std::size_t kSectionHeaderSize = 40;
-constexpr std::uint32_t kResourceDirectory = 2;
-constexpr std::uint32_t kCertificateDirectory = 4;
-constexpr std::uint32_t kHighBit = 0x80000000u;
-constexpr std::size_t kDirectoryHeaderSize = 16;
-constexpr std::size_t kDirectoryEntrySize = 8;
-constexpr std::size_t kDataEntrySize = 16;
+using namespace setup::pe;
+
 // More than any program carries; it bounds the work a damaged tree can cause.
 constexpr std::size_t kMostResources = 1 << 16;
 
@@ -158,11 +151,11 @@ bool OwnsItsBytes(const Headers& headers, const Section& section) {
 
 // The section the resource directory starts, which it must have to itself.
 const Section* ResourceSection(const std::string& image, const Headers& headers, std::string* why) {
-  if (headers.directoryCount <= kResourceDirectory) {
+  if (headers.directoryCount <= kResourceDirectoryIndex) {
     Fail(why, "the image has no resources");
     return nullptr;
   }
-  const std::uint32_t rva = Load32(image, headers.Directory(kResourceDirectory));
+  const std::uint32_t rva = Load32(image, headers.Directory(kResourceDirectoryIndex));
   for (const Section& section : headers.sections) {
     if (rva != 0 && section.virtualAddress == rva) return &section;
   }
@@ -211,18 +204,18 @@ bool TreeReader::ReadName(std::uint32_t offset, std::u16string* name) {
 }
 
 bool TreeReader::ReadDirectory(std::uint32_t offset, std::vector<Entry>* entries) {
-  if (!InSection(offset, kDirectoryHeaderSize)) return false;
+  if (!InSection(offset, kResourceDirectoryHeaderSize)) return false;
   const std::size_t count = Load16(image_, At(offset) + 12) + Load16(image_, At(offset) + 14);
-  const std::uint64_t first = std::uint64_t{offset} + kDirectoryHeaderSize;
-  if (!InSection(first, count * kDirectoryEntrySize)) return false;
+  const std::uint64_t first = std::uint64_t{offset} + kResourceDirectoryHeaderSize;
+  if (!InSection(first, count * kResourceDirectoryEntrySize)) return false;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t at = At(first + i * kDirectoryEntrySize);
+    const std::size_t at = At(first + i * kResourceDirectoryEntrySize);
     Entry entry;
     const std::uint32_t nameField = Load32(image_, at);
     entry.offsetToData = Load32(image_, at + 4);
-    if ((nameField & kHighBit) == 0) {
+    if ((nameField & kSubdirectoryBit) == 0) {
       entry.key.id = nameField;
-    } else if (!ReadName(nameField & ~kHighBit, &entry.key.name)) {
+    } else if (!ReadName(nameField & ~kSubdirectoryBit, &entry.key.name)) {
       return false;
     }
     entries->push_back(std::move(entry));
@@ -231,7 +224,7 @@ bool TreeReader::ReadDirectory(std::uint32_t offset, std::vector<Entry>* entries
 }
 
 bool TreeReader::ReadData(std::uint32_t offset, Resource* resource) {
-  if (!InSection(offset, kDataEntrySize)) return false;
+  if (!InSection(offset, kResourceDataEntrySize)) return false;
   const std::uint32_t rva = Load32(image_, At(offset));
   const std::uint32_t size = Load32(image_, At(offset) + 4);
   // Resources do not share bytes: more data than the section holds is a damaged tree pointing
@@ -257,20 +250,20 @@ bool TreeReader::Read(std::vector<Resource>* resources, std::string* why) {
   if (!ReadDirectory(0, &types)) return Fail(why, damaged);
   for (const Entry& type : types) {
     std::vector<Entry> names;
-    if ((type.offsetToData & kHighBit) == 0 ||
-        !ReadDirectory(type.offsetToData & ~kHighBit, &names)) {
+    if ((type.offsetToData & kSubdirectoryBit) == 0 ||
+        !ReadDirectory(type.offsetToData & ~kSubdirectoryBit, &names)) {
       return Fail(why, damaged);
     }
     for (const Entry& name : names) {
       std::vector<Entry> languages;
-      if ((name.offsetToData & kHighBit) == 0 ||
-          !ReadDirectory(name.offsetToData & ~kHighBit, &languages)) {
+      if ((name.offsetToData & kSubdirectoryBit) == 0 ||
+          !ReadDirectory(name.offsetToData & ~kSubdirectoryBit, &languages)) {
         return Fail(why, damaged);
       }
       for (const Entry& language : languages) {
         if (resources->size() >= kMostResources) return Fail(why, damaged);
         Resource resource{type.key, name.key, language.key.id, 0, {}};
-        if (!language.key.name.empty() || (language.offsetToData & kHighBit) != 0 ||
+        if (!language.key.name.empty() || (language.offsetToData & kSubdirectoryBit) != 0 ||
             !ReadData(language.offsetToData, &resource)) {
           return Fail(why, damaged);
         }
@@ -302,7 +295,7 @@ std::string LayOutTree(const std::vector<Resource>& resources, std::uint32_t sec
   }
 
   const auto directorySize = [](std::size_t entries) {
-    return kDirectoryHeaderSize + entries * kDirectoryEntrySize;
+    return kResourceDirectoryHeaderSize + entries * kResourceDirectoryEntrySize;
   };
   std::size_t directories = directorySize(tree.size());
   std::size_t names = 0;
@@ -317,7 +310,7 @@ std::string LayOutTree(const std::vector<Resource>& resources, std::uint32_t sec
     }
   }
   const std::size_t dataEntries = AlignUp(directories + names, 4);
-  std::size_t data = AlignUp(dataEntries + leaves * kDataEntrySize, 8);
+  std::size_t data = AlignUp(dataEntries + leaves * kResourceDataEntrySize, 8);
   std::size_t total = data;
   for (const Resource& resource : resources) total = AlignUp(total + resource.data.size(), 8);
 
@@ -329,7 +322,7 @@ std::string LayOutTree(const std::vector<Resource>& resources, std::uint32_t sec
     if (key.name.empty()) {
       Store32(&out, at, key.id);
     } else {
-      Store32(&out, at, kHighBit | static_cast<std::uint32_t>(nextName));
+      Store32(&out, at, kSubdirectoryBit | static_cast<std::uint32_t>(nextName));
       Store16(&out, nextName, static_cast<std::uint32_t>(key.name.size()));
       for (std::size_t i = 0; i < key.name.size(); ++i)
         Store16(&out, nextName + 2 + 2 * i, key.name[i]);
@@ -345,7 +338,7 @@ std::string LayOutTree(const std::vector<Resource>& resources, std::uint32_t sec
   };
   const auto writeLanguages = [&](std::size_t at, const Languages& byLanguage) {
     Store16(&out, at + 14, static_cast<std::uint32_t>(byLanguage.size()));
-    std::size_t entry = at + kDirectoryHeaderSize;
+    std::size_t entry = at + kResourceDirectoryHeaderSize;
     for (const auto& [language, resource] : byLanguage) {
       Store32(&out, entry, language);
       Store32(&out, entry + 4, static_cast<std::uint32_t>(nextLeaf));
@@ -355,30 +348,30 @@ std::string LayOutTree(const std::vector<Resource>& resources, std::uint32_t sec
       std::copy(resource->data.begin(), resource->data.end(),
                 out.begin() + static_cast<long>(data));
       data = AlignUp(data + resource->data.size(), 8);
-      nextLeaf += kDataEntrySize;
-      entry += kDirectoryEntrySize;
+      nextLeaf += kResourceDataEntrySize;
+      entry += kResourceDirectoryEntrySize;
     }
   };
 
   // Breadth first: the root, the directories of every type, then those of every name.
   writeHeader(0, tree);
   std::vector<std::pair<std::size_t, const Names*>> typeDirectories;
-  std::size_t entry = kDirectoryHeaderSize;
+  std::size_t entry = kResourceDirectoryHeaderSize;
   for (const auto& [type, byName] : tree) {
     typeDirectories.emplace_back(nextDirectory, &byName);
-    writeEntry(entry, type, kHighBit | static_cast<std::uint32_t>(nextDirectory));
+    writeEntry(entry, type, kSubdirectoryBit | static_cast<std::uint32_t>(nextDirectory));
     nextDirectory += directorySize(byName.size());
-    entry += kDirectoryEntrySize;
+    entry += kResourceDirectoryEntrySize;
   }
   std::vector<std::pair<std::size_t, const Languages*>> nameDirectories;
   for (const auto& [at, byName] : typeDirectories) {
     writeHeader(at, *byName);
-    std::size_t nameEntry = at + kDirectoryHeaderSize;
+    std::size_t nameEntry = at + kResourceDirectoryHeaderSize;
     for (const auto& [name, byLanguage] : *byName) {
       nameDirectories.emplace_back(nextDirectory, &byLanguage);
-      writeEntry(nameEntry, name, kHighBit | static_cast<std::uint32_t>(nextDirectory));
+      writeEntry(nameEntry, name, kSubdirectoryBit | static_cast<std::uint32_t>(nextDirectory));
       nextDirectory += directorySize(byLanguage.size());
-      nameEntry += kDirectoryEntrySize;
+      nameEntry += kResourceDirectoryEntrySize;
     }
   }
   for (const auto& [at, byLanguage] : nameDirectories) writeLanguages(at, *byLanguage);
@@ -414,8 +407,8 @@ bool ReadResources(const std::string& image, std::vector<Resource>* resources, s
 bool WriteResources(std::string* image, const std::vector<Resource>& resources, std::string* why) {
   Headers headers;
   if (!ReadHeaders(*image, &headers, why)) return false;
-  if (headers.directoryCount > kCertificateDirectory &&
-      Load32(*image, headers.Directory(kCertificateDirectory) + 4) != 0) {
+  if (headers.directoryCount > kCertificateDirectoryIndex &&
+      Load32(*image, headers.Directory(kCertificateDirectoryIndex) + 4) != 0) {
     return Fail(why, "the image is signed: change it before signing, not after");
   }
   const Section* found = ResourceSection(*image, headers, why);
@@ -459,7 +452,7 @@ bool WriteResources(std::string* image, const std::vector<Resource>& resources, 
 
   Store32(image, section.header + 8, static_cast<std::uint32_t>(tree.size()));
   Store32(image, section.header + 16, static_cast<std::uint32_t>(rawSize));
-  Store32(image, headers.Directory(kResourceDirectory) + 4,
+  Store32(image, headers.Directory(kResourceDirectoryIndex) + 4,
           static_cast<std::uint32_t>(tree.size()));
   if (last) {
     const std::uint64_t end =

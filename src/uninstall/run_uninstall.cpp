@@ -9,7 +9,6 @@
 #include "script/product_record.h"
 #include "script/script_loader.h"
 #include "uninstall/dlg_uninstall.h"
-#include "uninstall/removal_leftovers.h"
 #include "uninstall/uninstall_engine.h"
 
 namespace setup {
@@ -101,14 +100,7 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
       outcome.exitStatus = kUninstallCannotStart;
       return outcome;
     }
-    // A removal killed in its last step, once the key had gone, left the script copy beside
-    // nothing but the uninstaller and empty folders: those it finishes.
-    const bool interrupted =
-        !digest && !location && !ProductKeyHoldsAnything(platform.registry, product->name) &&
-        HoldsOnlyLeftovers(platform.files, programDir,
-                           {programPath, scriptCopy, RecordSidePath(programDir)});
-    if (!interrupted &&
-        (!digest || (location && !SamePath(TrimDirectory(*location), programDir)))) {
+    if (!digest || (location && !SamePath(TrimDirectory(*location), programDir))) {
       windows.MessageBox(nullptr,
                          product->displayName +
                              " is not installed on this computer (any more): nothing was changed.",

@@ -6,20 +6,15 @@
 #include <optional>
 #include <vector>
 
+#include "platform/pe_layout.h"
+
 namespace setup {
 
 namespace {
 
-constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
-constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr std::uint16_t kPe32Magic = 0x10B;
-constexpr std::uint16_t kPe32PlusMagic = 0x20B;
-constexpr std::uint32_t kFileHeaderSize = 20;
-constexpr std::uint32_t kSectionHeaderSize = 40;
-constexpr std::uint32_t kResourceDirectoryIndex = 2;
-constexpr std::uint32_t kRtVersion = 16;
+using namespace setup::pe;
+
 constexpr std::uint32_t kVsVersionInfo = 1;
-constexpr std::uint32_t kSubdirectoryBit = 0x80000000u;
 constexpr std::uint32_t kVersionInfoHeaderSize = 6;  // wLength, wValueLength, wType
 
 std::uint16_t Load16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
