@@ -9,6 +9,7 @@
 #include "script/product_record.h"
 #include "script/script_loader.h"
 #include "uninstall/dlg_uninstall.h"
+#include "uninstall/ended_removal.h"
 #include "uninstall/uninstall_engine.h"
 
 namespace setup {
@@ -16,6 +17,28 @@ namespace {
 
 int ErrorBox(WindowSystem& windows, const std::string& text) {
   return windows.MessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
+}
+
+// A removal killed in its last step, finished: the uninstaller and what little was left.
+UninstallOutcome FinishEnded(const Platform& platform, ProgramRemover& remover,
+                             const std::string& programDir, const std::string& programPath,
+                             const std::optional<ProductRecord>& product) {
+  WindowSystem& windows = platform.windows;
+  UninstallOutcome outcome;
+  const std::optional<std::string> name =
+      product ? std::optional<std::string>(product->name) : std::nullopt;
+  if (!FinishEndedRemoval(platform.files, platform.registry, remover, programDir, programPath,
+                          name)) {
+    windows.MessageBox(
+        nullptr, "Some elements could not be removed. You can remove them manually:\n" + programDir,
+        windows.ApplicationTitle().c_str(), MB_OK | MB_ICONWARNING);
+    outcome.exitStatus = kUninstallIncomplete;
+    return outcome;
+  }
+  const std::string text = product ? product->displayName + " was removed from this computer."
+                                   : "The removal from " + programDir + " was finished.";
+  windows.MessageBox(nullptr, text, windows.ApplicationTitle().c_str(), MB_OK);
+  return outcome;
 }
 
 }  // namespace
@@ -32,7 +55,11 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
   const std::string programDir =
       slash == std::string::npos ? std::string(".") : programPath.substr(0, slash);
   const std::string scriptCopy = programDir + "\\" + kUninstallScriptName;
-  if (FileExists(platform.files, scriptCopy) == 0 ||
+  const bool scriptCopyThere = FileExists(platform.files, scriptCopy) != 0;
+  if (!scriptCopyThere && IsEndedRemoval(platform.files, programDir, programPath)) {
+    return FinishEnded(platform, remover, programDir, programPath, std::nullopt);
+  }
+  if (!scriptCopyThere ||
       LoadFileList(platform, script, nullptr, scriptCopy.c_str(), nullptr) == 0) {
     ErrorBox(windows, "The uninstall information " + scriptCopy +
                           " is missing or damaged: the product cannot be removed.");
@@ -99,6 +126,9 @@ UninstallOutcome RunUninstall(const Platform& platform, const UninstallCommandLi
                             " is missing: the product cannot be removed.");
       outcome.exitStatus = kUninstallCannotStart;
       return outcome;
+    }
+    if (!digest && IsEndedRemoval(platform.files, programDir, programPath)) {
+      return FinishEnded(platform, remover, programDir, programPath, product);
     }
     if (!digest || (location && !SamePath(TrimDirectory(*location), programDir))) {
       windows.MessageBox(nullptr,

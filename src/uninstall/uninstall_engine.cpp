@@ -9,6 +9,7 @@
 #include "base/registry_access.h"
 #include "base/registry_path.h"
 #include "platform/ascii_case.h"
+#include "uninstall/ended_removal.h"
 
 namespace setup {
 namespace {
@@ -98,7 +99,8 @@ UninstallEngine::UninstallEngine(const Platform& platform, const SetupScript& sc
       policy_(policy),
       // Formed as the installer formed it.
       setupLogPath_(target_.installDir + "\\SETUP.LOG"),
-      recordDir_(ParentOf(target_.programPath)) {
+      recordDir_(ParentOf(target_.programPath)),
+      markPath_(EndedRemovalMarkPath(recordDir_)) {
   BuildSteps();
 }
 
@@ -196,20 +198,31 @@ void UninstallEngine::BuildSteps() {
   steps_.push_back({"Removing registry keys", [this](WindowHandle) { RemoveEmptyKeys(); }});
   steps_.push_back({"Removing SETUP.LOG", [this](WindowHandle) { RemoveFile(setupLogPath_); }});
   // Last, in one step, the record, then the product's key, then the folders and the
-  // uninstaller. A rerun finishes from any point: with the key still holding the digest, or,
-  // once the key is on the disk as gone, from the script copy beside nothing but leftovers.
-  // The script copy goes just before the uninstaller, so that no kill leaves the one without
-  // the other for longer than two calls.
+  // uninstaller, under a mark on the disk: a rerun finishes from any point, with the key still
+  // holding the digest, or from the mark once the key is gone. The script copy and the mark go
+  // just before the uninstaller.
   steps_.push_back({"Removing directories", [this](WindowHandle) {
+                      MarkEndedRemoval();
                       RemoveFile(RecordPath(recordDir_));
                       RemoveFile(RecordSidePath(recordDir_));
                       RemoveProductKey();
                       platform_.registry.FlushKey(kHkeyLocalMachine);
                       RemoveDirectories(false);
                       RemoveFile(target_.scriptCopyPath);
+                      RemoveFile(markPath_);
                       RemoveProgram();
                       RemoveDirectories(true);
                     }});
+}
+
+void UninstallEngine::MarkEndedRemoval() {
+  int crtError = 0;
+  std::unique_ptr<File> mark = platform_.files.Open(markPath_, OpenMode::kWriteBinary, &crtError);
+  if (!mark || !mark->Close()) {
+    // Without it a kill in this step can leave what a rerun takes for a copy left behind.
+    log_.Write("Could not write %s: %s", markPath_.c_str(),
+               platform_.files.StrError(crtError).c_str());
+  }
 }
 
 void UninstallEngine::RemoveRecordedFile(const RecordedFile& file) {

@@ -85,6 +85,7 @@ class UninstallEngine {
   void RemoveUnseen(const std::string& path);
   void RemoveStaleSideFile(const std::string& path);
   void RemoveProgram();
+  void MarkEndedRemoval();
   // The directories that hold the uninstaller, or all the others.
   void RemoveDirectories(bool holdingProgram);
 
@@ -109,6 +110,7 @@ class UninstallEngine {
   UninstallPolicy policy_;
   std::string setupLogPath_;
   std::string recordDir_;
+  std::string markPath_;
   std::vector<Step> steps_;
   std::vector<Leftover> leftovers_;
   bool failed_ = false;

@@ -83,8 +83,9 @@ run_in "$machine/drive_c/Tiny" ./uninstall --machine="$machine" --unattended
 expect_eq 0 "$STATUS" "the removal after the record went [$ERR]"
 expect_eq "$before" "$(snapshot "$machine")" "the machine after the record went"
 
-# Killed once the key had gone: the script copy stays beside the uninstaller and empty folders,
-# and the rerun finishes those. Beside anything else, it is a copy left behind and stays.
+# Killed once the key had gone: the last step's mark stays beside the uninstaller, the script
+# copy and empty folders, and the rerun finishes those, with or without the script copy. Beside
+# anything else it is a copy left behind, and stays.
 drop_product_key() {  # machine product
   key="[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$2]" awk '
     { line = $0; sub(/\r$/, "", line) }
@@ -93,19 +94,23 @@ drop_product_key() {  # machine product
     !skip' "$1/registry.reg" >"$1/registry.reg.new"
   mv "$1/registry.reg.new" "$1/registry.reg"
 }
-run_in "$tiny" ./setup Tiny --unattended --machine="$machine" '--dir=C:\Tiny'
-(cd "$machine/drive_c/Tiny" && rm -r Sub/t.txt SETUP.LOG uninstall.rec)
-drop_product_key "$machine" Tiny
-mkdir "$machine/drive_c/Tiny/Sub/Mine"
-echo mine >"$machine/drive_c/Tiny/Sub/Mine/mine.txt"
-run_in "$machine/drive_c/Tiny" ./uninstall --machine="$machine" --unattended
-expect_eq 0 "$STATUS" "the rerun beside the user's own file [$ERR]"
-expect_contains "$ERR$OUT" "not installed on this computer" "the rerun beside the user's own file"
-[ -f "$machine/drive_c/Tiny/uninstall.drc" ] || fail "the copy left behind lost its script copy"
-rm -r "$machine/drive_c/Tiny/Sub/Mine"
-run_in "$machine/drive_c/Tiny" ./uninstall --machine="$machine" --unattended
-expect_eq 0 "$STATUS" "the removal after the key went [$ERR]"
-expect_eq "$before" "$(snapshot "$machine")" "the machine after the key went"
+for gone in "" uninstall.drc; do
+  run_in "$tiny" ./setup Tiny --unattended --machine="$machine" '--dir=C:\Tiny'
+  (cd "$machine/drive_c/Tiny" && rm -r Sub/t.txt SETUP.LOG uninstall.rec $gone && : >uninstall.~end)
+  drop_product_key "$machine" Tiny
+  if [ -z "$gone" ]; then
+    mkdir "$machine/drive_c/Tiny/Sub/Mine"
+    echo mine >"$machine/drive_c/Tiny/Sub/Mine/mine.txt"
+    run_in "$machine/drive_c/Tiny" ./uninstall --machine="$machine" --unattended
+    expect_eq 0 "$STATUS" "the rerun beside the user's own file [$ERR]"
+    expect_contains "$ERR$OUT" "not installed on this computer" "the rerun beside the user's own file"
+    [ -f "$machine/drive_c/Tiny/uninstall.drc" ] || fail "the copy left behind lost its script copy"
+    rm -r "$machine/drive_c/Tiny/Sub/Mine"
+  fi
+  run_in "$machine/drive_c/Tiny" ./uninstall --machine="$machine" --unattended
+  expect_eq 0 "$STATUS" "the removal after the key went${gone:+ and $gone} [$ERR]"
+  expect_eq "$before" "$(snapshot "$machine")" "the machine after the key went${gone:+ and $gone}"
+done
 
 for part in 1 2; do
   delay=$(awk -v ns="$took_install" -v k="$part" 'BEGIN { printf "%.3f", ns * k / 3 / 1e9 }')

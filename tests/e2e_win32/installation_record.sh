@@ -124,4 +124,17 @@ wineserver -w
 expect_eq "the user's notes" "$(cat "$WORK/user/notes.txt")" "the user's notes survive"
 [ ! -e "$DRIVE_C/Rel" ] || fail "the installation directory stayed"
 [ ! -e "$rel/notes.txt" ] || fail "the file the installer wrote stayed"
+
+# A removal killed once the product's key had gone leaves its last step's mark beside the
+# uninstaller and the script copy: a rerun finishes those, the uninstaller and its folder too.
+run_setup "$rel" Rel --unattended '--dir=C:\Rel'
+expect_eq 0 "$STATUS" "the relative destination installs again"
+rm "$DRIVE_C/Rel/uninstall.rec" "$DRIVE_C/Rel/SETUP.LOG" "$rel/notes.txt"
+: >"$DRIVE_C/Rel/uninstall.~end"
+wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rel' /f >/dev/null 2>&1 ||
+  fail "reg delete"
+run_program "$WORK" 'C:\Rel\Uninstall.exe' /S
+expect_eq 0 "$STATUS" "the rerun of a removal killed in its last step [$ERR]"
+expect_contains "$ERR" "was removed from this computer" "the rerun's message"
+wait_for_removal "$DRIVE_C/Rel" "the folder of a removal killed in its last step"
 echo "installation_record: ok"

@@ -182,3 +182,13 @@ expect_png() {  # file
   [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" == 89504e470d0a1a0a ] ||
     fail "$1 is not a PNG file"
 }
+
+# Uninstall.exe goes only once it has ended, through its copy: wait for that (at most 10 s).
+wait_for_removal() {  # path what
+  local tries=0
+  while [ -e "$1" ] && [ $tries -lt 100 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  [ ! -e "$1" ] || fail "$2 stayed: $(ls -la "$1" 2>&1)"
+}

@@ -84,16 +84,6 @@ drive_uninstall() {  # program arguments...
 }
 run_uninstall() { run_program "$WORK" "$@"; }  # program arguments...: unattended, no driver
 
-# Uninstall.exe goes only once it has ended, through its copy: wait for that (at most 10 s).
-wait_for_removal() {  # path what
-  local tries=0
-  while [ -e "$1" ] && [ $tries -lt 100 ]; do
-    sleep 0.1
-    tries=$((tries + 1))
-  done
-  [ ! -e "$1" ] || fail "$2 stayed: $(ls -la "$1" 2>&1)"
-}
-
 before=$(snapshot)
 install
 echo "my own notes" >"$app/My notes.txt"
