@@ -20,12 +20,18 @@ void SetCrtError(int* crtError, int value) {
 }  // namespace
 
 std::unique_ptr<File> StdioFile::Open(const std::string& nativePath, OpenMode mode, int* crtError) {
+  return OpenAt(AT_FDCWD, nativePath, mode, crtError, true);
+}
+
+std::unique_ptr<File> StdioFile::OpenAt(int dir, const std::string& name, OpenMode mode,
+                                        int* crtError, bool followLink) {
   const bool writing = mode == OpenMode::kWriteBinary;
-  // Non-blocking, so that a FIFO without a partner cannot hold the open forever; the flag is
-  // cleared again once the descriptor is known to be a regular file. No O_TRUNC yet: nothing
-  // is changed before the checks below.
-  const int flags = O_CLOEXEC | O_NONBLOCK | (writing ? (O_WRONLY | O_CREAT) : O_RDONLY);
-  const int fd = ::open(nativePath.c_str(), flags, 0666);
+  // Non-blocking, so that a FIFO without a partner cannot hold the open forever; the flag
+  // matters for nothing but such special files, where it is cleared again. No O_TRUNC yet:
+  // nothing is changed before the checks below.
+  const int flags = O_CLOEXEC | O_NONBLOCK | (writing ? (O_WRONLY | O_CREAT) : O_RDONLY) |
+                    (followLink ? 0 : O_NOFOLLOW);
+  const int fd = ::openat(dir, name.c_str(), flags, 0666);
   if (fd < 0) {
     const int error = errno;
     SetCrtError(crtError, error == EISDIR || error == ENXIO ? EACCES : error);
@@ -42,15 +48,23 @@ std::unique_ptr<File> StdioFile::Open(const std::string& nativePath, OpenMode mo
   // Only regular files are read: a FIFO would block every read, a device never ends.
   if (!writing && !S_ISREG(info.st_mode)) return refuse(EACCES);
   if (writing && (info.st_mode & S_IWUSR) == 0) return refuse(EACCES);
-  if (writing && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) return refuse(errno);
-  const int status = ::fcntl(fd, F_GETFL);
-  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) return refuse(errno);
+  // A file just made (or already empty) has nothing to cut.
+  if (writing && S_ISREG(info.st_mode) && info.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+    return refuse(errno);
+  }
+  // Reads and writes of a regular file never wait, whatever the flag says.
+  if (!S_ISREG(info.st_mode)) {
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) return refuse(errno);
+  }
   std::FILE* stream = ::fdopen(fd, writing ? "wb" : "rb");
   if (stream == nullptr) return refuse(errno);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferSize]);
   if (buffer != nullptr) std::setvbuf(stream, buffer.get(), _IOFBF, kBufferSize);
   SetCrtError(crtError, 0);
-  return std::unique_ptr<File>(new StdioFile(stream, std::move(buffer), writing));
+  auto file = std::unique_ptr<StdioFile>(new StdioFile(stream, std::move(buffer), writing));
+  if (!writing) file->readLength_ = static_cast<std::int64_t>(info.st_size);
+  return file;
 }
 
 StdioFile::StdioFile(std::FILE* stream, std::unique_ptr<char[]> buffer, bool writing)
@@ -88,6 +102,8 @@ bool StdioFile::Seek(std::int64_t offset) {
 
 std::int64_t StdioFile::Length() {
   if (closed_) return -1;
+  // Only regular files are read: their length when they were opened.
+  if (!writing_) return readLength_;
   if (writing_ && std::fflush(stream_) != 0) {
     Fail(errno);
     return -1;

@@ -20,6 +20,10 @@ class StdioFile final : public File {
   // and a file without its owner's write permission (the host's read-only attribute) cannot be
   // opened for writing (EACCES) even by the superuser.
   static std::unique_ptr<File> Open(const std::string& nativePath, OpenMode mode, int* crtError);
+  // The same for `name` in the open directory `dir`; with `followLink` false a link there is
+  // refused (ELOOP), never opened.
+  static std::unique_ptr<File> OpenAt(int dir, const std::string& name, OpenMode mode,
+                                      int* crtError, bool followLink);
 
   ~StdioFile() override;
   StdioFile(const StdioFile&) = delete;
@@ -48,7 +52,8 @@ class StdioFile final : public File {
   int errorNumber_ = 0;
   bool closed_ = false;
   bool closeResult_ = false;
-  std::string head_;  // the first bytes written, while no seek has moved the position
+  std::int64_t readLength_ = -1;  // a file read: its length when it was opened
+  std::string head_;              // the first bytes written, while no seek has moved the position
   bool seeked_ = false;
 };
 
