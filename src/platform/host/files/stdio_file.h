@@ -39,13 +39,14 @@ class StdioFile final : public File {
   bool Close() override;
 
  private:
-  StdioFile(std::FILE* stream, std::unique_ptr<char[]> buffer, bool writing);
+  StdioFile(std::FILE* stream, int fd, std::unique_ptr<char[]> buffer, bool writing);
   void Fail(int error);
   // Gives a file that starts as an ELF program or a "#!" script execute permission.
   void MakeExecutableWhenProgram();
   static constexpr std::size_t kHeadSize = 4;
 
   std::FILE* stream_;
+  int fd_;                          // the stream's descriptor, closed with it
   std::unique_ptr<char[]> buffer_;  // outlives stream_: Close() runs before it is freed
   bool writing_;
   bool error_ = false;
