@@ -476,7 +476,7 @@ Win32Error MachineFileSystem::SetFileAttributes(const std::string& path, std::ui
   if (resolved.error != kErrorSuccess) return resolved.error;
   if (!resolved.exists) return kErrorFileNotFound;
   if (resolved.isTop) return kErrorSuccess;  // a directory: Windows ignores read-only on it
-  return SetNativeAttributes(resolved.dir(), resolved.name, attributes);
+  return SetNativeAttributes(resolved.dir(), resolved.name, attributes, resolved.isLink);
 }
 
 namespace {

@@ -200,9 +200,13 @@ Win32Error RemoveNativeDirectory(int dir, const std::string& native) {
   return error == ENOTEMPTY || error == EEXIST ? kErrorDirNotEmpty : Win32ErrorFromErrno(error);
 }
 
-Win32Error SetNativeAttributes(int dir, const std::string& native, std::uint32_t attributes) {
+Win32Error SetNativeAttributes(int dir, const std::string& native, std::uint32_t attributes,
+                               bool followLink) {
   struct stat info {};
-  if (::fstatat(dir, native.c_str(), &info, 0) != 0) return Win32ErrorFromErrno(errno);
+  if (::fstatat(dir, native.c_str(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    return Win32ErrorFromErrno(errno);
+  }
+  if (S_ISLNK(info.st_mode)) return kErrorAccessDenied;
   if (S_ISDIR(info.st_mode)) return kErrorSuccess;
   mode_t mode = info.st_mode & 07777;
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -211,6 +215,13 @@ Win32Error SetNativeAttributes(int dir, const std::string& native, std::uint32_t
     mode |= S_IWUSR;
   }
   if (mode == (info.st_mode & 07777)) return kErrorSuccess;
+  if (::fchmodat(dir, native.c_str(), mode, followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0) {
+    return kErrorSuccess;
+  }
+  if (followLink || (errno != ENOTSUP && errno != EOPNOTSUPP)) return Win32ErrorFromErrno(errno);
+  // The C library refuses a link there (one swapped in meanwhile), and without /proc any name.
+  if (!LinkStatus(dir, native, &info)) return Win32ErrorFromErrno(errno);
+  if (S_ISLNK(info.st_mode)) return kErrorAccessDenied;
   return ::fchmodat(dir, native.c_str(), mode, 0) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
 }
 

@@ -86,11 +86,12 @@ struct KnownStatus {
 // SetFileAttributesA: READONLY takes away every write permission, its absence gives the owner's
 // back. Directories keep their permissions (Windows ignores read-only on them). Other bits have
 // no host meaning and are accepted.
+// Without `followLink`, a link found there is refused (kErrorAccessDenied), never followed.
 [[nodiscard]] Win32Error SetNativeAttributes(int dir, const std::string& native,
-                                             std::uint32_t attributes);
+                                             std::uint32_t attributes, bool followLink);
 [[nodiscard]] inline Win32Error SetNativeAttributes(const std::string& native,
                                                     std::uint32_t attributes) {
-  return SetNativeAttributes(AT_FDCWD, native, attributes);
+  return SetNativeAttributes(AT_FDCWD, native, attributes, true);
 }
 
 }  // namespace setup
