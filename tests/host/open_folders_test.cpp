@@ -85,6 +85,30 @@ TEST_F(OpenFoldersTest, FolderOrFileSwappedForALinkLeadingOutIsNotFollowed) {
   EXPECT_EQ(files_.Open("C:\\App\\secret.txt", OpenMode::kReadBinary, &error), nullptr);
 }
 
+TEST_F(OpenFoldersTest, NamesOthersTakeAfterTheFolderWasReadAreNotWrittenThrough) {
+  const fs::path app = machine_ / "drive_c" / "App";
+  ASSERT_EQ(files_.CreateDirectory("C:\\App"), kErrorSuccess);
+  ASSERT_TRUE(Write("C:\\App\\first.txt", "1"));  // the folder's listing is read here
+  WriteFileBytes(outside_ / "shared.txt", "shared");
+  WriteFileBytes(outside_ / "secret.txt", "secret");
+  fs::create_hard_link(outside_ / "shared.txt", app / "linked.txt");
+  fs::create_symlink(outside_ / "secret.txt", app / "sneaky.txt");
+  WriteFileBytes(app / "theirs.txt", "theirs");
+
+  ASSERT_TRUE(Write("C:\\App\\linked.txt", "mine"));
+  EXPECT_EQ(ReadFileBytes(app / "linked.txt"), "mine");
+  EXPECT_EQ(ReadFileBytes(outside_ / "shared.txt"), "shared") << "written through a hard link";
+  int error = 0;
+  EXPECT_EQ(files_.Open("C:\\App\\sneaky.txt", OpenMode::kWriteBinary, &error), nullptr);
+  EXPECT_EQ(error, EACCES);
+  EXPECT_EQ(ReadFileBytes(outside_ / "secret.txt"), "secret");
+  ASSERT_TRUE(Write("C:\\App\\theirs.txt", "over"));
+  EXPECT_EQ(ReadFileBytes(app / "theirs.txt"), "over");
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(app)) ++entries;
+  EXPECT_EQ(entries, 4u) << "a second file of a name already there";
+}
+
 TEST_F(OpenFoldersTest, ManyFoldersHoldABoundedNumberOfDescriptors) {
   constexpr int kFolders = 300;
   const std::size_t before = OpenDescriptors();

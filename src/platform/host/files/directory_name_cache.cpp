@@ -48,6 +48,11 @@ std::optional<std::string> DirectoryNameCache::Find(const DirectoryId& dir, int 
   return std::nullopt;
 }
 
+bool DirectoryNameCache::KnowsAbsent(const DirectoryId& dir, const std::string& name) const {
+  const auto found = directories_.find(dir);
+  return found != directories_.end() && found->second.find(Key(name)) == found->second.end();
+}
+
 void DirectoryNameCache::Added(const DirectoryId& dir, const std::string& name) {
   const auto found = directories_.find(dir);
   if (found == directories_.end()) return;  // read in full when first needed

@@ -41,6 +41,10 @@ class DirectoryNameCache {
   [[nodiscard]] std::optional<std::string> Find(const DirectoryId& dir, int dirFd,
                                                 const std::string& name, struct stat* status);
 
+  // Whether `dir` has been read and holds no entry equal to `name` without regard to case,
+  // as far as this cache has seen (one that others made meanwhile is not known).
+  [[nodiscard]] bool KnowsAbsent(const DirectoryId& dir, const std::string& name) const;
+
   void Added(const DirectoryId& dir, const std::string& name);
   void Removed(const DirectoryId& dir, const std::string& name);
   // Drops what is known of `dir`: it is new, or reuses the id of one that was removed.

@@ -280,7 +280,7 @@ std::unique_ptr<File> MachineFileSystem::OpenExactForReading(const std::string& 
   }
   int error = 0;
   std::unique_ptr<File> file =
-      StdioFile::OpenAt(resolved.dir(), resolved.name, OpenMode::kReadBinary, &error, false);
+      StdioFile::OpenAt(resolved.dir(), resolved.name, OpenMode::kReadBinary, &error, O_NOFOLLOW);
   // A directory or a special file is refused as the lookup would refuse it; every other failure
   // (another letter case, a link to check, a name too long) is the lookup's to answer.
   if (file == nullptr && error == EACCES && crtError != nullptr) *crtError = error;
@@ -288,8 +288,27 @@ std::unique_ptr<File> MachineFileSystem::OpenExactForReading(const std::string& 
   return file;
 }
 
+std::unique_ptr<File> MachineFileSystem::CreateUnlisted(const std::string& path, int* crtError) {
+  const Resolved resolved = Resolve(path, false, false);
+  if (resolved.error != kErrorSuccess || resolved.isTop || resolved.trailingSeparator ||
+      !names_.KnowsAbsent(resolved.parentId, resolved.name)) {
+    return nullptr;
+  }
+  int error = 0;
+  std::unique_ptr<File> file = StdioFile::OpenAt(
+      resolved.dir(), resolved.name, OpenMode::kWriteBinary, &error, O_NOFOLLOW | O_EXCL);
+  if (file == nullptr) return nullptr;
+  names_.Added(resolved.parentId, resolved.name);
+  if (crtError != nullptr) *crtError = 0;
+  return file;
+}
+
 std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode mode,
                                               int* crtError) {
+  // A new file in a folder whose listing is known needs no lookup either.
+  if (mode == OpenMode::kWriteBinary) {
+    if (std::unique_ptr<File> file = CreateUnlisted(path, crtError)) return file;
+  }
   // A file read is most often named exactly as it is stored: opened at once, it needs no
   // lookup of its own.
   if (mode == OpenMode::kReadBinary) {
@@ -319,8 +338,8 @@ std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode 
     return nullptr;
   }
   // A link is followed only where the checks above found one leading within reach.
-  std::unique_ptr<File> file =
-      StdioFile::OpenAt(resolved.dir(), resolved.name, mode, crtError, resolved.isLink);
+  std::unique_ptr<File> file = StdioFile::OpenAt(resolved.dir(), resolved.name, mode, crtError,
+                                                 resolved.isLink ? 0 : O_NOFOLLOW);
   if (file != nullptr && !resolved.exists) names_.Added(resolved.parentId, resolved.name);
   return file;
 }

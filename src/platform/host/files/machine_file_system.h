@@ -79,6 +79,10 @@ class MachineFileSystem final : public FileSystem {
   // Opens an existing file for reading by its exact name; nothing (and `*crtError` unchanged)
   // where the full lookup must decide: no entry of that exact name, or a link.
   std::unique_ptr<File> OpenExactForReading(const std::string& path, int* crtError);
+  // Creates a file that its folder's listing, read before, holds in no letter case: made at
+  // once, without a lookup. Nothing (and `*crtError` unchanged) where the full lookup must
+  // decide: the listing unread, or anything in the way (a file made by another, a link).
+  std::unique_ptr<File> CreateUnlisted(const std::string& path, int* crtError);
   // The folder a path starts at (a drive's root or the current directory), opened once.
   std::shared_ptr<const OpenFolder> StartFolder(const WindowsPath& split, const std::string& key,
                                                 Win32Error* error);

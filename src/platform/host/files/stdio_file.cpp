@@ -60,17 +60,17 @@ std::FILE* StreamOver(int fd, bool writing) {
 }  // namespace
 
 std::unique_ptr<File> StdioFile::Open(const std::string& nativePath, OpenMode mode, int* crtError) {
-  return OpenAt(AT_FDCWD, nativePath, mode, crtError, true);
+  return OpenAt(AT_FDCWD, nativePath, mode, crtError, 0);
 }
 
 std::unique_ptr<File> StdioFile::OpenAt(int dir, const std::string& name, OpenMode mode,
-                                        int* crtError, bool followLink) {
+                                        int* crtError, int extraFlags) {
   const bool writing = mode == OpenMode::kWriteBinary;
   // Non-blocking, so that a FIFO without a partner cannot hold the open forever; the flag
   // matters for nothing but such special files, where it is cleared again. No O_TRUNC yet:
   // nothing is changed before the checks below.
-  const int flags = O_CLOEXEC | O_NONBLOCK | (writing ? (O_WRONLY | O_CREAT) : O_RDONLY) |
-                    (followLink ? 0 : O_NOFOLLOW);
+  const int flags =
+      O_CLOEXEC | O_NONBLOCK | (writing ? (O_WRONLY | O_CREAT) : O_RDONLY) | extraFlags;
   const int fd = ::openat(dir, name.c_str(), flags, 0666);
   if (fd < 0) {
     const int error = errno;

@@ -20,10 +20,10 @@ class StdioFile final : public File {
   // and a file without its owner's write permission (the host's read-only attribute) cannot be
   // opened for writing (EACCES) even by the superuser.
   static std::unique_ptr<File> Open(const std::string& nativePath, OpenMode mode, int* crtError);
-  // The same for `name` in the open directory `dir`; with `followLink` false a link there is
-  // refused (ELOOP), never opened.
+  // The same for `name` in the open directory `dir`, with `extraFlags` added to the open:
+  // O_NOFOLLOW refuses a link there (ELOOP), O_EXCL an existing entry (EEXIST).
   static std::unique_ptr<File> OpenAt(int dir, const std::string& name, OpenMode mode,
-                                      int* crtError, bool followLink);
+                                      int* crtError, int extraFlags);
 
   ~StdioFile() override;
   StdioFile(const StdioFile&) = delete;
