@@ -2,6 +2,7 @@
 // without reading the whole directory each time.
 #include "platform/host/files/directory_name_cache.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -10,15 +11,6 @@
 #include "platform/host/files/windows_path.h"
 
 namespace setup {
-
-namespace {
-
-std::string JoinNative(const std::string& dir, const std::string& name) {
-  if (!dir.empty() && dir.back() == '/') return dir + name;
-  return dir + "/" + name;
-}
-
-}  // namespace
 
 std::optional<DirectoryId> NativeDirectoryId(const std::string& native) {
   struct stat info {};
@@ -31,31 +23,34 @@ std::string DirectoryNameCache::Key(std::string_view name) const {
   return fold_ ? fold_(name) : FoldCase(name);
 }
 
-DirectoryNameCache::Entries& DirectoryNameCache::Load(const DirectoryId& dir,
-                                                      const std::string& native) {
+DirectoryNameCache::Entries& DirectoryNameCache::Load(const DirectoryId& dir, int dirFd) {
   const auto found = directories_.find(dir);
   if (found != directories_.end()) return found->second;
   Entries& entries = directories_[dir];
   // The listing comes sorted, so every list of stored names is in byte order.
-  for (std::string& name : ListNativeDirectory(native)) {
+  for (std::string& name : ListNativeDirectory(dirFd, ".")) {
     entries[Key(name)].push_back(std::move(name));
   }
   return entries;
 }
 
-std::optional<std::string> DirectoryNameCache::Find(const DirectoryId& dir,
-                                                    const std::string& native,
-                                                    const std::string& name) {
-  if (NativeEntryExists(JoinNative(native, name))) return name;
+std::optional<std::string> DirectoryNameCache::Find(const DirectoryId& dir, int dirFd,
+                                                    const std::string& name, struct stat* status) {
+  if (::fstatat(dirFd, name.c_str(), status, AT_SYMLINK_NOFOLLOW) == 0) return name;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const Entries& entries = Load(dir, native);
+    const Entries& entries = Load(dir, dirFd);
     const auto it = entries.find(Key(name));
     if (it == entries.end()) return std::nullopt;
     const std::string& stored = it->second.front();
-    if (NativeEntryExists(JoinNative(native, stored))) return stored;
+    if (::fstatat(dirFd, stored.c_str(), status, AT_SYMLINK_NOFOLLOW) == 0) return stored;
     Forget(dir);  // removed behind our back: read the directory again
   }
   return std::nullopt;
+}
+
+bool DirectoryNameCache::KnowsAbsent(const DirectoryId& dir, const std::string& name) const {
+  const auto found = directories_.find(dir);
+  return found != directories_.end() && found->second.find(Key(name)) == found->second.end();
 }
 
 void DirectoryNameCache::Added(const DirectoryId& dir, const std::string& name) {

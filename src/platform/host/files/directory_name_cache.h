@@ -2,6 +2,8 @@
 // without reading the whole directory each time.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -33,10 +35,15 @@ class DirectoryNameCache {
   using Fold = std::function<std::string(std::string_view)>;
   explicit DirectoryNameCache(Fold fold = nullptr) : fold_(std::move(fold)) {}
 
-  // The entry of `dir` (native path `native`) that `name` stands for: the exact name when it
-  // exists, else the first in byte order of the names equal to it without regard to case.
-  [[nodiscard]] std::optional<std::string> Find(const DirectoryId& dir, const std::string& native,
-                                                const std::string& name);
+  // The entry of `dir` (open as the descriptor `dirFd`) that `name` stands for: the exact name
+  // when it exists, else the first in byte order of the names equal to it without regard to
+  // case. `status` receives the entry's own status (a link's, not its target's).
+  [[nodiscard]] std::optional<std::string> Find(const DirectoryId& dir, int dirFd,
+                                                const std::string& name, struct stat* status);
+
+  // Whether `dir` has been read and holds no entry equal to `name` without regard to case,
+  // as far as this cache has seen (one that others made meanwhile is not known).
+  [[nodiscard]] bool KnowsAbsent(const DirectoryId& dir, const std::string& name) const;
 
   void Added(const DirectoryId& dir, const std::string& name);
   void Removed(const DirectoryId& dir, const std::string& name);
@@ -54,7 +61,7 @@ class DirectoryNameCache {
 
   // The one folding the lookups use: change it here and every cached key follows.
   std::string Key(std::string_view name) const;
-  Entries& Load(const DirectoryId& dir, const std::string& native);
+  Entries& Load(const DirectoryId& dir, int dirFd);
 
   Fold fold_;
   std::unordered_map<DirectoryId, Entries, IdHash> directories_;

@@ -1,6 +1,7 @@
 // Files and directories of the host's machine folder, reached through Windows paths.
 #include "platform/host/files/machine_file_system.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -23,11 +24,29 @@ struct MachineFileSystem::Resolved {
   std::string native;  // the whole path; the last component as found, else as given
   std::string parent;  // the native directory holding the last component
   DirectoryId parentId;
+  // The directory holding the last component, open: what is done to the entry is done
+  // relative to it.
+  std::shared_ptr<const OpenFolder> parentFolder;
   std::string name;  // the last component: the name on disk when it exists, else as given
   bool exists = false;
   bool isTop = false;  // no component: a drive's root or the current directory itself
   bool trailingSeparator = false;
   bool parentIsDriveRoot = false;
+  bool isLink = false;    // the last component exists and is a symbolic link
+  struct stat status {};  // the last component's own status, when it exists
+
+  int dir() const { return parentFolder->fd.get(); }
+  // Whether the entry is (or, for a link, leads to) a directory.
+  bool IsDirectory() const {
+    if (!exists) return false;
+    if (!isLink) return S_ISDIR(status.st_mode);
+    struct stat target {};
+    return ::fstatat(dir(), name.c_str(), &target, 0) == 0 && S_ISDIR(target.st_mode);
+  }
+  KnownStatus Known() const { return KnownStatus{true, exists, status}; }
+  std::uint32_t Attributes() const {
+    return isLink ? NativeAttributes(dir(), name) : AttributesOfStatus(status);
+  }
 };
 
 namespace {
@@ -55,18 +74,16 @@ bool IsWithin(const std::string& path, const std::string& root) {
 // it would change that file too. It is replaced instead: its name here is removed, and the
 // caller creates a new file in its place. Answers an errno value, 0 when there is nothing to do
 // or the name was removed. A read-only file is left for the caller to refuse.
-int DetachHardLink(const std::string& native) {
-  struct stat info {};
-  if (::stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink < 2 ||
-      (info.st_mode & S_IWUSR) == 0) {
-    return 0;
-  }
-  return ::unlink(native.c_str()) == 0 ? 0 : errno;
+int DetachHardLink(int dir, const std::string& name, const struct stat& own, bool isLink) {
+  struct stat info = own;
+  if (isLink && ::fstatat(dir, name.c_str(), &info, 0) != 0) return 0;
+  if (!S_ISREG(info.st_mode) || info.st_nlink < 2 || (info.st_mode & S_IWUSR) == 0) return 0;
+  return ::unlinkat(dir, name.c_str(), 0) == 0 ? 0 : errno;
 }
 
-bool IsNativeDirectory(const std::string& native) {
-  struct stat info {};
-  return ::stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+// Folders are kept by the names a path gives for them, each after a separator no name holds.
+std::string FolderKey(const std::string& parentKey, const std::string& name) {
+  return parentKey + '\\' + name;
 }
 
 }  // namespace
@@ -86,19 +103,47 @@ const AnsiCodePage& MachineFileSystem::codePage() const {
 }
 
 bool MachineFileSystem::IsLinkLeadingOut(const Resolved& resolved) {
-  struct stat info {};
   return resolved.error == kErrorAccessDenied && resolved.exists && !resolved.isTop &&
-         ::lstat(resolved.native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+         resolved.isLink;
+}
+
+bool MachineFileSystem::LeadsWithin(const std::string& native) {
+  const std::string target = RealPath(native);
+  return IsWithin(target, RealPath(machineDir_)) || IsWithin(target, RealPath(currentDir_));
 }
 
 bool MachineFileSystem::IsReachable(const std::string& native) {
   struct stat info {};
   if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-  const std::string target = RealPath(native);
-  return IsWithin(target, RealPath(machineDir_)) || IsWithin(target, RealPath(currentDir_));
+  return LeadsWithin(native);
 }
 
-MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, bool wildcardLast) {
+std::shared_ptr<const OpenFolder> MachineFileSystem::StartFolder(const WindowsPath& split,
+                                                                 const std::string& key,
+                                                                 Win32Error* error) {
+  if (std::shared_ptr<const OpenFolder> kept = folders_.Find(key)) return kept;
+  std::string native;
+  if (split.drive != 0 || split.rooted) {
+    const char drive = split.drive != 0 ? split.drive : 'C';
+    native = JoinNative(machineDir_, std::string("drive_") + FoldCase(drive));
+  } else {
+    native = currentDir_;
+  }
+  std::shared_ptr<const OpenFolder> folder = OpenFolderAt(AT_FDCWD, native, native, true);
+  if (folder == nullptr) {
+    *error = kErrorPathNotFound;
+    return nullptr;
+  }
+  if (!IsReachable(native)) {
+    *error = kErrorAccessDenied;
+    return nullptr;
+  }
+  folders_.Keep(key, folder);
+  return folder;
+}
+
+MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, bool wildcardLast,
+                                                       bool lookUpLast) {
   Resolved result;
   if (path.empty()) {
     result.error = kErrorPathNotFound;
@@ -126,67 +171,95 @@ MachineFileSystem::Resolved MachineFileSystem::Resolve(const std::string& path, 
   }
   result.trailingSeparator = split.trailingSeparator;
 
-  std::string current;
-  if (split.drive != 0 || split.rooted) {
-    const char drive = split.drive != 0 ? split.drive : 'C';
-    current = JoinNative(machineDir_, std::string("drive_") + FoldCase(drive));
-  } else {
-    current = currentDir_;
+  // Converted like the last component, or an ANSI name whose bytes happen to be UTF-8 would
+  // stand for another name on the way than at the end.
+  std::vector<std::string> names;
+  names.reserve(split.components.size());
+  for (const std::string& component : split.components) {
+    names.push_back(NativeName(codePage(), component));
   }
-  std::optional<DirectoryId> currentId = NativeDirectoryId(current);
-  if (!currentId.has_value()) {
-    result.error = kErrorPathNotFound;
-    return result;
-  }
-  if (!IsReachable(current)) {
-    result.error = kErrorAccessDenied;
-    return result;
-  }
+  std::vector<std::string> keys(split.components.size() + 1);
+  keys[0] = split.drive != 0 || split.rooted
+                ? std::string(1, FoldCase(split.drive != 0 ? split.drive : 'C')) + ':'
+                : std::string(".");
+  for (std::size_t i = 0; i < names.size(); ++i) keys[i + 1] = FolderKey(keys[i], names[i]);
+
+  std::shared_ptr<const OpenFolder> folder = StartFolder(split, keys[0], &result.error);
+  if (folder == nullptr) return result;
   if (split.components.empty()) {
     result.isTop = true;
     result.exists = true;
-    result.native = current;
-    result.parent = current;
+    result.native = folder->native;
+    result.parent = folder->native;
+    result.parentFolder = folder;
+    result.status.st_mode = S_IFDIR;
     return result;
   }
 
-  for (std::size_t i = 0; i + 1 < split.components.size(); ++i) {
-    // Converted like the last component, or an ANSI name whose bytes happen to be UTF-8 would
-    // stand for another name on the way than at the end.
+  // The deepest folder on the way that is open already, then the rest one by one.
+  const std::size_t folderCount = split.components.size() - 1;
+  std::size_t reached = folderCount;
+  std::shared_ptr<const OpenFolder> kept;
+  while (reached > 0 && (kept = folders_.Find(keys[reached])) == nullptr) --reached;
+  if (kept != nullptr) folder = kept;
+  for (std::size_t i = reached; i < folderCount; ++i) {
+    struct stat status {};
     const std::optional<std::string> entry =
-        names_.Find(*currentId, current, NativeName(codePage(), split.components[i]));
+        names_.Find(folder->id, folder->fd.get(), names[i], &status);
     if (!entry.has_value()) {
       result.error = kErrorPathNotFound;
       return result;
     }
-    current = JoinNative(current, *entry);
-    if (!IsReachable(current)) {
+    std::string native = JoinNative(folder->native, *entry);
+    const bool link = S_ISLNK(status.st_mode);
+    if (link && !LeadsWithin(native)) {
       result.error = kErrorAccessDenied;
       return result;
     }
-    currentId = NativeDirectoryId(current);
-    if (!currentId.has_value()) {
+    std::shared_ptr<OpenFolder> next =
+        OpenFolderAt(folder->fd.get(), *entry, std::move(native), link);
+    if (next == nullptr) {
       result.error = kErrorPathNotFound;
       return result;
     }
+    if (!link) {
+      next->parentId = folder->id;
+      next->name = *entry;
+    }
+    folders_.Keep(keys[i + 1], next);
+    folder = std::move(next);
   }
 
   const std::string& last = split.components.back();
-  result.parent = current;
-  result.parentId = *currentId;
+  result.parent = folder->native;
+  result.parentId = folder->id;
+  result.parentFolder = folder;
   result.parentIsDriveRoot = split.components.size() == 1 && (split.drive != 0 || split.rooted);
   // A pattern stays ANSI (FindFirstFile matches it against ANSI names); a name becomes the
   // stored one, or the one to create.
   result.name = last;
-  if (!(wildcardLast && HasWildcards(last))) {
-    result.name = NativeName(codePage(), last);
-    if (const std::optional<std::string> entry = names_.Find(*currentId, current, result.name)) {
+  if (!lookUpLast) {
+    result.name = names.back();
+  } else if (!(wildcardLast && HasWildcards(last))) {
+    result.name = names.back();
+    // A folder reached before, as a directory of this one, exists as long as this object
+    // neither moved nor removed it (the machine folder is locked for the run).
+    const std::shared_ptr<const OpenFolder> self = folders_.Find(keys.back());
+    if (self != nullptr && self->parentId == folder->id) {
+      result.name = self->name;
+      result.exists = true;
+      result.status.st_mode = S_IFDIR;
+      result.status.st_dev = static_cast<dev_t>(self->id.device);
+      result.status.st_ino = static_cast<ino_t>(self->id.inode);
+    } else if (const std::optional<std::string> entry =
+                   names_.Find(folder->id, folder->fd.get(), result.name, &result.status)) {
       result.name = *entry;
       result.exists = true;
+      result.isLink = S_ISLNK(result.status.st_mode);
     }
   }
-  result.native = JoinNative(current, result.name);
-  if (result.exists && !IsReachable(result.native)) {
+  result.native = JoinNative(folder->native, result.name);
+  if (result.isLink && !LeadsWithin(result.native)) {
     result.error = kErrorAccessDenied;
   }
   return result;
@@ -199,27 +272,74 @@ Win32Error MachineFileSystem::ToNativePath(const std::string& path, std::string*
   return kErrorSuccess;
 }
 
+std::unique_ptr<File> MachineFileSystem::OpenExactForReading(const std::string& path,
+                                                             int* crtError) {
+  const Resolved resolved = Resolve(path, false, false);
+  if (resolved.error != kErrorSuccess || resolved.isTop || resolved.trailingSeparator) {
+    return nullptr;
+  }
+  int error = 0;
+  std::unique_ptr<File> file =
+      StdioFile::OpenAt(resolved.dir(), resolved.name, OpenMode::kReadBinary, &error, O_NOFOLLOW);
+  // A directory or a special file is refused as the lookup would refuse it; every other failure
+  // (another letter case, a link to check, a name too long) is the lookup's to answer.
+  if (file == nullptr && error == EACCES && crtError != nullptr) *crtError = error;
+  if (file != nullptr && crtError != nullptr) *crtError = 0;
+  return file;
+}
+
+std::unique_ptr<File> MachineFileSystem::CreateUnlisted(const std::string& path, int* crtError) {
+  const Resolved resolved = Resolve(path, false, false);
+  if (resolved.error != kErrorSuccess || resolved.isTop || resolved.trailingSeparator ||
+      !names_.KnowsAbsent(resolved.parentId, resolved.name)) {
+    return nullptr;
+  }
+  int error = 0;
+  std::unique_ptr<File> file = StdioFile::OpenAt(
+      resolved.dir(), resolved.name, OpenMode::kWriteBinary, &error, O_NOFOLLOW | O_EXCL);
+  if (file == nullptr) return nullptr;
+  names_.Added(resolved.parentId, resolved.name);
+  if (crtError != nullptr) *crtError = 0;
+  return file;
+}
+
 std::unique_ptr<File> MachineFileSystem::Open(const std::string& path, OpenMode mode,
                                               int* crtError) {
+  // A new file in a folder whose listing is known needs no lookup either.
+  if (mode == OpenMode::kWriteBinary) {
+    if (std::unique_ptr<File> file = CreateUnlisted(path, crtError)) return file;
+  }
+  // A file read is most often named exactly as it is stored: opened at once, it needs no
+  // lookup of its own.
+  if (mode == OpenMode::kReadBinary) {
+    int error = -1;
+    std::unique_ptr<File> file = OpenExactForReading(path, &error);
+    if (file != nullptr || error > 0) {
+      if (crtError != nullptr) *crtError = error;
+      return file;
+    }
+  }
   const Resolved resolved = Resolve(path, false);
   int error = 0;
   if (resolved.error != kErrorSuccess) {
     error = ErrnoFromWin32Error(resolved.error);
   } else if (resolved.isTop) {
     error = EACCES;
-  } else if (resolved.trailingSeparator && !IsNativeDirectory(resolved.native)) {
+  } else if (resolved.trailingSeparator && !resolved.IsDirectory()) {
     error = mode == OpenMode::kWriteBinary ? EINVAL : ENOENT;
   } else if (!resolved.exists && mode != OpenMode::kWriteBinary) {
     error = ENOENT;
   }
   if (error == 0 && mode == OpenMode::kWriteBinary && resolved.exists) {
-    error = DetachHardLink(resolved.native);
+    error = DetachHardLink(resolved.dir(), resolved.name, resolved.status, resolved.isLink);
   }
   if (error != 0) {
     if (crtError != nullptr) *crtError = error;
     return nullptr;
   }
-  std::unique_ptr<File> file = StdioFile::Open(resolved.native, mode, crtError);
+  // A link is followed only where the checks above found one leading within reach.
+  std::unique_ptr<File> file = StdioFile::OpenAt(resolved.dir(), resolved.name, mode, crtError,
+                                                 resolved.isLink ? 0 : O_NOFOLLOW);
   if (file != nullptr && !resolved.exists) names_.Added(resolved.parentId, resolved.name);
   return file;
 }
@@ -233,11 +353,15 @@ Win32Error MachineFileSystem::CreateDirectory(const std::string& path) {
   if (resolved.error != kErrorSuccess) return resolved.error;
   if (resolved.isTop) return kErrorAccessDenied;
   if (resolved.exists) return kErrorAlreadyExists;
-  const Win32Error error = CreateNativeDirectory(resolved.native);
+  const Win32Error error = CreateNativeDirectory(resolved.dir(), resolved.name);
   if (error == kErrorSuccess) {
     names_.Added(resolved.parentId, resolved.name);
-    if (const std::optional<DirectoryId> id = NativeDirectoryId(resolved.native))
-      names_.Forget(*id);
+    // A new directory may have the id of one removed earlier.
+    struct stat made {};
+    if (::fstatat(resolved.dir(), resolved.name.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0) {
+      names_.Forget(DirectoryId{static_cast<std::uint64_t>(made.st_dev),
+                                static_cast<std::uint64_t>(made.st_ino)});
+    }
   }
   return error;
 }
@@ -249,7 +373,7 @@ std::optional<FindData> MachineFileSystem::FindFirstFile(const std::string& patt
   }
   if (!HasWildcards(resolved.name)) {
     if (!resolved.exists) return std::nullopt;
-    return FindData{AnsiName(codePage(), resolved.name), NativeAttributes(resolved.native)};
+    return FindData{AnsiName(codePage(), resolved.name), resolved.Attributes()};
   }
   // Windows lists "." and ".." in every directory but a drive's root.
   if (!resolved.parentIsDriveRoot) {
@@ -293,29 +417,22 @@ Win32Error MachineFileSystem::MoveFile(const std::string& from, const std::strin
   const Resolved target = Resolve(to, false);
   if (target.error != kErrorSuccess) return target.error;
   if (target.isTop) return kErrorAlreadyExists;
+  std::string name = target.name;
   if (target.exists) {
     // Only a change of letter case of the entry itself may reach an existing name.
-    if (target.native != source.native) {
-      struct stat a {
-      }, b{};
-      const bool same = ::lstat(source.native.c_str(), &a) == 0 &&
-                        ::lstat(target.native.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-                        a.st_ino == b.st_ino;
-      if (!same) return kErrorAlreadyExists;
+    if (target.native != source.native && !(source.status.st_dev == target.status.st_dev &&
+                                            source.status.st_ino == target.status.st_ino)) {
+      return kErrorAlreadyExists;
     }
     const WindowsPath split = SplitWindowsPath(to);
-    const std::string name = NativeName(codePage(), split.components.back());
-    const Win32Error error = MoveNativeEntry(source.native, JoinNative(target.parent, name));
-    if (error == kErrorSuccess) {
-      names_.Removed(source.parentId, source.name);
-      names_.Added(target.parentId, name);
-    }
-    return error;
+    name = NativeName(codePage(), split.components.back());
   }
-  const Win32Error error = MoveNativeEntry(source.native, target.native);
+  const Win32Error error = MoveNativeEntry(source.dir(), source.name, target.dir(), name);
   if (error == kErrorSuccess) {
+    // A folder moved takes the paths through it along.
+    if (S_ISDIR(source.status.st_mode) || source.isLink) folders_.ForgetAll();
     names_.Removed(source.parentId, source.name);
-    names_.Added(target.parentId, target.name);
+    names_.Added(target.parentId, name);
   }
   return error;
 }
@@ -327,8 +444,10 @@ Win32Error MachineFileSystem::MoveFileReplacing(const std::string& from, const s
   if (target.error != kErrorSuccess) return target.error;
   if (target.isTop || target.trailingSeparator) return kErrorAccessDenied;
   // An existing file keeps the spelling it has on disk, as Windows keeps it.
-  const Win32Error error = ReplaceNativeFile(source.native, target.native);
+  const Win32Error error = ReplaceNativeFile(source.dir(), source.name, source.Known(),
+                                             target.dir(), target.name, target.Known());
   if (error == kErrorSuccess) {
+    if (source.isLink || target.isLink) folders_.ForgetAll();
     names_.Removed(source.parentId, source.name);
     if (!target.exists) names_.Added(target.parentId, target.name);
   }
@@ -340,15 +459,23 @@ Win32Error MachineFileSystem::DeleteFile(const std::string& path) {
   // Removing a link leading out takes the link alone, which reaches nothing outside.
   if (IsLinkLeadingOut(resolved)) resolved.error = kErrorSuccess;
   if (resolved.error != kErrorSuccess) return resolved.error;
-  const Win32Error error = DeleteNativeFile(resolved.native);
-  if (error == kErrorSuccess) names_.Removed(resolved.parentId, resolved.name);
+  const Win32Error error = DeleteNativeFile(resolved.dir(), resolved.name, resolved.Known());
+  if (error == kErrorSuccess) {
+    if (resolved.isLink) folders_.ForgetAll();
+    names_.Removed(resolved.parentId, resolved.name);
+  }
   return error;
 }
 
 Win32Error MachineFileSystem::RemoveDirectory(const std::string& path) {
   const Resolved resolved = ResolveExisting(path);
   if (resolved.error != kErrorSuccess) return resolved.error;
-  return RemoveNativeDirectory(resolved.native);
+  const Win32Error error = RemoveNativeDirectory(resolved.dir(), resolved.name);
+  if (error == kErrorSuccess) {
+    folders_.ForgetAll();
+    names_.Removed(resolved.parentId, resolved.name);
+  }
+  return error;
 }
 
 std::vector<FindData> MachineFileSystem::ListDirectory(const std::string& directory) {
@@ -367,7 +494,8 @@ Win32Error MachineFileSystem::SetFileAttributes(const std::string& path, std::ui
   const Resolved resolved = Resolve(path, false);
   if (resolved.error != kErrorSuccess) return resolved.error;
   if (!resolved.exists) return kErrorFileNotFound;
-  return SetNativeAttributes(resolved.native, attributes);
+  if (resolved.isTop) return kErrorSuccess;  // a directory: Windows ignores read-only on it
+  return SetNativeAttributes(resolved.dir(), resolved.name, attributes, resolved.isLink);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/host/ansi_code_page.h"
 #include "platform/host/files/directory_name_cache.h"
+#include "platform/host/files/open_folders.h"
 #include "platform/host/files/windows_path.h"
 #include "platform/registry.h"
 
@@ -26,7 +27,9 @@ namespace setup {
 // - What a directory holds is read once and then kept by this object's own creates, moves and
 //   deletes, so placing many files in one folder costs in proportion to their number; entries
 //   that others add meanwhile are found only by their exact name (the machine folder is locked
-//   for the run).
+//   for the run). The folders reached are held open (a bounded number): the files in one are
+//   found and made relative to it, with a handful of system calls each, and a folder that others
+//   swap for a link meanwhile is not followed.
 // - A symbolic link whose target lies outside the machine folder and the current directory is
 //   never followed: such paths answer kErrorAccessDenied, and FindFirstFile finds nothing there;
 //   DeleteFile of the link itself removes it, which follows nothing. Network paths
@@ -71,12 +74,25 @@ class MachineFileSystem final : public FileSystem {
 
  private:
   struct Resolved;
-  Resolved Resolve(const std::string& path, bool wildcardLast);
+  // Without `lookUpLast`, the last component is left as given, not looked up.
+  Resolved Resolve(const std::string& path, bool wildcardLast, bool lookUpLast = true);
+  // Opens an existing file for reading by its exact name; nothing (and `*crtError` unchanged)
+  // where the full lookup must decide: no entry of that exact name, or a link.
+  std::unique_ptr<File> OpenExactForReading(const std::string& path, int* crtError);
+  // Creates a file that its folder's listing, read before, holds in no letter case: made at
+  // once, without a lookup. Nothing (and `*crtError` unchanged) where the full lookup must
+  // decide: the listing unread, or anything in the way (a file made by another, a link).
+  std::unique_ptr<File> CreateUnlisted(const std::string& path, int* crtError);
+  // The folder a path starts at (a drive's root or the current directory), opened once.
+  std::shared_ptr<const OpenFolder> StartFolder(const WindowsPath& split, const std::string& key,
+                                                Win32Error* error);
+  // Whether a link's target lies in the machine folder or the current directory.
+  bool LeadsWithin(const std::string& native);
   // An entry that exists and is not a drive's root or the current directory, else the error.
   Resolved ResolveExisting(const std::string& path);
   bool IsReachable(const std::string& native);
   // The last component is a link whose target lies out of reach (Resolve refused it).
-  bool IsLinkLeadingOut(const Resolved& resolved);
+  static bool IsLinkLeadingOut(const Resolved& resolved);
   const AnsiCodePage& codePage() const;
 
   std::string machineDir_;
@@ -84,6 +100,7 @@ class MachineFileSystem final : public FileSystem {
   Registry* registry_;
   const AnsiCodePage* codePage_ = nullptr;
   DirectoryNameCache names_;
+  OpenFolders folders_;
 };
 
 }  // namespace setup

@@ -23,16 +23,18 @@ struct DirCloser {
 };
 
 // Copies a regular file to a new file (which must not exist) for a move between file systems.
-Win32Error CopyFileContents(const std::string& from, const std::string& to) {
-  ScopedFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+Win32Error CopyFileContents(int fromDir, const std::string& from, int toDir,
+                            const std::string& to) {
+  ScopedFd in(::openat(fromDir, from.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return Win32ErrorFromErrno(errno);
   struct stat info {};
   if (::fstat(in.get(), &info) != 0) return Win32ErrorFromErrno(errno);
-  ScopedFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
+  ScopedFd out(
+      ::openat(toDir, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
   if (out.get() < 0) return Win32ErrorFromErrno(errno);
   auto fail = [&](int error) {
     out.Close();
-    ::unlink(to.c_str());
+    ::unlinkat(toDir, to.c_str(), 0);
     return Win32ErrorFromErrno(error);
   };
   std::unique_ptr<char[]> buffer(new char[64 * 1024]);
@@ -55,39 +57,64 @@ Win32Error CopyFileContents(const std::string& from, const std::string& to) {
   if (::fsync(out.get()) != 0) return fail(errno);
   if (!out.Close()) {
     const int error = errno;
-    ::unlink(to.c_str());
+    ::unlinkat(toDir, to.c_str(), 0);
     return Win32ErrorFromErrno(error);
   }
   return kErrorSuccess;
 }
 
+bool LinkStatus(int dir, const std::string& name, struct stat* info) {
+  return ::fstatat(dir, name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// LinkStatus, unless the caller knows it already; errno is ENOENT for a known absent entry.
+bool LinkStatus(int dir, const std::string& name, const KnownStatus& known, struct stat* info) {
+  if (!known.known) return LinkStatus(dir, name, info);
+  if (!known.exists) {
+    errno = ENOENT;
+    return false;
+  }
+  *info = known.status;
+  return true;
+}
+
 }  // namespace
 
-std::uint32_t NativeAttributes(const std::string& native) {
+std::uint32_t NativeAttributes(int dir, const std::string& native) {
   // A symbolic link shows as Windows shows one: a reparse point, with its target's kind.
-  struct stat own {};
-  const std::uint32_t link = ::lstat(native.c_str(), &own) == 0 && S_ISLNK(own.st_mode)
-                                 ? static_cast<std::uint32_t>(FILE_ATTRIBUTE_REPARSE_POINT)
-                                 : 0u;
   struct stat info {};
-  if (::stat(native.c_str(), &info) != 0) return link;
-  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY | link;
+  if (!LinkStatus(dir, native, &info)) return 0;
+  std::uint32_t link = 0;
+  if (S_ISLNK(info.st_mode)) {
+    link = FILE_ATTRIBUTE_REPARSE_POINT;
+    if (::fstatat(dir, native.c_str(), &info, 0) != 0) return link;
+  }
+  return AttributesOfStatus(info) | link;
+}
+
+std::uint32_t AttributesOfStatus(const struct stat& status) {
+  if (S_ISDIR(status.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
   std::uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
-  if (!S_ISREG(info.st_mode)) attributes |= FILE_ATTRIBUTE_DEVICE;
-  if ((info.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
-  return attributes | link;
+  if (!S_ISREG(status.st_mode)) attributes |= FILE_ATTRIBUTE_DEVICE;
+  if ((status.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes;
 }
 
-bool NativeEntryExists(const std::string& native) {
+bool NativeEntryExists(int dir, const std::string& native) {
   struct stat info {};
-  return ::lstat(native.c_str(), &info) == 0;
+  return LinkStatus(dir, native, &info);
 }
 
-std::vector<std::string> ListNativeDirectory(const std::string& native) {
+std::vector<std::string> ListNativeDirectory(int dir, const std::string& native) {
   std::vector<std::string> names;
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(native.c_str()));
-  if (dir == nullptr) return names;
-  while (const dirent* entry = ::readdir(dir.get())) {
+  const int fd = ::openat(dir, native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return names;
+  std::unique_ptr<DIR, DirCloser> listing(::fdopendir(fd));
+  if (listing == nullptr) {
+    ::close(fd);
+    return names;
+  }
+  while (const dirent* entry = ::readdir(listing.get())) {
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(name);
   }
@@ -95,84 +122,91 @@ std::vector<std::string> ListNativeDirectory(const std::string& native) {
   return names;
 }
 
-Win32Error CreateNativeDirectory(const std::string& native) {
-  if (NativeEntryExists(native)) return kErrorAlreadyExists;
-  if (::mkdir(native.c_str(), 0777) == 0) return kErrorSuccess;
+Win32Error CreateNativeDirectory(int dir, const std::string& native) {
+  // mkdir answers EEXIST for any entry, a dangling link included.
+  if (::mkdirat(dir, native.c_str(), 0777) == 0) return kErrorSuccess;
+  if (errno == EEXIST) return kErrorAlreadyExists;
   if (errno == ENOENT || errno == ENOTDIR) return kErrorPathNotFound;
   return Win32ErrorFromErrno(errno);
 }
 
-Win32Error MoveNativeEntry(const std::string& from, const std::string& to) {
+Win32Error MoveNativeEntry(int fromDir, const std::string& from, int toDir, const std::string& to) {
   struct stat source {};
-  if (::lstat(from.c_str(), &source) != 0) return Win32ErrorFromErrno(errno);
+  if (!LinkStatus(fromDir, from, &source)) return Win32ErrorFromErrno(errno);
   struct stat target {};
-  if (::lstat(to.c_str(), &target) == 0) {
+  if (LinkStatus(toDir, to, &target)) {
     // Renaming an entry to a spelling of its own name in another case is allowed on Windows.
     const bool sameEntry = target.st_dev == source.st_dev && target.st_ino == source.st_ino;
     if (!sameEntry) return kErrorAlreadyExists;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
+    return ::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0 ? kErrorSuccess
+                                                                     : Win32ErrorFromErrno(errno);
   }
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) {
     return kErrorSuccess;
   }
   int error = errno;
   if (error == EINVAL || error == ENOSYS) {
     // File systems without RENAME_NOREPLACE: a hard link never replaces either.
     if (!S_ISDIR(source.st_mode)) {
-      if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
+      if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) == 0) {
+        ::unlinkat(fromDir, from.c_str(), 0);
         return kErrorSuccess;
       }
       if (errno == EEXIST) return kErrorAlreadyExists;
     }
-    if (::rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
+    if (::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0) return kErrorSuccess;
     error = errno;
   }
   if (error == EXDEV && S_ISREG(source.st_mode)) {
-    const Win32Error copied = CopyFileContents(from, to);
+    const Win32Error copied = CopyFileContents(fromDir, from, toDir, to);
     if (copied != kErrorSuccess) return copied;
-    return ::unlink(from.c_str()) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
+    return ::unlinkat(fromDir, from.c_str(), 0) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
   }
   if (error == ENOENT) return kErrorPathNotFound;
   return Win32ErrorFromErrno(error);
 }
 
-Win32Error ReplaceNativeFile(const std::string& from, const std::string& to) {
+Win32Error ReplaceNativeFile(int fromDir, const std::string& from, const KnownStatus& fromStatus,
+                             int toDir, const std::string& to, const KnownStatus& toStatus) {
   struct stat source {};
-  if (::lstat(from.c_str(), &source) != 0) {
+  if (!LinkStatus(fromDir, from, fromStatus, &source)) {
     return errno == ENOENT ? kErrorFileNotFound : Win32ErrorFromErrno(errno);
   }
   if (S_ISDIR(source.st_mode)) return kErrorAccessDenied;
   struct stat target {};
-  if (::lstat(to.c_str(), &target) == 0) {
+  if (LinkStatus(toDir, to, toStatus, &target)) {
     if (S_ISDIR(target.st_mode)) return kErrorAccessDenied;
     if (!S_ISLNK(target.st_mode) && (target.st_mode & S_IWUSR) == 0) return kErrorAccessDenied;
   }
-  if (::rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
+  if (::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0) return kErrorSuccess;
   if (errno == ENOENT || errno == ENOTDIR) return kErrorPathNotFound;
   return Win32ErrorFromErrno(errno);
 }
 
-Win32Error DeleteNativeFile(const std::string& native) {
+Win32Error DeleteNativeFile(int dir, const std::string& native, const KnownStatus& status) {
   struct stat info {};
-  if (::lstat(native.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
+  if (!LinkStatus(dir, native, status, &info)) return Win32ErrorFromErrno(errno);
   if (S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0) return kErrorAccessDenied;
-  return ::unlink(native.c_str()) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
+  return ::unlinkat(dir, native.c_str(), 0) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
 }
 
-Win32Error RemoveNativeDirectory(const std::string& native) {
+Win32Error RemoveNativeDirectory(int dir, const std::string& native) {
   struct stat info {};
-  if (::lstat(native.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
+  if (!LinkStatus(dir, native, &info)) return Win32ErrorFromErrno(errno);
   if (!S_ISDIR(info.st_mode)) return kErrorDirectory;
-  if (::rmdir(native.c_str()) == 0) return kErrorSuccess;
+  if (::unlinkat(dir, native.c_str(), AT_REMOVEDIR) == 0) return kErrorSuccess;
   const int error = errno;
   return error == ENOTEMPTY || error == EEXIST ? kErrorDirNotEmpty : Win32ErrorFromErrno(error);
 }
 
-Win32Error SetNativeAttributes(const std::string& native, std::uint32_t attributes) {
+Win32Error SetNativeAttributes(int dir, const std::string& native, std::uint32_t attributes,
+                               bool followLink) {
   struct stat info {};
-  if (::stat(native.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
+  if (::fstatat(dir, native.c_str(), &info, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    return Win32ErrorFromErrno(errno);
+  }
+  if (S_ISLNK(info.st_mode)) return kErrorAccessDenied;
   if (S_ISDIR(info.st_mode)) return kErrorSuccess;
   mode_t mode = info.st_mode & 07777;
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -181,7 +215,14 @@ Win32Error SetNativeAttributes(const std::string& native, std::uint32_t attribut
     mode |= S_IWUSR;
   }
   if (mode == (info.st_mode & 07777)) return kErrorSuccess;
-  return ::chmod(native.c_str(), mode) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
+  if (::fchmodat(dir, native.c_str(), mode, followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0) {
+    return kErrorSuccess;
+  }
+  if (followLink || (errno != ENOTSUP && errno != EOPNOTSUPP)) return Win32ErrorFromErrno(errno);
+  // The C library refuses a link there (one swapped in meanwhile), and without /proc any name.
+  if (!LinkStatus(dir, native, &info)) return Win32ErrorFromErrno(errno);
+  if (S_ISLNK(info.st_mode)) return kErrorAccessDenied;
+  return ::fchmodat(dir, native.c_str(), mode, 0) == 0 ? kErrorSuccess : Win32ErrorFromErrno(errno);
 }
 
 }  // namespace setup

@@ -20,6 +20,10 @@ class StdioFile final : public File {
   // and a file without its owner's write permission (the host's read-only attribute) cannot be
   // opened for writing (EACCES) even by the superuser.
   static std::unique_ptr<File> Open(const std::string& nativePath, OpenMode mode, int* crtError);
+  // The same for `name` in the open directory `dir`, with `extraFlags` added to the open:
+  // O_NOFOLLOW refuses a link there (ELOOP), O_EXCL an existing entry (EEXIST).
+  static std::unique_ptr<File> OpenAt(int dir, const std::string& name, OpenMode mode,
+                                      int* crtError, int extraFlags);
 
   ~StdioFile() override;
   StdioFile(const StdioFile&) = delete;
@@ -35,20 +39,22 @@ class StdioFile final : public File {
   bool Close() override;
 
  private:
-  StdioFile(std::FILE* stream, std::unique_ptr<char[]> buffer, bool writing);
+  StdioFile(std::FILE* stream, int fd, std::unique_ptr<char[]> buffer, bool writing);
   void Fail(int error);
   // Gives a file that starts as an ELF program or a "#!" script execute permission.
   void MakeExecutableWhenProgram();
   static constexpr std::size_t kHeadSize = 4;
 
   std::FILE* stream_;
+  int fd_;                          // the stream's descriptor, closed with it
   std::unique_ptr<char[]> buffer_;  // outlives stream_: Close() runs before it is freed
   bool writing_;
   bool error_ = false;
   int errorNumber_ = 0;
   bool closed_ = false;
   bool closeResult_ = false;
-  std::string head_;  // the first bytes written, while no seek has moved the position
+  std::int64_t readLength_ = -1;  // a file read: its length when it was opened
+  std::string head_;              // the first bytes written, while no seek has moved the position
   bool seeked_ = false;
 };
 
