@@ -195,6 +195,8 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
         }
         frequency[node] = static_cast<std::uint16_t>(f + 1);
       }
+      // Unrolled, each level's exchange test is a branch of its own, predicted on its own.
+#pragma GCC unroll 8
       for (int i = kTableBits - 1; i >= 0; --i) {
         node = entry.path[i];
         f = frequency[node];
