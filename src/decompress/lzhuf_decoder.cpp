@@ -75,6 +75,7 @@ void LzhufDecoder::FillNode(int depth, unsigned code, std::uint16_t* path) {
   const unsigned shift = static_cast<unsigned>(kTableBits - depth);
   TableEntry entry{};
   std::memcpy(entry.path, path, sizeof entry.path);
+  for (int j = depth; j < kTableBits; ++j) entry.path[j] = AdaptiveTree::Spare(j);
   entry.last = path[depth - 1];
   entry.depth = static_cast<std::uint8_t>(depth);
   for (unsigned k = code << shift; k < (code + 1) << shift; ++k) table_[k] = entry;
@@ -176,7 +177,8 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
 
     // Update the tree. While no node changes place, the nodes to increment are the ones just
     // passed, which the CPU can do without chasing parent links: first those below the table,
-    // then the entry's own.
+    // then the entry's own. The entry always lists kTableBits nodes (spare weights past a leaf
+    // above the table's depth), so that the loop over them ends the same way for every code.
     std::uint16_t* const frequency = tree.frequency;
     if (frequency[kRoot] == kMaxFrequency) {
       tree.Rebuild();
@@ -193,7 +195,9 @@ LzhufDecoder::Result LzhufDecoder::Expand(std::int32_t expandedLength, ByteSourc
         }
         frequency[node] = static_cast<std::uint16_t>(f + 1);
       }
-      for (int i = top - 1; i >= 0; --i) {
+      // Unrolled, each level's exchange test is a branch of its own, predicted on its own.
+#pragma GCC unroll 8
+      for (int i = kTableBits - 1; i >= 0; --i) {
         node = entry.path[i];
         f = frequency[node];
         if (frequency[node + 1] == f) {

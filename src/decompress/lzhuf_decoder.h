@@ -31,10 +31,11 @@ struct LzhufDecoder {
   // refills only the entries below the nodes exchanged.
   static constexpr int kTableBits = 6;
   struct TableEntry {
-    std::uint16_t path[kTableBits];  // the nodes passed, from the root's child down
+    std::uint16_t path[kTableBits];  // the nodes passed, from the root's child down; spares after
     std::uint16_t last;              // the last of them
     std::uint8_t depth;              // bits consumed: to a leaf, or kTableBits
   };
+  static_assert(lzhuf::AdaptiveTree::kSpares >= kTableBits, "a spare for each place of a path");
   void RefreshTable();
   void Refill(unsigned code, int depth);
   void FillPair(unsigned pair, int depth, unsigned prefix, std::uint16_t* path);

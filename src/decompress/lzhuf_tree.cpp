@@ -1,11 +1,9 @@
-// Initialising and rebuilding the adaptive tree, and moving a node past its equals.
+// Initialising and rebuilding the adaptive tree, and noting the exchanges a decoder table relies
+// on.
 #include "decompress/lzhuf_tree.h"
 
 #include <cstring>
 #include <initializer_list>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace setup::lzhuf {
 
@@ -22,7 +20,12 @@ void AdaptiveTree::Init() {
     parent[i] = parent[i + 1] = static_cast<std::uint16_t>(j);
   }
   parent[kRoot] = 0;
+  ResetSpares();
   ResetWatch();
+}
+
+void AdaptiveTree::ResetSpares() {
+  for (int k = 0; k < kSpares; ++k) frequency[Spare(k)] = 0;
 }
 
 void AdaptiveTree::ResetWatch() {
@@ -83,6 +86,7 @@ void AdaptiveTree::Rebuild() {
     ++pending;
   }
   while (placed < kNodeCount) placeOne();
+  ResetSpares();
   // Parents follow from the children; the root's entry stays 0.
   for (int i = 0; i < kNodeCount; ++i) {
     const int c = child[i];
@@ -90,45 +94,6 @@ void AdaptiveTree::Rebuild() {
     if (c < kNodeCount) parent[c + 1] = static_cast<std::uint16_t>(i);
   }
   ResetWatch();
-}
-
-namespace {
-
-// The last index from `first` on whose weight is `f`, given that frequency[first] is f. The
-// sentinels end every run before the array does.
-inline unsigned LastOfWeight(const std::uint16_t* frequency, unsigned first, unsigned f) {
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(f));
-  for (unsigned m = first + 1;; m += 8) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frequency + m));
-    const unsigned equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, wanted)));
-    if (equal != 0xFFFF) return m + static_cast<unsigned>(__builtin_ctz(~equal)) / 2 - 1;
-  }
-#else
-  unsigned m = first + 1;
-  while (frequency[m] == f) ++m;
-  return m - 1;
-#endif
-}
-
-}  // namespace
-
-unsigned AdaptiveTree::MoveUp(unsigned n, unsigned f) {
-  const unsigned l = LastOfWeight(frequency, n + 1, f);
-  if (watched[n] | watched[l]) NoteChanged(n, l);
-  frequency[l] = static_cast<std::uint16_t>(f + 1);
-
-  // A leaf has one parent entry, an internal node's children two: the second store repeats the
-  // first for a leaf, which spares a branch.
-  const unsigned a = child[n];
-  const unsigned b = child[l];
-  parent[a] = static_cast<std::uint16_t>(l);
-  parent[a + (a < kNodeCount)] = static_cast<std::uint16_t>(l);
-  child[l] = static_cast<std::uint16_t>(a);
-  parent[b] = static_cast<std::uint16_t>(n);
-  parent[b + (b < kNodeCount)] = static_cast<std::uint16_t>(n);
-  child[n] = static_cast<std::uint16_t>(b);
-  return l;
 }
 
 }  // namespace setup::lzhuf

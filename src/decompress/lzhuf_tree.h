@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace setup::lzhuf {
 
@@ -36,7 +39,13 @@ struct AdaptiveTree {
   // Entries from kNodeCount on are 0xFFFF sentinels: the one at kNodeCount ends every run of
   // equal weights, the others let the run's scan load whole blocks.
   static constexpr int kSentinels = 8;
-  std::uint16_t frequency[kNodeCount + 1 + kSentinels];
+  // Spare weights after them, each followed by a sentinel: the decoder increments them in place
+  // of nodes, a different one for each place, so that the increments do not wait on each other.
+  // Each is incremented at most once per symbol, and reset by Init and Rebuild.
+  static constexpr int kSpares = 6;
+  static constexpr int kFirstSpare = kNodeCount + 1 + kSentinels;
+  static constexpr unsigned Spare(int k) { return kFirstSpare + 2 * k; }
+  std::uint16_t frequency[kFirstSpare + 2 * kSpares];
   std::uint16_t child[kNodeCount];
   std::uint16_t parent[kNodeCount + kSymbolCount];
 
@@ -84,8 +93,46 @@ struct AdaptiveTree {
   unsigned MoveUp(unsigned n, unsigned f);
 
  private:
+  // The last index from `first` on whose weight is `f`, given that frequency[first] is f. The
+  // sentinels end every run before the array does.
+  unsigned LastOfWeight(unsigned first, unsigned f) const;
   void NoteChanged(unsigned n, unsigned l);
   void ResetWatch();
+  void ResetSpares();
 };
+
+// Inline: the decoder's update loop calls these on every exchange.
+inline unsigned AdaptiveTree::LastOfWeight(unsigned first, unsigned f) const {
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(f));
+  for (unsigned m = first + 1;; m += 8) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frequency + m));
+    const unsigned equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, wanted)));
+    if (equal != 0xFFFF) return m + static_cast<unsigned>(__builtin_ctz(~equal)) / 2 - 1;
+  }
+#else
+  unsigned m = first + 1;
+  while (frequency[m] == f) ++m;
+  return m - 1;
+#endif
+}
+
+inline unsigned AdaptiveTree::MoveUp(unsigned n, unsigned f) {
+  const unsigned l = LastOfWeight(n + 1, f);
+  if (watched[n] | watched[l]) NoteChanged(n, l);
+  frequency[l] = static_cast<std::uint16_t>(f + 1);
+
+  // A leaf has one parent entry, an internal node's children two: the second store repeats the
+  // first for a leaf, which spares a branch.
+  const unsigned a = child[n];
+  const unsigned b = child[l];
+  parent[a] = static_cast<std::uint16_t>(l);
+  parent[a + (a < kNodeCount)] = static_cast<std::uint16_t>(l);
+  child[l] = static_cast<std::uint16_t>(a);
+  parent[b] = static_cast<std::uint16_t>(n);
+  parent[b + (b < kNodeCount)] = static_cast<std::uint16_t>(n);
+  child[n] = static_cast<std::uint16_t>(b);
+  return l;
+}
 
 }  // namespace setup::lzhuf

@@ -224,6 +224,21 @@ TEST(LzhufDecoder, CrossesTheFirstRebuildsLikeTheReference) {
   EXPECT_TRUE(expected == Expand(*decoder, payload));
 }
 
+// One byte over and over sits a level or two below the root: the rest of each of its table
+// entries stands in with spare weights, which must never come to look like a run of equal
+// weights however long the stretch (here longer than the 16-bit weights could count).
+TEST(LzhufDecoder, ShortCodesForLongStretches) {
+  std::string expected;
+  for (int i = 0; i < 200000; ++i) expected.push_back(i % 5000 == 4999 ? 'b' : 'a');
+  const std::string payload = Payload(static_cast<std::int32_t>(expected.size()), [&](auto& w) {
+    for (char c : expected) w.Literal(static_cast<std::uint8_t>(c));
+  });
+  testing::ReferenceDecoder reference;
+  auto decoder = std::make_unique<LzhufDecoder>();
+  EXPECT_TRUE(expected == reference.Decode(payload));
+  EXPECT_TRUE(expected == Expand(*decoder, payload));
+}
+
 // Symbol weights in Fibonacci proportion make the tree as deep as it gets; the decoder's one
 // refill per symbol must still cover the longest code followed by the longest distance code.
 TEST(LzhufDecoder, DecodesTheDeepestCodes) {
