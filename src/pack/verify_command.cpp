@@ -114,8 +114,9 @@ const Command kVerifyCommand = {
     "DISTDIR",
     "Checks a distribution folder against its manifest setup.sum.",
     "Every listed file must exist with the listed size and SHA-256; every payload the script\n"
-    "names must be listed and must expand to exactly its header's length without its\n"
-    "compressed data running out. Prints each damaged file and why; exit status 0 when all is\n"
+    "names must be listed and must expand whole: an LZHUF payload to exactly its header's\n"
+    "length without its compressed data running out, an xz payload with its check matching and\n"
+    "nothing after its stream. Prints each damaged file and why; exit status 0 when all is\n"
     "sound, 1 when anything is damaged.\n",
     RunVerify,
 };
