@@ -75,15 +75,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view plain;
   if (!bytes.empty() && bytes[0] == 'P') {
     plain = bytes.substr(1);
+    setup::bundle::AppendU32(&body, setup::bundle::kSolidMark);
     setup::bundle::AppendU64(&body, plain.size());
     body += Encoded(plain);
   } else {
+    // The mark and the plain length, then the stream (its magic put in front when missing).
     body.assign(bytes);
-    if (body.size() < 8 + sizeof setup::xz::kMagic ||
-        !setup::xz::StartsWithMagic(reinterpret_cast<const std::uint8_t*>(body.data() + 8),
-                                    body.size() - 8)) {
-      body.insert(std::min<std::size_t>(8, body.size()),
-                  reinterpret_cast<const char*>(setup::xz::kMagic), sizeof setup::xz::kMagic);
+    constexpr std::size_t kStart = 12;
+    if (body.size() < kStart + sizeof setup::xz::kMagic ||
+        !setup::xz::StartsWithMagic(reinterpret_cast<const std::uint8_t*>(body.data() + kStart),
+                                    body.size() - kStart)) {
+      body.insert(std::min(kStart, body.size()), reinterpret_cast<const char*>(setup::xz::kMagic),
+                  sizeof setup::xz::kMagic);
     }
   }
   MemoryInput input(body);

@@ -7,9 +7,11 @@
 //         per file: name length u32 | name ('/' between folders) | flags u32 | size u64 | bytes
 // Numbers are little-endian. The header is found by scanning, not at a fixed place from the end,
 // so a signature appended to the program (Authenticode's certificate table) does not hide it.
-// A solid archive (archive flag 1) stores the body compressed: the plain body's length u64,
-// then the plain body as one .xz stream; its length and digest are those of the stored bytes,
-// so damage is found before anything is unpacked.
+// A solid archive (archive flag 1) stores the body compressed: the mark u32 = 0xFFFFFFFF, the
+// plain body's length u64, then the plain body as one .xz stream; its length and digest are
+// those of the stored bytes, so damage is found before anything is unpacked. The flag lies
+// outside the digest; the mark, a name length no plain body has, makes a flipped flag fail at
+// the first bytes either way.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +34,7 @@ inline constexpr std::uint32_t kMaxFiles = 100000;
 std::string Magic();
 
 inline constexpr std::uint32_t kSolidArchive = 1;
+inline constexpr std::uint32_t kSolidMark = 0xFFFFFFFF;
 
 struct Header {
   std::uint64_t bodyLength = 0;

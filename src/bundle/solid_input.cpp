@@ -46,12 +46,15 @@ bool SolidInput::EndsCleanly() {
 
 BodyResult ReadSolidBody(Input& input, std::uint64_t length, Output& output,
                          std::string* productName) {
-  std::uint8_t bytes[8];
+  std::uint8_t bytes[12];
   if (length < sizeof bytes || input.Read(bytes, sizeof bytes) != sizeof bytes) {
     return BodyResult::kDamaged;
   }
+  std::uint64_t mark = 0;
+  for (int i = 3; i >= 0; --i) mark = mark << 8 | bytes[i];
   std::uint64_t plainLength = 0;
-  for (int i = 7; i >= 0; --i) plainLength = plainLength << 8 | bytes[i];
+  for (int i = 11; i >= 4; --i) plainLength = plainLength << 8 | bytes[i];
+  if (mark != kSolidMark) return BodyResult::kDamaged;
   SolidInput plain(input, length - sizeof bytes);
   const BodyResult result = ReadBody(plain, plainLength, output, productName);
   if (result != BodyResult::kDone) return result;

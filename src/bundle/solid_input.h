@@ -36,8 +36,9 @@ class SolidInput final : public Input {
   xz::Status status_ = xz::Status::kMore;
 };
 
-// Reads a solid body of exactly `length` stored bytes into `output`: kDamaged for a malformed
-// plain body (as ReadBody) and for a stream that is damaged, cut, or not used exactly.
+// Reads a solid body of exactly `length` stored bytes into `output`: kDamaged without the mark,
+// for a malformed plain body (as ReadBody) and for a stream that is damaged, cut, or not used
+// exactly.
 BodyResult ReadSolidBody(Input& input, std::uint64_t length, Output& output,
                          std::string* productName);
 

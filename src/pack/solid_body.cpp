@@ -1,6 +1,7 @@
 // Writing an archive body, plain or solid, and expanding payloads for the stored form.
 #include "pack/solid_body.h"
 
+#include "bundle/bundle_format.h"
 #include "decompress/payload_form.h"
 #include "pack/tool_support.h"
 
@@ -9,9 +10,10 @@ namespace setup::pack {
 ArchiveBody::ArchiveBody(File& out, std::optional<std::uint64_t> solidPlainLength)
     : out_(out), sha_(CreateSha256()) {
   if (!solidPlainLength) return;
-  std::uint8_t length[8];
-  for (int i = 0; i < 8; ++i) length[i] = static_cast<std::uint8_t>(*solidPlainLength >> (8 * i));
-  ok_ = Store(length, sizeof length);
+  std::string start;
+  bundle::AppendU32(&start, bundle::kSolidMark);
+  bundle::AppendU64(&start, *solidPlainLength);
+  ok_ = Store(reinterpret_cast<const std::uint8_t*>(start.data()), start.size());
   encoder_ = std::make_unique<xz::StreamEncoder>(*solidPlainLength);
   buffer_.resize(256 * 1024);
 }

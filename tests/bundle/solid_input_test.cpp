@@ -77,8 +77,10 @@ std::string Xz(const std::string& plain) {
   return out;
 }
 
-std::string SolidBody(std::uint64_t plainLength, const std::string& stream) {
+std::string SolidBody(std::uint64_t plainLength, const std::string& stream,
+                      std::uint32_t mark = kSolidMark) {
   std::string body;
+  AppendU32(&body, mark);
   AppendU64(&body, plainLength);
   return body + stream;
 }
@@ -113,7 +115,8 @@ TEST(SolidBody, EveryWrongStreamOrLengthIsRefused) {
     const char* name;
     std::string body;
   } cases[] = {
-      {"no plain length", std::string("\x01\x02", 2)},
+      {"no plain length", std::string("\xFF\xFF\xFF\xFF\x01\x02", 6)},
+      {"no mark", SolidBody(plain.size(), stream, 0)},
       {"a plain length too short", SolidBody(plain.size() - 1, stream)},
       {"a plain length too long", SolidBody(plain.size() + 1, stream)},
       {"the stream cut", SolidBody(plain.size(), stream.substr(0, stream.size() - 1))},
@@ -129,6 +132,16 @@ TEST(SolidBody, EveryWrongStreamOrLengthIsRefused) {
     MemoryOutput output;
     EXPECT_EQ(BodyResult::kDamaged, Read(c.body, &output)) << c.name;
   }
+}
+
+TEST(SolidBody, AFlagFlippedToPlainFailsBeforeAnyFile) {
+  const std::string plain = PlainBody();
+  const std::string body = SolidBody(plain.size(), Xz(plain));
+  MemoryInput input(body);
+  MemoryOutput output;
+  std::string name;
+  EXPECT_EQ(BodyResult::kDamaged, ReadBody(input, body.size(), output, &name));
+  EXPECT_TRUE(output.files.empty());
 }
 
 TEST(SolidBody, TheHeaderSaysWhetherTheBodyIsSolid) {
