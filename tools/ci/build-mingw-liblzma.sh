@@ -8,7 +8,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 deps="${SETUP_DEPS_DIR:-$root/build/deps}"
 version="$(dpkg-query -W -f '${Version}' liblzma-dev)"
-prefix="$deps/liblzma-mingw-i686-$version"
+# The folder's name changes with the options below, so a changed build is made afresh.
+flavour=lzma2-only
+prefix="$deps/liblzma-mingw-i686-$version-$flavour"
 if [ -e "$prefix/lib/liblzma.a" ] && [ -e "$prefix/include/lzma.h" ] && [ -e "$prefix/COPYING" ]; then
   echo "$prefix"
   exit 0
@@ -43,9 +45,12 @@ if ! apt-get source --download-only -qq "xz-utils=$version" >/dev/null 2>&1; the
 fi
 dpkg-source --no-check -x ./xz-utils_*.dsc src >/dev/null
 cd src
-# Encoder and decoder (setup-pack.exe compresses too), single-threaded, no programs or texts.
+# Encoder and decoder (setup-pack.exe compresses too) of the LZMA filters alone: setup-pack
+# writes nothing else, and the installer carries no branch-converter code it never runs.
+# Single-threaded, no programs or texts.
 ./configure -q --host=i686-w64-mingw32 --prefix="$prefix.part" \
   --enable-static --disable-shared --disable-threads \
+  --enable-encoders=lzma1,lzma2 --enable-decoders=lzma1,lzma2 \
   --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo --disable-lzma-links \
   --disable-scripts --disable-doc --disable-nls \
   CC=i686-w64-mingw32-gcc-posix CFLAGS="-O2 -ffunction-sections -fdata-sections" >/dev/null 2>&1
