@@ -144,18 +144,5 @@ TEST(SolidBody, AFlagFlippedToPlainFailsBeforeAnyFile) {
   EXPECT_TRUE(output.files.empty());
 }
 
-TEST(SolidBody, TheHeaderSaysWhetherTheBodyIsSolid) {
-  Header header;
-  header.bodyLength = 99;
-  header.solid = true;
-  const std::optional<Header> parsed = ParseHeader(EncodeHeader(header));
-  ASSERT_TRUE(parsed.has_value());
-  EXPECT_TRUE(parsed->solid);
-  EXPECT_FALSE(ParseHeader(EncodeHeader(Header{}))->solid);
-  std::string unknownFlag = EncodeHeader(header);
-  unknownFlag[20] = 3;
-  EXPECT_FALSE(ParseHeader(unknownFlag).has_value());
-}
-
 }  // namespace
 }  // namespace setup::bundle

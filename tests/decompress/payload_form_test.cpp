@@ -108,14 +108,6 @@ TEST(PayloadForms, XzAndStoredPayloadsExpandWhole) {
   }
 }
 
-TEST(PayloadForms, LzhufHeadersThatMerelyResembleAMagicStayLzhuf) {
-  EXPECT_EQ(PayloadForm::kLzhuf, PayloadFormOf(std::string("\xFD\x37\x7A\x58\x5A\x01", 6)));
-  EXPECT_EQ(PayloadForm::kLzhuf, PayloadFormOf(std::string("\xFD\x53\x54\x4F\x52", 5)));
-  EXPECT_EQ(PayloadForm::kLzhuf, PayloadFormOf(std::string("\x03\0\0\0\xF6\xFB", 6)));
-  const auto* abc = reinterpret_cast<const std::uint8_t*>("\x03\0\0\0");
-  EXPECT_FALSE(MayOpenMagic(abc));
-}
-
 TEST(PayloadForms, DamagedPayloadsAreRefusedAndNeverPutInPlace) {
   const std::string content = Content();
   const std::string xz = Packed(content, PayloadForm::kXz);
