@@ -1,5 +1,7 @@
 # Setup against the installers vendors pick instead, side by side under Wine: NSIS with zlib and
-# with solid LZMA, and an MSI built with wixl, all from Debian. Two payloads made from this
+# with solid LZMA, and an MSI built with wixl, all from Debian. Setup runs as three
+# distributions: LZHUF payloads (the default), xz payloads (--codec xz) and a solid one-file
+# bundle (bundle --solid). Two payloads made from this
 # machine's own files (documentation texts and ELF programs): 3,000 files of 1-20 KB and 5 files
 # of 84 MB in all. Every installer installs and removes each payload silently from a fresh copy of
 # one booted prefix, interleaved, PEER_RUNS times (default 3); every installed file is compared
@@ -83,6 +85,11 @@ build_setup() {  # payload
   done
   "$host/setup-pack" build --script "$script" --from "$payload" --out "$work/dist-setup-$1" \
     --setup "$win32/Setup.exe" --uninstaller --name "Peer Bench" >/dev/null 2>&1
+  "$host/setup-pack" build --codec xz --script "$script" --from "$payload" \
+    --out "$work/dist-setup-xz-$1" --setup "$win32/Setup.exe" --uninstaller --name "Peer Bench" \
+    >/dev/null 2>&1
+  "$host/setup-pack" bundle "$work/dist-setup-xz-$1" --solid --target win32 \
+    --stub "$win32/SetupStub.exe" --out "$work/setup-solid-$1.exe" --name "Peer Bench" >/dev/null
 }
 
 build_nsis() {  # payload compressor
@@ -171,10 +178,15 @@ run_one() {  # kind payload
   local kind=$1 payload=$2 app=$work/prefix/drive_c/PeerBench install remove
   fresh_prefix
   case $kind in
-    setup)
-      cp -r "$work/dist-setup-$payload" "$work/prefix/drive_c/dist"
+    setup | setup-xz)
+      cp -r "$work/dist-$kind-$payload" "$work/prefix/drive_c/dist"
       install=$(seconds wine 'C:\dist\Setup.exe' /S '/DIR=C:\PeerBench')
-      installed_matches "$payload" "$app" || echo "peer_bench: Setup installed other files" >&2
+      installed_matches "$payload" "$app" || echo "peer_bench: $kind installed other files" >&2
+      remove=$(seconds wine 'C:\PeerBench\Uninstall.exe' /S) ;;
+    setup-solid)
+      cp "$work/setup-solid-$payload.exe" "$work/prefix/drive_c/installer.exe"
+      install=$(seconds wine 'C:\installer.exe' /S '/DIR=C:\PeerBench')
+      installed_matches "$payload" "$app" || echo "peer_bench: $kind installed other files" >&2
       remove=$(seconds wine 'C:\PeerBench\Uninstall.exe' /S) ;;
     nsis-zlib | nsis-lzma)
       cp "$work/$kind-$payload.exe" "$work/prefix/drive_c/installer.exe"
@@ -211,7 +223,7 @@ host_install() {  # payload -> wall seconds of the same distribution installed b
 echo "peer_bench: making the payloads and the distributions"
 make_payloads
 boot_template
-kinds="setup nsis-zlib nsis-lzma msi"
+kinds="setup setup-xz setup-solid nsis-zlib nsis-lzma msi"
 declare -A install remove size
 for payload in $payloads; do
   build_setup "$payload"
@@ -219,6 +231,8 @@ for payload in $payloads; do
   build_nsis "$payload" lzma
   build_msi "$payload"
   size[setup-$payload]=$(size_of "$work/dist-setup-$payload")
+  size[setup-xz-$payload]=$(size_of "$work/dist-setup-xz-$payload")
+  size[setup-solid-$payload]=$(size_of "$work/setup-solid-$payload.exe")
   size[nsis-zlib-$payload]=$(size_of "$work/nsis-zlib-$payload.exe")
   size[nsis-lzma-$payload]=$(size_of "$work/nsis-lzma-$payload.exe")
   size[msi-$payload]=$(size_of "$work/msi-$payload.msi")
@@ -244,17 +258,17 @@ for payload in $payloads; do
   base_remove=$(tr ' ' '\n' <<<"${remove[nsis-zlib-$payload]}" | grep . | median)
   base_size=${size[nsis-zlib-$payload]}
   echo "$payload payload, medians of $runs (ratios to NSIS zlib):"
-  printf '  %-10s %9s %7s %9s %7s %10s %7s\n' installer install ratio removal ratio size ratio
+  printf '  %-11s %9s %7s %9s %7s %10s %7s\n' installer install ratio removal ratio size ratio
   for kind in $kinds; do
     i=$(tr ' ' '\n' <<<"${install[$kind-$payload]}" | grep . | median)
     r=$(tr ' ' '\n' <<<"${remove[$kind-$payload]}" | grep . | median)
     s=${size[$kind-$payload]}
-    printf '  %-10s %8.2fs %7s %8.2fs %7s %8.1fMB %7s\n' "$kind" "$i" "$(ratio "$i" "$base_install")" \
+    printf '  %-11s %8.2fs %7s %8.2fs %7s %8.1fMB %7s\n' "$kind" "$i" "$(ratio "$i" "$base_install")" \
       "$r" "$(ratio "$r" "$base_remove")" "$(awk -v b="$s" 'BEGIN { print b / 1048576 }')" \
       "$(ratio "$s" "$base_size")"
     eval "median_install_${kind//-/_}=$i median_remove_${kind//-/_}=$r"
   done
-  printf '  %-10s %8.2fs (the same distribution installed by the host setup)\n' "host" \
+  printf '  %-11s %8.2fs (the same distribution installed by the host setup)\n' "host" \
     "$(host_install "$payload")"
   if [ "$payload" = small ]; then
     goal "3,000 small files: install at most 0.9x NSIS zlib" "$median_install_setup" \
@@ -263,5 +277,37 @@ for payload in $payloads; do
   else
     goal "84 MB in 5 files: install at most NSIS zlib's" "$median_install_setup" "$base_install"
   fi
+  goal "$payload: solid bundle size at most 1.0x NSIS /SOLID lzma" "${size[setup-solid-$payload]}" \
+    "${size[nsis-lzma-$payload]}"
+  goal "$payload: xz distribution size at most NSIS zlib's" "${size[setup-xz-$payload]}" \
+    "$base_size"
+  goal "$payload: solid bundle install at most NSIS lzma's" "$median_install_setup_solid" \
+    "$median_install_nsis_lzma"
   echo
 done
+
+# LZMA decoding on the host: the installer's decoder (setup-pack expand) against xz -dc on the
+# same stream, interleaved, best of five.
+sample=$work/payload-large/part0.bin
+[ -f "$sample" ] || sample=$(find "$work/payload-small" -type f | head -n 1)
+"$host/setup-pack" compress --codec xz "$sample" "$work/decode.xz" >/dev/null
+host_seconds() {  # command... -> its wall time
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  awk -v ns=$((end - start)) 'BEGIN { printf "%.3f\n", ns / 1e9 }'
+}
+best_setup=999999 best_xz=999999
+for run in 1 2 3 4 5; do
+  t=$(host_seconds "$host/setup-pack" expand --codec xz "$work/decode.xz" "$work/decoded")
+  best_setup=$(awk -v a="$t" -v b="$best_setup" 'BEGIN { print (a < b ? a : b) }')
+  t=$(host_seconds sh -c 'xz -dc "$1" >"$2"' - "$work/decode.xz" "$work/decoded-xz")
+  best_xz=$(awk -v a="$t" -v b="$best_xz" 'BEGIN { print (a < b ? a : b) }')
+done
+cmp -s "$sample" "$work/decoded" || echo "peer_bench: setup-pack expand decoded other bytes" >&2
+printf 'host LZMA decoding of %s MB: setup-pack expand %.3fs, xz -dc %.3fs (speed %s of xz)\n' \
+  "$(awk -v b="$(size_of "$sample")" 'BEGIN { printf "%.1f", b / 1048576 }')" "$best_setup" \
+  "$best_xz" "$(ratio "$best_xz" "$best_setup")"
+goal "host LZMA decoding at least 0.9x the speed of xz -dc" "$best_setup" \
+  "$(awk -v b="$best_xz" 'BEGIN { print b / 0.9 }')"

@@ -22,7 +22,7 @@ set(rules
   "src/app!${APP}!${INSTALL}!${SCRIPT}!${DECOMPRESS}!${BASE}!${PLATFORM_API}!${RESOURCES}"
   "src/uninstall!^uninstall/!${SCRIPT}!${BASE}!${PLATFORM_API}!${RESOURCES}"
   "src/ui!^ui/!${PLATFORM_API}!${RESOURCES}"
-  "src/bundle!^bundle/!${PLATFORM_API}"
+  "src/bundle!^bundle/!^decompress/xz_stream\\.h$!${PLATFORM_API}"
   "src/pack!^pack/!${CORE}!^uninstall/!^ui/!^bundle/!^platform/!${RESOURCES}"
   "src/platform/host!^platform/host/!${PLATFORM_API}"
   "src/platform/win32!^platform/win32/!${PLATFORM_API}!${RESOURCES}"

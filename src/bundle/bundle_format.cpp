@@ -63,8 +63,12 @@ std::string Magic() {
 std::optional<Header> ParseHeader(std::string_view bytes) {
   if (bytes.size() < kHeaderSize || bytes.substr(0, kMagicSize) != Magic()) return std::nullopt;
   const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  if (ReadLe(p + 16, 4) != kVersion || ReadLe(p + 20, 4) != 0) return std::nullopt;
+  const std::uint64_t flags = ReadLe(p + 20, 4);
+  if (ReadLe(p + 16, 4) != kVersion || (flags & ~std::uint64_t{kSolidArchive}) != 0) {
+    return std::nullopt;
+  }
   Header header;
+  header.solid = (flags & kSolidArchive) != 0;
   header.bodyLength = ReadLe(p + 24, 8);
   std::memcpy(header.digest.data(), p + 32, 32);
   return header;
@@ -73,7 +77,7 @@ std::optional<Header> ParseHeader(std::string_view bytes) {
 std::string EncodeHeader(const Header& header) {
   std::string out = Magic();
   AppendU32(&out, kVersion);
-  AppendU32(&out, 0);
+  AppendU32(&out, header.solid ? kSolidArchive : 0);
   AppendU64(&out, header.bodyLength);
   out.append(reinterpret_cast<const char*>(header.digest.data()), header.digest.size());
   return out;

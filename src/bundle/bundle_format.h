@@ -1,12 +1,17 @@
 // The archive that a one-file installer carries after its stub program: a header found by its
 // magic, then the product name and the distribution's files.
 //
-//   header (64 bytes): magic (16) | version u32 = 1 | reserved u32 = 0 | body length u64 |
+//   header (64 bytes): magic (16) | version u32 = 1 | archive flags u32 | body length u64 |
 //                      SHA-256 of the body (32)
 //   body: product name length u32 | name | file count u32 |
 //         per file: name length u32 | name ('/' between folders) | flags u32 | size u64 | bytes
 // Numbers are little-endian. The header is found by scanning, not at a fixed place from the end,
 // so a signature appended to the program (Authenticode's certificate table) does not hide it.
+// A solid archive (archive flag 1) stores the body compressed: the mark u32 = 0xFFFFFFFF, the
+// plain body's length u64, then the plain body as one .xz stream; its length and digest are
+// those of the stored bytes, so damage is found before anything is unpacked. The flag lies
+// outside the digest; the mark, a name length no plain body has, makes a flipped flag fail at
+// the first bytes either way.
 #pragma once
 
 #include <cstddef>
@@ -28,9 +33,13 @@ inline constexpr std::uint32_t kMaxFiles = 100000;
 // The magic, assembled at run time so that the stub program itself does not hold it whole.
 std::string Magic();
 
+inline constexpr std::uint32_t kSolidArchive = 1;
+inline constexpr std::uint32_t kSolidMark = 0xFFFFFFFF;
+
 struct Header {
   std::uint64_t bodyLength = 0;
   Sha256Digest digest{};
+  bool solid = false;
 };
 
 // `bytes` start with a magic; nothing unless they hold a whole header of this version.

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "bundle/bundle_format.h"
+#include "bundle/solid_input.h"
 
 namespace setup::bundle {
 namespace {
@@ -161,7 +162,9 @@ int RunBundle(BundleSystem& system, const std::vector<std::string>& arguments) {
   FileInput input(*self);
   FolderOutput output(system, folder);
   std::string productName;
-  const BodyResult result = ReadBody(input, located->header.bodyLength, output, &productName);
+  const BodyResult result =
+      located->header.solid ? ReadSolidBody(input, located->header.bodyLength, output, &productName)
+                            : ReadBody(input, located->header.bodyLength, output, &productName);
   if (result != BodyResult::kDone) {
     system.RemoveTree(folder);
     system.ShowError(result == BodyResult::kDamaged

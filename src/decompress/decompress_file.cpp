@@ -7,6 +7,7 @@
 
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_decoder.h"
+#include "decompress/payload_form.h"
 
 namespace setup {
 
@@ -103,10 +104,13 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
   }
 
   // After a failure the old file stays whole; without one the destination holds what was
-  // expanded, as a file written in place would.
+  // expanded of an LZHUF payload, as a file written in place would. The forms with a check
+  // never put a part in place: what failed its check is not the product's file.
+  PayloadForm form = PayloadForm::kLzhuf;
   auto keepFailed = [&] {
     if (!beside) return;
-    if (hadOldFile || files_.MoveFileReplacing(outName, destinationName) != kErrorSuccess) {
+    if (hadOldFile || form != PayloadForm::kLzhuf ||
+        files_.MoveFileReplacing(outName, destinationName) != kErrorSuccess) {
       (void)files_.DeleteFile(outName);
     }
   };
@@ -119,15 +123,45 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
     return fail("Erro de leitura");
   }
 
+  // Only a header that may open a magic is read further; every other LZHUF payload is read
+  // exactly as before.
+  if (MayOpenMagic(header)) {
+    std::uint8_t rest[kFormMagicSize - sizeof header];
+    const std::size_t got = in->Read(rest, sizeof rest);
+    std::string head(reinterpret_cast<const char*>(header), sizeof header);
+    head.append(reinterpret_cast<const char*>(rest), got);
+    form = PayloadFormOf(head);
+    // The forms with a magic are read from their first byte, LZHUF's stream after its header.
+    if (!in->Seek(form == PayloadForm::kLzhuf ? sizeof header : 0)) {
+      in->Close();
+      out->Close();
+      keepFailed();
+      return fail("Erro de leitura");
+    }
+  }
+
   // A destination that cannot take every byte (a full disk) must not pass for a success.
   const std::string writeError = "Erro de grava\xE7\xE3o no arquivo " + destinationName;
   lzhuf::FileSource input(*in);
   SourceCheckingSink output(*in, *out);
-  if (decoder_->Expand(ReadLengthHeader(header), input, output) != LzhufDecoder::Result::kDone) {
-    in->Close();
-    out->Close();
-    keepFailed();
-    return fail(output.readFailed() ? "Erro de leitura" : writeError);
+  if (form == PayloadForm::kLzhuf) {
+    if (decoder_->Expand(ReadLengthHeader(header), input, output) != LzhufDecoder::Result::kDone) {
+      in->Close();
+      out->Close();
+      keepFailed();
+      return fail(output.readFailed() ? "Erro de leitura" : writeError);
+    }
+  } else {
+    // A damaged, cut or oversized stream is a read error: its bytes are not the payload's.
+    const ExpandResult result = form == PayloadForm::kXz ? ExpandXzPayload(input, output)
+                                                         : ExpandStoredPayload(input, output);
+    if (result != ExpandResult::kDone) {
+      in->Close();
+      out->Close();
+      keepFailed();
+      const bool writeFailed = result == ExpandResult::kWriteFailed && !output.readFailed();
+      return fail(writeFailed ? writeError : "Erro de leitura");
+    }
   }
   if (!out->Close()) {
     in->Close();

@@ -1,4 +1,5 @@
-// DecompressFile: expands one LZHUF payload file, reporting failures in its own message boxes.
+// DecompressFile: expands one payload file (LZHUF, xz or stored), reporting failures in its own
+// message boxes.
 #pragma once
 
 #include <memory>

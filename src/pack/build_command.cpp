@@ -10,10 +10,10 @@
 #include <set>
 
 #include "decompress/byte_stream.h"
-#include "decompress/lzhuf_encoder.h"
 #include "pack/commands.h"
 #include "pack/distribution_files.h"
 #include "pack/distribution_texts.h"
+#include "pack/payload_codec.h"
 #include "pack/payload_names.h"
 #include "pack/previous_build.h"
 #include "pack/script_check_run.h"
@@ -87,12 +87,12 @@ bool ParseOptions(const Command& self, const std::vector<std::string>& args,
   return true;
 }
 
-bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
+bool CompressOne(const Command& self, Codec codec, const fs::path& from, const fs::path& to,
                  std::int64_t* inBytes, std::int64_t* outBytes) {
   std::unique_ptr<File> in = OpenInput(self, ToolPath(from));
   if (!in) return false;
   std::int64_t length = in->Length();
-  if (length < 0 || length > 0x7FFFFFFF) {
+  if (length < 0 || static_cast<std::uint64_t>(length) > LargestPayload(codec)) {
     // Built piece by piece: one concatenation here trips a false -Wrestrict in MinGW's GCC 12.
     std::string message = "'";
     message += ToolPath(from);
@@ -108,11 +108,11 @@ bool CompressOne(const Command& self, const fs::path& from, const fs::path& to,
   ProgressFile counted(std::move(in), progress);
   lzhuf::FileSource source(counted);
   lzhuf::FileSink sink(*out);
-  lzhuf::EncodeResult result =
-      lzhuf::CompressStream(source, static_cast<std::uint32_t>(length), sink);
+  const PayloadWriteResult result =
+      WritePayload(codec, source, static_cast<std::uint64_t>(length), sink);
   std::int64_t written = out->Tell();
   bool closed = out->Close();
-  if (result != lzhuf::EncodeResult::kDone || !closed) {
+  if (result != PayloadWriteResult::kDone || !closed) {
     ReportError(self, "could not compress '" + ToolPath(from) + "' into '" + ToolPath(to) + "'");
     return false;
   }
@@ -168,6 +168,9 @@ int RunBuild(const std::vector<std::string>& arguments) {
   BuildOptions options;
   std::vector<std::string> args = arguments;
   const bool uninstaller = TakeUninstallerOption(&args);
+  std::optional<Codec> chosen;
+  if (!TakeCodecOption(self, &args, &chosen)) return kExitUsage;
+  const Codec codec = chosen.value_or(Codec::kLzhuf);
   if (!ParseOptions(self, args, &options)) return kExitUsage;
   if (uninstaller &&
       !CheckUninstallerListing(self, options.name, options.version, options.publisher)) {
@@ -233,7 +236,8 @@ int RunBuild(const std::vector<std::string>& arguments) {
   for (const std::string& source : check->sources) {
     const auto renamed = check->storedNames.find(source);
     const std::string& stored = renamed == check->storedNames.end() ? source : renamed->second;
-    if (!CompressOne(self, DiskPath(from, source), DiskPath(out, stored), &inBytes, &outBytes)) {
+    if (!CompressOne(self, codec, DiskPath(from, source), DiskPath(out, stored), &inBytes,
+                     &outBytes)) {
       return kExitFailure;
     }
     payloads.push_back(stored);
@@ -294,6 +298,8 @@ const Command kBuildCommand = {
     "  --version V      with --uninstaller: the version listed (DisplayVersion)\n"
     "  --publisher P    with --uninstaller: the publisher listed (Publisher)\n"
     "  --machine=DIR    the machine folder the script is checked against (see 'check --help')\n"
+    "  --codec C        lzhuf (default) or xz: the form of the payload files; xz makes a\n"
+    "                   smaller distribution and takes longer to build\n"
     "\n"
     "PLAIN is first checked as 'setup-pack check' does: with any error nothing is written;\n"
     "warnings are shown and the build goes on. Every F line's source is compressed from SRCDIR\n"

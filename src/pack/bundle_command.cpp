@@ -5,12 +5,15 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "bundle/bundle_format.h"
+#include "decompress/payload_form.h"
 #include "install/manifest_format.h"
 #include "pack/bundle_version_resource.h"
 #include "pack/commands.h"
 #include "pack/distribution_files.h"
+#include "pack/solid_body.h"
 #include "pack/tool_support.h"
 #include "pack/winget_manifest.h"
 
@@ -191,10 +194,159 @@ bool WriteWingetManifest(const Command& self, const BundleOptions& options,
   return true;
 }
 
+// One file of the archive.
+struct Carried {
+  std::string name;     // as setup.sum lists it, '/' between folders
+  std::string carried;  // as the stub makes it
+  std::uint32_t flags = 0;
+  std::uint64_t size = 0;                 // the bytes carried
+  bool stored = false;                    // a payload carried in the stored form
+  bool manifest = false;                  // setup.sum, written anew from `listedAs` of the others
+  std::optional<ManifestEntry> listedAs;  // a solid archive's setup.sum line for it
+};
+
+std::string EntryHeader(const Carried& file) {
+  std::string entry;
+  bundle::AppendU32(&entry, static_cast<std::uint32_t>(file.carried.size()));
+  entry += file.carried;
+  bundle::AppendU32(&entry, file.flags);
+  bundle::AppendU64(&entry, file.size);
+  return entry;
+}
+
+std::string ManifestText(const std::vector<Carried>& carried) {
+  std::string text = ManifestHeader();
+  for (const Carried& file : carried) {
+    if (file.listedAs) text += FormatManifestLine(*file.listedAs);
+  }
+  return text;
+}
+
+class CountingSink final : public lzhuf::ByteSink {
+ public:
+  explicit CountingSink(lzhuf::ByteSink* next = nullptr, Sha256* sha = nullptr)
+      : next_(next), sha_(sha) {}
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    count += size;
+    if (sha_ != nullptr) sha_->Update(data, size);
+    return next_ == nullptr || next_->Write(data, size);
+  }
+  std::uint64_t count = 0;
+
+ private:
+  lzhuf::ByteSink* next_;
+  Sha256* sha_;
+};
+
+// What each listed file is carried as. For a solid archive every payload the script names is
+// expanded once here, for its length in the stored form. Nothing, or why not.
+std::optional<std::string> PlanFiles(const fs::path& dist, const std::vector<std::string>& files,
+                                     bool solid, const std::string& installer, bool win32,
+                                     std::vector<Carried>* carried) {
+  std::set<std::string> payloads;
+  std::map<std::string, ManifestEntry> listed;  // by comparable name
+  if (solid) {
+    std::ifstream script(dist / "setup.drc", std::ios::binary);
+    const std::string scrambled((std::istreambuf_iterator<char>(script)),
+                                std::istreambuf_iterator<char>());
+    for (const std::string& source : PayloadSources(scrambled)) {
+      payloads.insert(ComparableName(source));
+    }
+    std::ifstream manifest(dist / kManifestName, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(manifest)),
+                           std::istreambuf_iterator<char>());
+    std::string error;
+    if (const auto entries = ParseManifest(text, &error)) {
+      for (const ManifestEntry& entry : *entries) listed.emplace(ComparableName(entry.name), entry);
+    }
+  }
+  auto decoder = std::make_unique<LzhufDecoder>();
+  std::optional<Carried> manifest;
+  for (const std::string& name : files) {
+    Carried file;
+    file.name = name;
+    // The stub makes the names it is given: a Windows one in the ANSI code page, a Linux one
+    // as the host's names on disk are.
+    file.carried = win32 ? name : DiskPath(fs::path(), name).generic_string();
+    if (!bundle::ValidEntryName(file.carried)) {
+      return "cannot carry the file name '" + ForTerminal(name) + "'";
+    }
+    file.flags = name == installer ? bundle::kExecutable : 0;
+    const std::string path = ToolPath(DiskPath(dist, name));
+    const std::string key = ComparableName(name);
+    if (const auto it = listed.find(key); it != listed.end()) file.listedAs = it->second;
+    if (solid && name == kManifestName) {
+      file.manifest = true;
+      manifest = file;
+      continue;
+    }
+    if (payloads.count(key) != 0) {
+      CountingSink count;
+      if (!ExpandPayloadFile(path, *decoder, count)) {
+        return "the payload '" + path + "' is damaged (see 'setup-pack verify')";
+      }
+      file.stored = true;
+      file.size = kStoredHeaderSize + count.count;
+      if (file.listedAs) file.listedAs->size = file.size;
+    } else {
+      std::unique_ptr<File> in = ToolFileSystem().Open(path, OpenMode::kReadBinary, nullptr);
+      const std::int64_t size = in ? in->Length() : -1;
+      if (size < 0) return std::string("a listed file is missing");
+      file.size = static_cast<std::uint64_t>(size);
+    }
+    carried->push_back(file);
+  }
+  if (manifest) {
+    // Digests have a fixed length: the text's length is known before they are.
+    manifest->size = ManifestText(*carried).size();
+    carried->push_back(*manifest);
+  }
+  return std::nullopt;
+}
+
+// Writes a file's bytes into the body, as planned. Nothing, or why not.
+std::optional<std::string> WriteContent(const fs::path& dist, std::vector<Carried>& carried,
+                                        LzhufDecoder& decoder, Carried& file, ArchiveBody& body) {
+  const std::string path = ToolPath(DiskPath(dist, file.name));
+  const std::string changed = "'" + path + "' changed while it was read";
+  if (file.manifest) {
+    const std::string text = ManifestText(carried);
+    if (text.size() != file.size) return changed;
+    return body.Write(text) ? std::nullopt : std::optional<std::string>("cannot write");
+  }
+  if (file.stored) {
+    std::unique_ptr<Sha256> sha = CreateSha256();
+    const std::string header = StoredHeader(file.size - kStoredHeaderSize);
+    sha->Update(header.data(), header.size());
+    if (!body.Write(header)) return std::string("cannot write");
+    CountingSink count(&body, sha.get());
+    if (!ExpandPayloadFile(path, decoder, count)) return changed;
+    if (count.count != file.size - kStoredHeaderSize) return changed;
+    if (file.listedAs) file.listedAs->digest = sha->Finish();
+    return std::nullopt;
+  }
+  std::unique_ptr<File> in = ToolFileSystem().Open(path, OpenMode::kReadBinary, nullptr);
+  if (!in) return std::string("a listed file is missing");
+  std::string chunk(1 << 20, '\0');
+  std::uint64_t copied = 0;
+  for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;) {
+    if (!body.Write(reinterpret_cast<const std::uint8_t*>(chunk.data()), got)) {
+      return std::string("cannot write");
+    }
+    copied += got;
+  }
+  if (copied != file.size || in->Error()) return changed;
+  return std::nullopt;
+}
+
 int RunBundleCommand(const std::vector<std::string>& args) {
   const Command& self = kBundleCommand;
   BundleOptions options;
-  if (!ParseOptions(self, args, &options)) return kExitUsage;
+  std::vector<std::string> rest = args;
+  const auto solidOption = std::remove(rest.begin(), rest.end(), std::string("--solid"));
+  const bool solid = solidOption != rest.end();
+  rest.erase(solidOption, rest.end());
+  if (!ParseOptions(self, rest, &options)) return kExitUsage;
   const fs::path dist(options.dist);
   const bool win32 = options.target == "win32";
   const std::string installer = win32 ? "Setup.exe" : "setup";
@@ -240,47 +392,38 @@ int RunBundleCommand(const std::vector<std::string>& args) {
     }
   }
   if (!WriteAll(*out, stubImage, nullptr)) return fail("cannot write '" + options.out + "'");
-  std::string chunk(1 << 20, '\0');
   const std::int64_t stubSize = out->Tell();
   // The header's place: written last, once the body's length and digest are known.
   bundle::Header header;
   if (!WriteAll(*out, bundle::EncodeHeader(header), nullptr)) return fail("cannot write");
 
-  std::unique_ptr<Sha256> sha = CreateSha256();
+  // A solid archive carries the payloads in the stored form, and setup.sum, listing them so,
+  // last: their digests are known once they are written.
+  std::vector<Carried> carried;
+  if (const std::optional<std::string> why =
+          PlanFiles(dist, files, solid, installer, win32, &carried)) {
+    return fail(*why);
+  }
   std::string prefix;
   bundle::AppendU32(&prefix, static_cast<std::uint32_t>(productName.size()));
   prefix += productName;
-  bundle::AppendU32(&prefix, static_cast<std::uint32_t>(files.size()));
-  if (!WriteAll(*out, prefix, sha.get())) return fail("cannot write '" + options.out + "'");
-  std::uint64_t bodyLength = prefix.size();
-  for (const std::string& name : files) {
-    const fs::path path = DiskPath(dist, name);
-    // The stub makes the names it is given: a Windows one in the ANSI code page, a Linux one
-    // as the host's names on disk are.
-    const std::string carried = win32 ? name : DiskPath(fs::path(), name).generic_string();
-    if (!bundle::ValidEntryName(carried)) {
-      return fail("cannot carry the file name '" + ForTerminal(name) + "'");
+  bundle::AppendU32(&prefix, static_cast<std::uint32_t>(carried.size()));
+  std::uint64_t plainLength = prefix.size();
+  for (const Carried& file : carried) plainLength += EntryHeader(file).size() + file.size;
+  ArchiveBody body(*out, solid ? std::optional<std::uint64_t>(plainLength) : std::nullopt);
+  if (!body.Write(prefix)) return fail("cannot write '" + options.out + "'");
+  auto decoder = std::make_unique<LzhufDecoder>();
+  for (Carried& file : carried) {
+    if (!body.Write(EntryHeader(file))) return fail("cannot write '" + options.out + "'");
+    if (const std::optional<std::string> why = WriteContent(dist, carried, *decoder, file, body)) {
+      return fail(*why);
     }
-    std::unique_ptr<File> in = OpenInput(self, ToolPath(path));
-    if (!in) return fail("a listed file is missing");
-    const std::int64_t size = in->Length();
-    std::string entry;
-    bundle::AppendU32(&entry, static_cast<std::uint32_t>(carried.size()));
-    entry += carried;
-    bundle::AppendU32(&entry, name == installer ? bundle::kExecutable : 0);
-    bundle::AppendU64(&entry, static_cast<std::uint64_t>(size));
-    if (size < 0 || !WriteAll(*out, entry, sha.get())) return fail("cannot write");
-    std::int64_t copied = 0;
-    for (std::size_t got; (got = in->Read(chunk.data(), chunk.size())) > 0;) {
-      sha->Update(chunk.data(), got);
-      if (out->Write(chunk.data(), got) != got) return fail("cannot write '" + options.out + "'");
-      copied += static_cast<std::int64_t>(got);
-    }
-    if (copied != size) return fail("'" + ToolPath(path) + "' changed while it was read");
-    bodyLength += entry.size() + static_cast<std::uint64_t>(size);
   }
+  if (!body.Finish()) return fail("cannot write '" + options.out + "'");
+  const std::uint64_t bodyLength = body.storedBytes();
   header.bodyLength = bodyLength;
-  header.digest = sha->Finish();
+  header.solid = solid;
+  header.digest = body.Digest();
   if (!out->Seek(stubSize) || !WriteAll(*out, bundle::EncodeHeader(header), nullptr) ||
       !out->Close()) {
     return fail("cannot write '" + options.out + "'");
@@ -288,8 +431,8 @@ int RunBundleCommand(const std::vector<std::string>& args) {
   fs::permissions(options.out,
                   fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                   fs::perm_options::add, error);
-  std::printf("%s: %zu files, stub %lld bytes, archive %llu bytes%s%s\n", options.out.c_str(),
-              files.size(), static_cast<long long>(stubSize),
+  std::printf("%s: %zu files, stub %lld bytes, %sarchive %llu bytes%s%s\n", options.out.c_str(),
+              files.size(), static_cast<long long>(stubSize), solid ? "solid " : "",
               static_cast<unsigned long long>(bodyLength + bundle::kHeaderSize),
               productName.empty() ? "" : ", product ", productName.c_str());
   if (options.winget && !WriteWingetManifest(self, options, productName)) return kExitFailure;
@@ -311,6 +454,9 @@ const Command kBundleCommand = {
     "  --winget DIR            also write a singleton winget manifest for the program into DIR\n"
     "  --version V, --publisher P   the product's version and publisher, for --winget and for\n"
     "                          the version resource\n"
+    "  --solid                 one .xz stream for all files, the payloads expanded into the\n"
+    "                          stored form first, so compression spans the whole product: the\n"
+    "                          smallest download; the stub decodes it while it unpacks\n"
     "\n"
     "The files listed in DISTDIR/setup.sum (all files, without one) follow the stub with their\n"
     "SHA-256. When run, the program checks them, unpacks them into a private temporary folder,\n"

@@ -1,9 +1,11 @@
 // setup-pack compress: makes a payload file that the installer expands.
 #include <cstdint>
+#include <optional>
 
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_encoder.h"
 #include "pack/commands.h"
+#include "pack/payload_codec.h"
 #include "pack/tool_support.h"
 
 namespace setup::pack {
@@ -13,7 +15,11 @@ int RunCompress(const std::vector<std::string>& args) {
   const Command& self = kCompressCommand;
   std::vector<std::string> paths;
   lzhuf::EncoderOptions options;
-  for (const std::string& arg : args) {
+  std::vector<std::string> rest = args;
+  std::optional<Codec> chosen;
+  if (!TakeCodecOption(self, &rest, &chosen)) return kExitUsage;
+  const Codec codec = chosen.value_or(Codec::kLzhuf);
+  for (const std::string& arg : rest) {
     if (arg == "--greedy") {
       options.parse = lzhuf::ParseMode::kGreedy;
     } else {
@@ -32,9 +38,10 @@ int RunCompress(const std::vector<std::string>& args) {
     ReportError(self, "cannot tell the length of '" + inPath + "'");
     return kExitFailure;
   }
-  if (length > 0x7FFFFFFF) {
+  if (static_cast<std::uint64_t>(length) > LargestPayload(codec)) {
     ReportError(self, "'" + inPath + "' has " + std::to_string(length) +
-                          " bytes; a payload file holds at most 2147483647");
+                          " bytes; an LZHUF payload file holds at most 2147483647 (--codec xz has "
+                          "no such bound)");
     return kExitFailure;
   }
   std::unique_ptr<File> out = OpenOutput(self, outPath);
@@ -44,14 +51,22 @@ int RunCompress(const std::vector<std::string>& args) {
   ProgressFile counted(std::move(in), progress);
   lzhuf::FileSource source(counted);
   lzhuf::FileSink sink(*out);
-  const lzhuf::EncodeResult result =
-      lzhuf::CompressStream(source, static_cast<std::uint32_t>(length), sink, options);
+  PayloadWriteResult result;
+  if (codec == Codec::kLzhuf) {
+    const lzhuf::EncodeResult encoded =
+        lzhuf::CompressStream(source, static_cast<std::uint32_t>(length), sink, options);
+    result = encoded == lzhuf::EncodeResult::kDone         ? PayloadWriteResult::kDone
+             : encoded == lzhuf::EncodeResult::kShortInput ? PayloadWriteResult::kShortInput
+                                                           : PayloadWriteResult::kWriteFailed;
+  } else {
+    result = WritePayload(codec, source, static_cast<std::uint64_t>(length), sink);
+  }
   const bool closed = out->Close();
-  if (result == lzhuf::EncodeResult::kShortInput) {
+  if (result == PayloadWriteResult::kShortInput) {
     ReportError(self, "'" + inPath + "' could not be read to its end");
     return kExitFailure;
   }
-  if (result == lzhuf::EncodeResult::kWriteFailed || !closed) {
+  if (result == PayloadWriteResult::kWriteFailed || !closed) {
     ReportError(self, "error writing '" + outPath + "'");
     return kExitFailure;
   }
@@ -62,12 +77,15 @@ int RunCompress(const std::vector<std::string>& args) {
 
 const Command kCompressCommand = {
     "compress",
-    "[--greedy] IN OUT",
+    "[--codec C] [--greedy] IN OUT",
     "Compresses IN into the payload file OUT.",
-    "OUT holds IN's length (4 bytes, little-endian) and an LZHUF bit stream, the form in which\n"
-    "the installer expects every file of a product. IN may hold at most 2147483647 bytes.\n"
+    "With --codec lzhuf (the default) OUT holds IN's length (4 bytes, little-endian) and an\n"
+    "LZHUF bit stream, the installer's own format; IN may hold at most 2147483647 bytes.\n"
+    "With --codec xz OUT is one .xz stream (LZMA2 at preset 9e, CRC64 check): smaller, and\n"
+    "slower to make. The installer tells the two apart by their first bytes.\n"
     "\n"
-    "  --greedy   take the longest match at every step (faster, larger; for comparisons)\n",
+    "  --codec C  lzhuf or xz\n"
+    "  --greedy   LZHUF: take the longest match at every step (faster, larger; for comparisons)\n",
     RunCompress,
 };
 

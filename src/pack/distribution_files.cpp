@@ -7,6 +7,7 @@
 
 #include "install/manifest_format.h"
 #include "pack/tool_support.h"
+#include "script/scrambling.h"
 
 namespace setup::pack {
 
@@ -90,6 +91,26 @@ std::optional<std::string> ReadAutorunName(const fs::path& dist) {
     return name;
   }
   return std::nullopt;
+}
+
+std::vector<std::string> PayloadSources(const std::string& scrambled) {
+  const std::string plain = ScrambledFile(scrambled);
+  std::vector<std::string> sources;
+  std::size_t start = 0;
+  while (start < plain.size()) {
+    const std::size_t feed = plain.find('\n', start);
+    if (feed == std::string::npos) break;
+    const std::size_t index = feed - start;
+    const std::string text = plain.substr(start, index >= 2 ? index - 1 : index);
+    start = feed + 1;
+    if (text.size() < 3 || (text[0] != 'F' && text[0] != 'f')) continue;
+    const std::string field = text.substr(2);
+    const std::string::size_type separator = field.find(text[1]);
+    if (separator != std::string::npos && separator > 0) {
+      sources.push_back(field.substr(0, separator));
+    }
+  }
+  return sources;
 }
 
 }  // namespace setup::pack

@@ -25,6 +25,10 @@ std::optional<std::string> StarredName(const std::string& name);
 bool WriteAutorun(const Command& self, const std::filesystem::path& dist,
                   const std::string& installer, const std::string& name);
 
+// The sources of the F lines of a scrambled script, read as the installer reads its lines: the
+// distribution's payload files.
+std::vector<std::string> PayloadSources(const std::string& scrambled);
+
 // The product name of an autorun.inf's open= line, or nothing.
 std::optional<std::string> ReadAutorunName(const std::filesystem::path& dist);
 

@@ -11,6 +11,7 @@
 
 #include "decompress/byte_stream.h"
 #include "decompress/lzhuf_decoder.h"
+#include "decompress/payload_form.h"
 #include "pack/tool_support.h"
 #include "platform/sha256.h"
 
@@ -96,9 +97,50 @@ std::optional<Pass> Decode(const std::string& path, std::uint8_t fill, std::int3
   return Pass{source.exhausted, sink.count, sink.Finish()};
 }
 
+class DiscardSink final : public lzhuf::ByteSink {
+ public:
+  bool Write(const std::uint8_t*, std::size_t) override { return true; }
+};
+
+// An xz or stored payload carries its own length (and xz its check): expanding it once tells.
+std::optional<std::string> FormProblem(const std::string& path, PayloadForm form) {
+  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kReadBinary, nullptr);
+  if (file == nullptr) return std::string("it cannot be opened");
+  lzhuf::FileSource source(*file);
+  DiscardSink sink;
+  const ExpandResult result =
+      form == PayloadForm::kXz ? ExpandXzPayload(source, sink) : ExpandStoredPayload(source, sink);
+  if (file->Error()) return std::string("it cannot be read");
+  const char* what = form == PayloadForm::kXz ? "xz stream" : "stored payload";
+  switch (result) {
+    case ExpandResult::kDone:
+      return std::nullopt;
+    case ExpandResult::kTooLarge:
+      return std::string(
+          "its xz stream needs a dictionary above 64 MiB, which the installer "
+          "refuses");
+    case ExpandResult::kNoMemory:
+      return std::string("its xz stream could not be decoded: out of memory");
+    case ExpandResult::kDamaged:
+    case ExpandResult::kWriteFailed:
+      break;
+  }
+  return std::string("its ") + what + " is damaged, cut short or followed by other bytes";
+}
+
+std::optional<PayloadForm> FormOf(const std::string& path) {
+  std::unique_ptr<File> file = ToolFileSystem().Open(path, OpenMode::kReadBinary, nullptr);
+  if (file == nullptr) return std::nullopt;
+  std::string head(kFormMagicSize, '\0');
+  head.resize(file->Read(head.data(), head.size()));
+  return PayloadFormOf(head);
+}
+
 }  // namespace
 
 std::optional<std::string> PayloadStreamProblem(const std::string& path) {
+  const std::optional<PayloadForm> form = FormOf(path);
+  if (form && *form != PayloadForm::kLzhuf) return FormProblem(path, *form);
   std::string problem;
   std::int32_t length = 0;
   const std::optional<Pass> zeros = Decode(path, 0x00, &length, &problem);

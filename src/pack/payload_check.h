@@ -1,4 +1,5 @@
-// Whether one payload expands to exactly its header's length without running out of input.
+// Whether one payload is sound: an LZHUF one expands to exactly its header's length without
+// running out of input; an xz or stored one expands whole, its check and length matching.
 #pragma once
 
 #include <optional>

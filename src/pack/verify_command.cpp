@@ -8,9 +8,9 @@
 
 #include "install/manifest_format.h"
 #include "pack/commands.h"
+#include "pack/distribution_files.h"
 #include "pack/payload_check.h"
 #include "pack/tool_support.h"
-#include "script/scrambling.h"
 
 namespace setup::pack {
 namespace {
@@ -21,27 +21,6 @@ std::optional<std::string> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// The sources of the F lines of a scrambled script, read as the installer reads its lines.
-std::vector<std::string> PayloadSources(const std::string& scrambled) {
-  const std::string plain = ScrambledFile(scrambled);
-  std::vector<std::string> sources;
-  std::size_t start = 0;
-  while (start < plain.size()) {
-    const std::size_t feed = plain.find('\n', start);
-    if (feed == std::string::npos) break;
-    const std::size_t index = feed - start;
-    const std::string text = plain.substr(start, index >= 2 ? index - 1 : index);
-    start = feed + 1;
-    if (text.size() < 3 || (text[0] != 'F' && text[0] != 'f')) continue;
-    const std::string field = text.substr(2);
-    const std::string::size_type separator = field.find(text[1]);
-    if (separator != std::string::npos && separator > 0) {
-      sources.push_back(field.substr(0, separator));
-    }
-  }
-  return sources;
 }
 
 std::optional<std::string> EntryProblem(const fs::path& dist, const ManifestEntry& entry) {
@@ -114,8 +93,9 @@ const Command kVerifyCommand = {
     "DISTDIR",
     "Checks a distribution folder against its manifest setup.sum.",
     "Every listed file must exist with the listed size and SHA-256; every payload the script\n"
-    "names must be listed and must expand to exactly its header's length without its\n"
-    "compressed data running out. Prints each damaged file and why; exit status 0 when all is\n"
+    "names must be listed and must expand whole: an LZHUF payload to exactly its header's\n"
+    "length without its compressed data running out, an xz payload with its check matching and\n"
+    "nothing after its stream. Prints each damaged file and why; exit status 0 when all is\n"
     "sound, 1 when anything is damaged.\n",
     RunVerify,
 };

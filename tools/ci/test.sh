@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bash tools/ci/install-deps.sh
+# liblzma for the Windows programs, cross-built once into build/deps.
+bash tools/ci/build-mingw-liblzma.sh >/dev/null
 
 jobs=$(nproc)
 status=0
