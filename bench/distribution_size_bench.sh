@@ -16,7 +16,7 @@ line() {  # what bytes goal-bytes
     "$(awk -v a="$2" -v b="$3" 'BEGIN { print a / b }')"
 }
 
-"$host/setup-pack" compress "$win32/Uninstall.exe" "$work/uninstall-program.cmp" >/dev/null
+"$host/setup-pack" compress --codec xz "$win32/Uninstall.exe" "$work/uninstall-program.cmp" >/dev/null
 setup_exe=$(stat -c %s "$win32/Setup.exe")
 uninstaller=$(stat -c %s "$work/uninstall-program.cmp")
 echo "Setup.exe $(mb "$setup_exe"), the uninstaller compressed $(mb "$uninstaller")"

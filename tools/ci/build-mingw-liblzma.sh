@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 deps="${SETUP_DEPS_DIR:-$root/build/deps}"
 version="$(dpkg-query -W -f '${Version}' liblzma-dev)"
 # The folder's name changes with the options below, so a changed build is made afresh.
-flavour=lzma2-only
+flavour=lzma2-small-nounwind
 prefix="$deps/liblzma-mingw-i686-$version-$flavour"
 if [ -e "$prefix/lib/liblzma.a" ] && [ -e "$prefix/include/lzma.h" ] && [ -e "$prefix/COPYING" ]; then
   echo "$prefix"
@@ -52,8 +52,8 @@ cd src
   --enable-static --disable-shared --disable-threads \
   --enable-encoders=lzma1,lzma2 --enable-decoders=lzma1,lzma2 \
   --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo --disable-lzma-links \
-  --disable-scripts --disable-doc --disable-nls \
-  CC=i686-w64-mingw32-gcc-posix CFLAGS="-O2 -ffunction-sections -fdata-sections" >/dev/null 2>&1
+  --disable-scripts --disable-doc --disable-nls --enable-small \
+  CC=i686-w64-mingw32-gcc-posix CFLAGS="-Os -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables" >/dev/null 2>&1
 make -s -j2 -C src/liblzma install >/dev/null
 rm -rf "$prefix.part/lib/pkgconfig" "$prefix.part/lib"/*.la
 cp COPYING "$prefix.part/COPYING"
