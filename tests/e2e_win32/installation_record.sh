@@ -13,24 +13,6 @@ dll_win='C:\windows\system32\chainrt.dll'
 shared_key='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 dll_source=$SOURCE_DIR/examples/sample/files/system/snrt12.dll
 
-# The files of the machine but the temporary folders, and the Software keys of both hives but
-# the shared files' counts and Wine's own settings.
-snapshot() {
-  (cd "$DRIVE_C" && find . \( -path "./$TEMP_RELATIVE" -o -path ./windows/temp \) -prune \
-    -o -printf '%y %s %p\n' | sort)
-  local hive
-  for hive in 'HKLM\Software' 'HKCU\Software'; do
-    rm -f "$WORK/export.reg"
-    wine reg export "$hive" "$(winpath "$WORK/export.reg")" >/dev/null 2>&1 ||
-      fail "reg export $hive"
-    iconv -f UTF-16LE -t UTF-8 "$WORK/export.reg" | tr -d '\r' |
-      awk '/^\[/ {
-        skip = index($0, "\\CurrentVersion\\SharedDLLs]") > 0 ||
-          index($0, "[HKEY_CURRENT_USER\\Software\\Wine\\") == 1
-      } !skip'
-  done
-}
-
 build() {  # folder name uninstaller?
   wine "$BUILD_DIR/setup-pack.exe" build ${3:+--uninstaller --name "$2"} \
     --script "$(winpath "$1/script.txt")" --from "$(winpath "$1/src")" \
@@ -71,7 +53,7 @@ printf '%s\r\n' 'F|system\chainrt.dll|?SYSTEM?\chainrt.dll' 'F|tool.txt|?APPDIR?
 build "$other" Other
 run_setup "$other" Other --unattended '--dir=C:\Other'
 expect_eq 0 "$STATUS" "the other product installs"
-before=$(snapshot)
+before=$(machine_snapshot)
 
 for version in 1.0 2.0; do
   run_setup "$WORK/chain-$version" Chain --unattended
@@ -104,7 +86,7 @@ expect_eq 'REG_DWORD 0x1' "$(reg_value "$shared_key" "$dll_win")" "the other pro
 [ -f "$dll" ] || fail "the shared library went"
 expect_eq "readme.txt" "$(ls -A "$app" | grep -v Docs)" "what stays in the installation directory"
 rm -r "$app"
-now=$(snapshot)
+now=$(machine_snapshot)
 [ "$before" == "$now" ] || fail "the machine changed: $(diff <(echo "$before") <(echo "$now") | head -20)"
 # A relative destination lands in the installer's current directory: the removal takes that
 # very file, never one of that name in the uninstaller's current directory.

@@ -192,3 +192,23 @@ wait_for_removal() {  # path what
   done
   [ ! -e "$1" ] || fail "$2 stayed: $(ls -la "$1" 2>&1)"
 }
+
+# The files of the machine (sizes included) but the temporary folders, and the Software keys of
+# both hives but the shared files' counts (which a removal may only lower or delete) and Wine's
+# own settings. reg export is tried twice: right after another test's programs it can fail once.
+machine_snapshot() {
+  (cd "$DRIVE_C" && find . \( -path "./$TEMP_RELATIVE" -o -path ./windows/temp \) -prune \
+    -o -printf '%y %s %p\n' | sort)
+  local hive
+  for hive in 'HKLM\Software' 'HKCU\Software'; do
+    rm -f "$WORK/export.reg"
+    wine reg export "$hive" "$(winpath "$WORK/export.reg")" >/dev/null 2>&1 ||
+      { sleep 1 && wine reg export "$hive" "$(winpath "$WORK/export.reg")" >/dev/null 2>&1; } ||
+      fail "reg export $hive"
+    iconv -f UTF-16LE -t UTF-8 "$WORK/export.reg" | tr -d '\r' |
+      awk '/^\[/ {
+        skip = index($0, "\\CurrentVersion\\SharedDLLs]") > 0 ||
+          index($0, "[HKEY_CURRENT_USER\\Software\\Wine\\") == 1
+      } !skip'
+  done
+}

@@ -27,27 +27,9 @@ install() {
   expect_eq 0 "$STATUS" "installation"
 }
 
-# The files of the machine (sizes included) but the temporary folders, and the Software keys
-# of both hives but the shared files' counts, which the removal may only lower or delete, and
-# Wine's own settings.
-snapshot() {
-  (cd "$DRIVE_C" && find . \( -path "./$TEMP_RELATIVE" -o -path ./windows/temp \) -prune \
-    -o -printf '%y %s %p\n' | sort)
-  local hive
-  for hive in 'HKLM\Software' 'HKCU\Software'; do
-    rm -f "$WORK/export.reg"
-    wine reg export "$hive" "$(winpath "$WORK/export.reg")" >/dev/null 2>&1 ||
-      fail "reg export $hive"
-    iconv -f UTF-16LE -t UTF-8 "$WORK/export.reg" | tr -d '\r' |
-      awk '/^\[/ {
-        skip = index($0, "\\CurrentVersion\\SharedDLLs]") > 0 ||
-          index($0, "[HKEY_CURRENT_USER\\Software\\Wine\\") == 1
-      } !skip'
-  done
-}
 expect_same_machine() {  # expected-snapshot what
   local now
-  now=$(snapshot)
+  now=$(machine_snapshot)
   [ "$1" == "$now" ] || fail "$2: the machine changed: $(diff <(echo "$1") <(echo "$now") | head -20)"
 }
 
@@ -84,10 +66,10 @@ drive_uninstall() {  # program arguments...
 }
 run_uninstall() { run_program "$WORK" "$@"; }  # program arguments...: unattended, no driver
 
-before=$(snapshot)
+before=$(machine_snapshot)
 install
 echo "my own notes" >"$app/My notes.txt"
-installed=$(snapshot)
+installed=$(machine_snapshot)
 # Uninstall.exe as the system's list starts it: the UninstallString, without its quotes.
 command=$(reg_value "$uninstall_key" UninstallString)
 expect_eq "REG_SZ \"$app_win\\Uninstall.exe\"" "$command" "UninstallString"
@@ -180,7 +162,7 @@ expect_same_machine "$before" "after /S"
 # Again after the removal, from a copy the user kept: told, and nothing changes.
 mkdir "$app"
 cp "$WORK/Uninstall.exe" "$WORK/uninstall.drc" "$app/"
-kept=$(snapshot)
+kept=$(machine_snapshot)
 drive_uninstall "$program" <<EOF_SCRIPT
 window|Uninstall|1
 message|Sample Notes 1.2 is not installed on this computer (any more): nothing was changed.
@@ -220,7 +202,7 @@ wine "$BUILD_DIR/setup-pack.exe" build --uninstaller --name 'Other Tool' \
   --out "$(winpath "$other")" >/dev/null 2>&1
 run_setup "$other" Other --unattended '--dir=C:\Other'
 expect_eq 0 "$STATUS" "the other product's installation"
-with_other=$(snapshot)
+with_other=$(machine_snapshot)
 install
 expect_eq 'REG_DWORD 0x2' "$(reg_value "$shared_key" "$dll_win")" "the count of two products"
 run_uninstall "$program" /S
