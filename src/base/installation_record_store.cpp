@@ -32,7 +32,7 @@ std::optional<std::string> ReadBounded(FileSystem& files, const std::string& pat
 }
 
 bool Exists(FileSystem& files, const std::string& path) {
-  return files.FindFirstFile(path).has_value();
+  return files.FindAttributes(path).has_value();
 }
 
 // The record in `path` when it is whole, its digest is stored and it names `directory`.

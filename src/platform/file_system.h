@@ -67,6 +67,15 @@ class FileSystem {
   // first match, or nothing when there is none (a missing directory included).
   virtual std::optional<FindData> FindFirstFile(const std::string& pattern) = 0;
 
+  // The attributes FindFirstFile reports for `path`, a name without wildcards; nothing where it
+  // finds nothing. For callers that need no name: a system may answer it without listing the
+  // directory.
+  virtual std::optional<std::uint32_t> FindAttributes(const std::string& path) {
+    const std::optional<FindData> found = FindFirstFile(path);
+    if (!found) return std::nullopt;
+    return found->attributes;
+  }
+
   // MoveFileA: renames a file or directory; fails with kErrorAlreadyExists when `to` exists.
   virtual Win32Error MoveFile(const std::string& from, const std::string& to) = 0;
 

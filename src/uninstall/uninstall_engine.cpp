@@ -123,10 +123,10 @@ bool UninstallEngine::InProductKey(const RecordedValue& value) const {
 UninstallEngine::EntryKind UninstallEngine::Kind(const std::string& path) {
   // A name with wildcards would match something else: such a path names nothing installed.
   if (path.find_first_of("*?") != std::string::npos) return EntryKind::kMissing;
-  const std::optional<FindData> found = platform_.files.FindFirstFile(path);
-  if (!found) return EntryKind::kMissing;
-  if ((found->attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::kLink;
-  if ((found->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::kDirectory;
+  const std::optional<std::uint32_t> attributes = platform_.files.FindAttributes(path);
+  if (!attributes) return EntryKind::kMissing;
+  if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::kLink;
+  if ((*attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::kDirectory;
   return EntryKind::kFile;
 }
 

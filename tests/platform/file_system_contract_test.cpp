@@ -152,6 +152,26 @@ TEST_P(FileSystemContract, FindFirstFileMatchesNamesAndWildcards) {
   }
 }
 
+// Callers that need no name ask for the attributes alone; the answer must be the search's,
+// where a quick attribute query would tell otherwise (trailing separators and dots, devices).
+TEST_P(FileSystemContract, FindAttributesAnswersAsFindFirstFile) {
+  ASSERT_EQ(fs().CreateDirectory(Path("Lib")), kErrorSuccess);
+  WriteFile(Path("Lib\\Tool.DLL"), "x");
+  ASSERT_EQ(fs().SetFileAttributes(Path("Lib\\Tool.DLL"), FILE_ATTRIBUTE_READONLY), kErrorSuccess);
+  for (const std::string& path :
+       {Path("Lib\\tool.dll"), Path("lib"), Path("Lib\\"), Path("Lib\\tool.dll."),
+        Path("Lib\\absent"), Path("Nowhere\\absent"), Path("Lib\\tool.dll\\under"), Path("Lib\\."),
+        Path("Lib\\NUL"), Path("lib\\*.dll")}) {
+    const std::optional<FindData> found = fs().FindFirstFile(path);
+    const std::optional<std::uint32_t> attributes = fs().FindAttributes(path);
+    ASSERT_EQ(attributes.has_value(), found.has_value()) << path;
+    if (found) {
+      EXPECT_EQ(*attributes, found->attributes) << path;
+    }
+  }
+  EXPECT_EQ(fs().SetFileAttributes(Path("Lib\\Tool.DLL"), FILE_ATTRIBUTE_ARCHIVE), kErrorSuccess);
+}
+
 TEST_P(FileSystemContract, PathsFollowWindowsRules) {
   ASSERT_EQ(fs().CreateDirectory(Path("A")), kErrorSuccess);
   WriteFile(machine_.scratch + "/A/./x.txt", "slashes");

@@ -90,6 +90,45 @@ std::string SystemPath(Call call) {
   return std::string(buffer, length);
 }
 
+// The reserved device names, which name a device in every directory (with any extension).
+bool IsDeviceName(std::string name) {
+  name = name.substr(0, name.find('.'));
+  for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL") return true;
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
+// Whether an attribute query answers for `path` what a search for it would: one plain name
+// after the last separator, no wildcards, no trailing dot or space (which the search matches
+// differently), not a device, not "." or "..".
+bool QueryAnswersAsSearch(const std::string& path) {
+  if (path.find_first_of("*?<>\"") != std::string::npos) return false;
+  const std::size_t separator = path.find_last_of("\\/:");
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+  return !IsDeviceName(name);
+}
+
+// The answer of an attribute query where it stands for a search's: FindFirstFile opens the
+// directory and has it listed, which under Wine is several server round trips per call, where
+// the query makes none. `answered` is false where only the search can tell.
+struct QuickLookup {
+  bool answered = false;
+  std::optional<std::uint32_t> attributes;
+};
+
+QuickLookup LookUpWithoutSearch(const std::string& path) {
+  if (!QueryAnswersAsSearch(path)) return {};
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != 0) {
+    return {true, data.dwFileAttributes};
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {true, std::nullopt};
+  return {};
+}
+
 }  // namespace
 
 std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, OpenMode mode, int* crtError) {
@@ -122,10 +161,20 @@ Win32Error Win32FileSystem::CreateDirectory(const std::string& path) {
 }
 
 std::optional<FindData> Win32FileSystem::FindFirstFile(const std::string& pattern) {
+  // Most names looked up are missing (a destination before its file is placed): the quick
+  // query tells that; only a name that is there needs the search for its own spelling.
+  const QuickLookup quick = LookUpWithoutSearch(pattern);
+  if (quick.answered && !quick.attributes) return std::nullopt;
   WIN32_FIND_DATAA data;
   ScopedFindHandle find(FindFirstFileA(pattern.c_str(), &data));
   if (!find.valid()) return std::nullopt;
   return FindData{data.cFileName, data.dwFileAttributes};
+}
+
+std::optional<std::uint32_t> Win32FileSystem::FindAttributes(const std::string& path) {
+  const QuickLookup quick = LookUpWithoutSearch(path);
+  if (quick.answered) return quick.attributes;
+  return FileSystem::FindAttributes(path);
 }
 
 Win32Error Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {

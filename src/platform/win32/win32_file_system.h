@@ -11,6 +11,7 @@ class Win32FileSystem final : public FileSystem {
   std::string StrError(int crtError) override;
   Win32Error CreateDirectory(const std::string& path) override;
   std::optional<FindData> FindFirstFile(const std::string& pattern) override;
+  std::optional<std::uint32_t> FindAttributes(const std::string& path) override;
   Win32Error MoveFile(const std::string& from, const std::string& to) override;
   Win32Error MoveFileReplacing(const std::string& from, const std::string& to) override;
   Win32Error DeleteFile(const std::string& path) override;
