@@ -20,19 +20,26 @@ std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 // after a read error, so a damaged medium never fills the disk with up to 2 GiB of filler.
 class SourceCheckingSink final : public lzhuf::ByteSink {
  public:
-  SourceCheckingSink(File& source, File& destination) : source_(source), output_(destination) {}
+  SourceCheckingSink(File& source, File& destination, Sha256* digest)
+      : source_(source), output_(destination), digest_(digest) {}
   bool Write(const std::uint8_t* data, std::size_t size) override {
     if (source_.Error()) {
       readFailed_ = true;
       return false;
     }
-    return output_.Write(data, size);
+    if (!output_.Write(data, size)) return false;
+    if (digest_ != nullptr) digest_->Update(data, size);
+    written_ += size;
+    return true;
   }
   bool readFailed() const { return readFailed_; }
+  std::uint64_t written() const { return written_; }
 
  private:
   File& source_;
   lzhuf::FileSink output_;
+  Sha256* digest_;
+  std::uint64_t written_ = 0;
   bool readFailed_ = false;
 };
 
@@ -60,6 +67,7 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
     windows_.MessageBox(owner_, text, nullptr, MB_ICONERROR);
     return 1;
   };
+  lastWritten_.reset();
   const std::string sourceName = Text(source);
   const std::string destinationName = Text(destination);
   const std::string openError = "Erro de abertura no arquivo " + destinationName;
@@ -143,7 +151,8 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
   // A destination that cannot take every byte (a full disk) must not pass for a success.
   const std::string writeError = "Erro de grava\xE7\xE3o no arquivo " + destinationName;
   lzhuf::FileSource input(*in);
-  SourceCheckingSink output(*in, *out);
+  const std::unique_ptr<Sha256> digest = digestWrites_ ? CreateSha256() : nullptr;
+  SourceCheckingSink output(*in, *out, digest.get());
   if (form == PayloadForm::kLzhuf) {
     if (decoder_->Expand(ReadLengthHeader(header), input, output) != LzhufDecoder::Result::kDone) {
       in->Close();
@@ -188,6 +197,7 @@ int Decompressor::DecompressFile(const char* source, const char* destination) {
   }
   in->Close();
   check->Close();
+  if (digest) lastWritten_ = WrittenFile{destinationName, output.written(), digest->Finish()};
   return 0;
 }
 

@@ -151,6 +151,7 @@ void PlaceFile(InstallPage& page) {
   }
 
   log.Write("Will decompress %s to %s", page.SourcePath().c_str(), page.DestinationPath().c_str());
+  context.decompressor.DigestWrites(page.Recorder() != nullptr);
   if (damaged || context.decompressor.DecompressFile(page.SourcePath().c_str(),
                                                      page.DestinationPath().c_str()) != 0) {
     const std::string message =
@@ -169,8 +170,9 @@ void PlaceFile(InstallPage& page) {
     return;
   }
   log.Write("File decompressed ok");
-  if (InstallationRecorder* recorder = page.Recorder())
-    recorder->FilePlaced(page.DestinationPath());
+  if (InstallationRecorder* recorder = page.Recorder()) {
+    recorder->FilePlaced(page.DestinationPath(), context.decompressor.LastWritten());
+  }
   page.GoToNextFile();
 }
 

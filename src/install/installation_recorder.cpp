@@ -47,12 +47,16 @@ std::string InstallationRecorder::FullPath(const std::string& path) const {
   return context_.platform.files.GetFullPathName(path);
 }
 
-void InstallationRecorder::FilePlaced(const std::string& path) {
+void InstallationRecorder::FilePlaced(const std::string& path,
+                                      const std::optional<WrittenFile>& written) {
   RecordedFile file;
   file.path = FullPath(path);
   // A path without a full name is left out: the removal then touches nothing for it.
-  if (file.path.empty() ||
-      !DigestFile(context_.platform.files, file.path, &file.size, &file.digest)) {
+  if (file.path.empty()) return;
+  if (written && written->destination == path) {
+    file.size = written->size;
+    file.digest = written->digest;
+  } else if (!DigestFile(context_.platform.files, file.path, &file.size, &file.digest)) {
     return;
   }
   record_.AddFile(std::move(file));

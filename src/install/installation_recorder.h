@@ -4,9 +4,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/installation_record.h"
+#include "decompress/decompress_file.h"
 #include "install/install_context.h"
 
 namespace setup {
@@ -22,7 +24,9 @@ class InstallationRecorder {
   // Each adds to the record. A raised count is saved at once, since a count a kill leaves
   // unrecorded would never be given back; files in batches of at least kFilesPerSave; shortcuts and
   // values by the closing sequence's Save().
-  void FilePlaced(const std::string& path);
+  // `written`: what the expansion wrote, when it wrote `path`; the file is read back otherwise.
+  void FilePlaced(const std::string& path,
+                  const std::optional<WrittenFile>& written = std::nullopt);
   void SharedCountRaised(const std::string& countName);
   void LinkCreated(const std::string& linkFile);
   void ValueWritten(const RegistryEntry& entry);

@@ -170,5 +170,36 @@ TEST(DecompressFile, FilesInARowExpandAsEachAlone) {
   EXPECT_TRUE(windows.messageBoxes().empty());
 }
 
+// The digest a recorder takes instead of reading the file back must be the file's own: over
+// every byte written (a match may run past the header's length), and gone after a failure.
+TEST(DecompressFile, DigestOfWhatWasWrittenMatchesTheFile) {
+  auto digestOf = [](const std::string& bytes) {
+    std::unique_ptr<Sha256> sha = CreateSha256();
+    sha->Update(bytes.data(), bytes.size());
+    return sha->Finish();
+  };
+  std::string text;
+  for (int i = 0; i < 50000; ++i) text += static_cast<char>('a' + i * 7 % 26);
+  FakeFileSystem files;
+  ScriptedWindowSystem windows;
+  files.PutFile("big.z", lzhuf::CompressBuffer(text));
+  files.PutFile("short.z", std::string("\x09\0\0\0\xF6\xFB\xBD\xF1\xE0", 9));
+  files.PutFile("cut.z", std::string("\x01\0", 2));
+  Decompressor decompressor(files, windows);
+  EXPECT_EQ(0, decompressor.DecompressFile("big.z", "big"));
+  EXPECT_FALSE(decompressor.LastWritten().has_value()) << "without DigestWrites";
+  decompressor.DigestWrites(true);
+  for (const char* name : {"big", "short"}) {
+    ASSERT_EQ(0, decompressor.DecompressFile((std::string(name) + ".z").c_str(), name));
+    const std::string bytes = files.FileBytes(name).value_or("");
+    ASSERT_TRUE(decompressor.LastWritten().has_value()) << name;
+    EXPECT_EQ(name, decompressor.LastWritten()->destination);
+    EXPECT_EQ(bytes.size(), decompressor.LastWritten()->size) << name;
+    EXPECT_TRUE(digestOf(bytes) == decompressor.LastWritten()->digest) << name;
+  }
+  EXPECT_EQ(1, decompressor.DecompressFile("cut.z", "cut"));
+  EXPECT_FALSE(decompressor.LastWritten().has_value()) << "after a failure";
+}
+
 }  // namespace
 }  // namespace setup
