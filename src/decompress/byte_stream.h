@@ -19,6 +19,17 @@ class ByteSource {
   virtual std::size_t Read(std::uint8_t* buffer, std::size_t size) = 0;
 };
 
+// Reads until `size` bytes or the end: a source may answer less than asked before its end.
+inline std::size_t ReadFull(ByteSource& in, std::uint8_t* buffer, std::size_t size) {
+  std::size_t got = 0;
+  while (got < size) {
+    const std::size_t n = in.Read(buffer + got, size - got);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
 class ByteSink {
  public:
   virtual ~ByteSink() = default;

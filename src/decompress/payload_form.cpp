@@ -16,17 +16,6 @@ bool Opens(std::string_view head, const std::uint8_t* magic) {
   return head.size() >= kFormMagicSize && std::memcmp(head.data(), magic, kFormMagicSize) == 0;
 }
 
-// Reads until `size` bytes or the end: a source may answer less than asked before its end.
-std::size_t ReadFull(lzhuf::ByteSource& in, std::uint8_t* buffer, std::size_t size) {
-  std::size_t got = 0;
-  while (got < size) {
-    const std::size_t n = in.Read(buffer + got, size - got);
-    if (n == 0) break;
-    got += n;
-  }
-  return got;
-}
-
 ExpandResult FromStatus(xz::Status status) {
   switch (status) {
     case xz::Status::kTooLarge:
@@ -95,7 +84,7 @@ ExpandResult ExpandXzPayload(lzhuf::ByteSource& in, lzhuf::ByteSink& out) {
       // One stream per payload: anything after it is damage, not a second file.
       if (have > 0) return ExpandResult::kDamaged;
       std::uint8_t extra = 0;
-      return ReadFull(in, &extra, 1) == 0 ? ExpandResult::kDone : ExpandResult::kDamaged;
+      return lzhuf::ReadFull(in, &extra, 1) == 0 ? ExpandResult::kDone : ExpandResult::kDamaged;
     }
     if (status != xz::Status::kMore) return FromStatus(status);
     // No progress with nothing more to read or no room to read it into: the stream cannot end.
@@ -106,19 +95,19 @@ ExpandResult ExpandXzPayload(lzhuf::ByteSource& in, lzhuf::ByteSink& out) {
 
 ExpandResult ExpandStoredPayload(lzhuf::ByteSource& in, lzhuf::ByteSink& out) {
   std::uint8_t header[kStoredHeaderSize];
-  if (ReadFull(in, header, sizeof header) != sizeof header) return ExpandResult::kDamaged;
+  if (lzhuf::ReadFull(in, header, sizeof header) != sizeof header) return ExpandResult::kDamaged;
   std::uint64_t left =
       *StoredLength(std::string_view(reinterpret_cast<const char*>(header), sizeof header));
   std::vector<std::uint8_t> buffer(2 * kBlock);
   while (left > 0) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-    const std::size_t got = ReadFull(in, buffer.data(), want);
+    const std::size_t got = lzhuf::ReadFull(in, buffer.data(), want);
     if (got > 0 && !out.Write(buffer.data(), got)) return ExpandResult::kWriteFailed;
     if (got < want) return ExpandResult::kDamaged;
     left -= got;
   }
   std::uint8_t extra = 0;
-  return ReadFull(in, &extra, 1) == 0 ? ExpandResult::kDone : ExpandResult::kDamaged;
+  return lzhuf::ReadFull(in, &extra, 1) == 0 ? ExpandResult::kDone : ExpandResult::kDamaged;
 }
 
 }  // namespace setup

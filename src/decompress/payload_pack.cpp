@@ -11,16 +11,6 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
-std::size_t ReadFull(lzhuf::ByteSource& in, std::uint8_t* buffer, std::size_t size) {
-  std::size_t got = 0;
-  while (got < size) {
-    const std::size_t n = in.Read(buffer + got, size - got);
-    if (n == 0) break;
-    got += n;
-  }
-  return got;
-}
-
 }  // namespace
 
 PackResult PackXzPayload(lzhuf::ByteSource& in, std::uint64_t length, lzhuf::ByteSink& out) {
@@ -33,7 +23,7 @@ PackResult PackXzPayload(lzhuf::ByteSource& in, std::uint64_t length, lzhuf::Byt
   for (;;) {
     if (have == 0 && left > 0) {
       const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlock));
-      have = ReadFull(in, input.data(), want);
+      have = lzhuf::ReadFull(in, input.data(), want);
       if (have < want) return PackResult::kShortInput;
       left -= have;
       offset = 0;
@@ -63,7 +53,7 @@ PackResult PackStoredPayload(lzhuf::ByteSource& in, std::uint64_t length, lzhuf:
   std::uint64_t left = length;
   while (left > 0) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-    if (ReadFull(in, buffer.data(), want) != want) return PackResult::kShortInput;
+    if (lzhuf::ReadFull(in, buffer.data(), want) != want) return PackResult::kShortInput;
     if (!out.Write(buffer.data(), want)) return PackResult::kWriteFailed;
     left -= want;
   }
