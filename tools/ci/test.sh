@@ -69,7 +69,7 @@ run_preset() {  # preset [ctest arguments...]
 
 run_preset host || true
 # Long enough to catch what a change broke in a parser; longer runs are for tools/ci/fuzz.sh alone.
-export SETUP_FUZZ_SECONDS=${SETUP_FUZZ_SECONDS:-12}
+export SETUP_FUZZ_SECONDS=${SETUP_FUZZ_SECONDS:-8}
 stage fuzz bash tools/ci/fuzz.sh || true
 if [ "${SETUP_SKIP_ASAN:-0}" != 1 ]; then
   # The sanitizer build also counts the lines its tests reach: one figure per layer.
