@@ -34,46 +34,8 @@ done
 
 # --- The payloads -------------------------------------------------------------------------------
 make_payloads() {
-  python3 - "$work" <<'EOF_PY'
-import os, sys
-work = sys.argv[1]
-def pool(paths, limit):
-    data = bytearray()
-    for path in paths:
-        try:
-            with open(path, "rb") as f:
-                data += f.read()
-        except OSError:
-            pass
-        if len(data) >= limit:
-            break
-    return bytes(data)
-def files_under(top, keep):
-    found = []
-    for folder, _, names in os.walk(top):
-        found += [os.path.join(folder, n) for n in names if keep(n)]
-    return sorted(p for p in found if os.path.isfile(p) and not os.path.islink(p))
-texts = pool(files_under("/usr/share/doc", lambda n: not n.endswith(".gz")), 24 << 20)
-elves = pool([p for p in files_under("/usr/lib/x86_64-linux-gnu", lambda n: ".so" in n)
-              if open(p, "rb").read(4) == b"\x7fELF"], 96 << 20)
-mixed = texts + elves
-small = os.path.join(work, "payload-small")
-for i in range(3000):
-    size = 1024 + (i * 7919) % (19 * 1024)
-    start = (i * 104729) % (len(mixed) - size)
-    folder = os.path.join(small, "dir%02d" % (i // 100))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "file%04d.dat" % i), "wb") as f:
-        f.write(mixed[start:start + size])
-large = os.path.join(work, "payload-large")
-os.makedirs(large, exist_ok=True)
-each = (84 << 20) // 5
-for i in range(5):
-    source = elves if i % 2 == 0 else mixed
-    start = (i * 7340033) % (len(source) - each)
-    with open(os.path.join(large, "part%d.bin" % i), "wb") as f:
-        f.write(source[start:start + each])
-EOF_PY
+  python3 "$root/bench/machine_payloads.py" small "$work/payload-small" 3000 24 96
+  python3 "$root/bench/machine_payloads.py" large "$work/payload-large" 24 96
 }
 
 # --- The distributions --------------------------------------------------------------------------

@@ -16,37 +16,7 @@ for program in "$host/setup-pack" "$host/setup" "$host/uninstall"; do
   [ -x "$program" ] || { echo "syscalls_bench: $program is missing" >&2; exit 1; }
 done
 
-python3 - "$work/payload" "$files" <<'EOF_PY'
-import os, sys
-top, count = sys.argv[1], int(sys.argv[2])
-def pool(paths, limit):
-    data = bytearray()
-    for path in paths:
-        try:
-            with open(path, "rb") as f:
-                data += f.read()
-        except OSError:
-            pass
-        if len(data) >= limit:
-            break
-    return bytes(data)
-def files_under(top, keep):
-    found = []
-    for folder, _, names in os.walk(top):
-        found += [os.path.join(folder, n) for n in names if keep(n)]
-    return sorted(p for p in found if os.path.isfile(p) and not os.path.islink(p))
-texts = pool(files_under("/usr/share/doc", lambda n: not n.endswith(".gz")), 8 << 20)
-elves = pool([p for p in files_under("/usr/lib/x86_64-linux-gnu", lambda n: ".so" in n)
-              if open(p, "rb").read(4) == b"\x7fELF"], 24 << 20)
-mixed = texts + elves
-for i in range(count):
-    size = 1024 + (i * 7919) % (19 * 1024)
-    start = (i * 104729) % (len(mixed) - size)
-    folder = os.path.join(top, "dir%02d" % (i // 100))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "file%04d.dat" % i), "wb") as f:
-        f.write(mixed[start:start + size])
-EOF_PY
+python3 "$root/bench/machine_payloads.py" small "$work/payload" "$files" 8 24
 
 printf 'X|?PRGFDIR?\\SyscallBench\r\n' >"$work/script.txt"
 (cd "$work/payload" && find . -type f | sed 's|^\./||' | sort) | while read -r file; do
