@@ -87,6 +87,7 @@ if [ -z "${DISPLAY:-}" ]; then
 else
   exec_display=()
 fi
+rm -f build/win32/Testing/Temporary/LastTestsFailed.log  # a stale list would name old failures
 stage "win32 build" build_preset win32 &&
   stage "win32 tests" "${exec_display[@]}" ctest --preset win32 -j 1 || true
 
